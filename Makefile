@@ -1,0 +1,38 @@
+# make run   - install what is missing, build, start the program (against the
+#              simulated station unless PORT names a real one: make run PORT=/dev/ttyUSB0)
+# make test  - install what is missing, build, run every test
+BUILD ?= build
+JOBS ?= $(shell nproc)
+PORT ?=
+
+.PHONY: all deps configure build run test test-sanitize screenshots fuzz clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh
+
+configure: deps
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@bash scripts/run.sh "$(BUILD)" "$(PORT)"
+
+test: build
+	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 600
+
+# The same suite under AddressSanitizer and UndefinedBehaviorSanitizer.
+test-sanitize: deps
+	@cmake -S . -B $(BUILD)-sanitize -DCMAKE_BUILD_TYPE=Debug -DCV2_SANITIZE=ON >/dev/null
+	@cmake --build $(BUILD)-sanitize -j $(JOBS)
+	@cd $(BUILD)-sanitize && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j $(JOBS) --timeout 900
+
+screenshots: build
+	@QT_QPA_PLATFORM=offscreen $(BUILD)/cv2sicherung --screenshots $(BUILD)/screenshots
+	@ls $(BUILD)/screenshots
+
+clean:
+	rm -rf $(BUILD) $(BUILD)-sanitize $(BUILD)-fuzz

@@ -1,0 +1,66 @@
+// The device command layer: the shared command field block, the 31-byte
+// command frame with its reply wait, payload packing and the device commands.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "device/status.h"
+#include "link/link.h"
+
+namespace cv2 {
+
+// RecordBuf(1..16): the last record read from the backup file; entry 0 exists but is never sent.
+using RecordBuffer = std::array<std::int16_t, 17>;
+
+struct CommandBlock {
+    std::int16_t CmdData[20] = {};
+    std::int16_t CmdSelA = 0, CmdSelB = 0, CmdSelC = 0;
+    std::int16_t CmdHigh[5] = {};
+    std::int16_t TxFrame[30] = {};
+    double WaitStart = 0;
+};
+
+class Device {
+public:
+    explicit Device(Link& link);
+
+    CommandBlock& block() { return block_; }
+    Link& link() { return link_; }
+
+    // Frame and wait.
+    void PackCommand();
+    void SendCommand(StatusCode& Status);
+    // Reply slot 1 into the field block (high-bit bytes and data fields).
+    void TakeDataReply();
+    // Data packing.
+    void UnpackReply();
+    void DescramblePayload();
+    void ScramblePayload(const RecordBuffer& RecordBuf);
+
+    // Device commands.
+    void SamFlashRead(std::int16_t page, StatusCode& Status);
+    void SamFlashWrite(std::int16_t page, StatusCode& Status);
+    void DataFlashRead(std::int16_t page, StatusCode& Status);
+    void DataFlashWrite(std::int16_t page, StatusCode& Status);
+    void ReadBlock(std::int16_t offset, StatusCode& Status);
+    void WriteBlock(std::int16_t offset, const RecordBuffer& RecordBuf, StatusCode& Status);
+    void ReadSerialNumber(double& serial, std::int16_t& id3, std::int16_t& id2, std::int16_t& id1,
+                          std::int16_t& id0, StatusCode& Status);
+    void BootloaderStart(StatusCode& Status);
+    void BootloaderEnd(StatusCode& Status);
+    void DisplayClear(StatusCode& Status);
+    void DisplayCursor(std::int16_t a, std::int16_t b, StatusCode& Status);
+    // text in the station's single-byte code page (Latin-1).
+    void DisplayText(const std::string& text, StatusCode& Status);
+
+private:
+    Link& link_;
+    CommandBlock block_;
+};
+
+// The German message for a status code; CR (13) separates the lines.
+std::string ErrorText(StatusCode code);
+
+}  // namespace cv2

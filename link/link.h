@@ -1,0 +1,57 @@
+// The serial link: opening the port for the chosen interface kind, the waiting
+// helpers, sending frames with their checksum, and the receive event handler.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "link/receive_assembler.h"
+#include "platform/clock.h"
+#include "platform/event_pump.h"
+#include "platform/message_box.h"
+#include "platform/port_io.h"
+#include "platform/serial_control.h"
+#include "settings/settings.h"
+
+namespace cv2 {
+
+// Status of a frame that could not be handed to the port.
+constexpr std::int32_t kSendFailed = 1012;
+
+class Link {
+public:
+    Link(SerialControl& comm, PortIo& io, Clock& clock, EventPump& events, MessageBoxes& boxes,
+         const Settings& settings, const ServiceKeyBytes& serviceKey);
+
+    // Opens and configures the port for the interface kind of the settings.
+    // 0: ready; 1: not (a box of its own names the port and the reason).
+    std::int16_t OpenLink();
+    // Waits more than the given seconds while processing events.
+    void Pause(double seconds);
+    // Sends the text character by character under CTS; 0 sent, 1 time-out.
+    std::int16_t SendText(const std::string& text);
+    // Sends frame[0..n] and the checksum; 0 handed to the port, 1012 not.
+    std::int16_t SendFrame(std::span<const std::int16_t> frame, std::int16_t n);
+    // The serial control's receive event.
+    void Comm1_OnComm(int commEvent);
+    // Closes the port if it is open.
+    void ClosePort();
+
+    ReceiveAssembler& rx() { return rx_; }
+    Clock& clock() { return clock_; }
+    EventPump& events() { return events_; }
+    SerialControl& comm() { return comm_; }
+    const Settings& settings() const { return settings_; }
+
+private:
+    SerialControl& comm_;
+    PortIo& io_;
+    Clock& clock_;
+    EventPump& events_;
+    MessageBoxes& boxes_;
+    const Settings& settings_;
+    ReceiveAssembler rx_;
+};
+
+}  // namespace cv2

@@ -1,0 +1,130 @@
+#include "platform/fake/fake_serial.h"
+
+#include <algorithm>
+
+namespace cv2 {
+
+void FakeSerial::SetCommPort(const std::string& portName) {
+    log.push_back("CommPort=" + portName);
+    port_ = portName;
+}
+
+bool FakeSerial::SetSettings(const std::string& settings) {
+    log.push_back("Settings=" + settings);
+    if (!refuseSettings.empty() && settings == refuseSettings) {
+        error_ = "Invalid argument";
+        return false;
+    }
+    settings_ = settings;
+    return true;
+}
+
+bool FakeSerial::SetPortOpen(bool open) {
+    log.push_back(std::string("PortOpen=") + (open ? "1" : "0"));
+    if (open && !openError.empty()) {
+        error_ = openError;
+        return false;
+    }
+    if (open != open_) input_.clear();
+    open_ = open;
+    return true;
+}
+
+void FakeSerial::SetInputMode(int mode) {
+    log.push_back("InputMode=" + std::to_string(mode));
+    inputMode_ = mode;
+}
+
+void FakeSerial::SetInputLen(int length) {
+    log.push_back("InputLen=" + std::to_string(length));
+    inputLen_ = length;
+}
+
+void FakeSerial::ClearInBuffer() {
+    log.push_back("InBufferCount=0");
+    input_.clear();
+}
+
+void FakeSerial::ClearOutBuffer() { log.push_back("OutBufferCount=0"); }
+
+std::string FakeSerial::Input() {
+    std::size_t n = inputLen_ == 0 ? input_.size() : std::min<std::size_t>(inputLen_, input_.size());
+    std::string out = input_.substr(0, n);
+    input_.erase(0, n);
+    return out;
+}
+
+bool FakeSerial::Output(const std::string& bytes) {
+    if (!open_ || failOutput) {
+        error_ = open_ ? "Write failed" : "Port not open";
+        return false;
+    }
+    writes.push_back(bytes);
+    written += bytes;
+    if (onOutput) onOutput(bytes);
+    return true;
+}
+
+bool FakeSerial::CTSHolding() const { return ctsFn ? ctsFn() : cts; }
+
+bool FakeSerial::SetRTSEnable(bool on) {
+    log.push_back(std::string("RTSEnable=") + (on ? "1" : "0"));
+    if (rtsUnsupported) {
+        error_ = "Inappropriate ioctl for device";
+        return false;
+    }
+    rts_ = on;
+    return true;
+}
+
+bool FakeSerial::SetBreak(bool on) {
+    log.push_back(std::string("Break=") + (on ? "1" : "0"));
+    break_ = on;
+    return true;
+}
+
+bool FakeSerial::SetHandshaking(int mode) {
+    log.push_back("Handshaking=" + std::to_string(mode));
+    handshaking_ = mode;
+    return true;
+}
+
+void FakeSerial::SetRThreshold(int count) {
+    log.push_back("RThreshold=" + std::to_string(count));
+    rThreshold_ = count;
+}
+
+void FakeSerial::SetSThreshold(int count) {
+    log.push_back("SThreshold=" + std::to_string(count));
+    sThreshold_ = count;
+}
+
+void FakeSerial::InjectAt(double t, const std::string& bytes) {
+    auto it = std::upper_bound(pending_.begin(), pending_.end(), t,
+                               [](double v, const auto& p) { return v < p.first; });
+    pending_.insert(it, {t, bytes});
+}
+
+std::optional<double> FakeSerial::NextDue() const {
+    if (!pending_.empty()) return pending_.front().first;
+    // Characters still waiting keep the receive event coming on the next pass.
+    if (open_ && rThreshold_ > 0 && !input_.empty() && onComm_) return clock_.Now();
+    return std::nullopt;
+}
+
+void FakeSerial::Dispatch(double now) {
+    while (!pending_.empty() && pending_.front().first <= now) {
+        // Bytes reach a closed port's wire but are lost, as on a real line.
+        if (open_) input_ += pending_.front().second;
+        pending_.pop_front();
+    }
+    // Raise the receive event once per waiting character at most, as the
+    // control does while characters are waiting (a handler that reads nothing
+    // cannot make this loop forever).
+    std::size_t rounds = input_.size();
+    while (open_ && rThreshold_ > 0 && onComm_ && !input_.empty() && rounds-- > 0) {
+        onComm_(kCommEventReceive);
+    }
+}
+
+}  // namespace cv2

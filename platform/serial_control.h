@@ -1,0 +1,57 @@
+// The serial communications control as the link uses it: the port, its line
+// settings, the buffers, the modem lines and the receive event. One instance
+// (Comm1) belongs to the main window; the link set-up and transmitter drive it.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace cv2 {
+
+// Kind of a communication event; only "received" matters to the program.
+constexpr int kCommEventReceive = 2;
+
+class SerialControl {
+public:
+    virtual ~SerialControl() = default;
+
+    // Port name as the system knows it ("/dev/ttyS1", "/dev/ttyUSB0", "COM3").
+    // Set only while the port is closed.
+    virtual void SetCommPort(const std::string& portName) = 0;
+    virtual std::string CommPort() const = 0;
+
+    // Line settings text "rate,parity,data,stop", for example "19200,n,8,2".
+    // May be set while open and then applies at once. False when refused.
+    virtual bool SetSettings(const std::string& settings) = 0;
+    virtual std::string Settings() const = 0;
+
+    virtual bool PortOpen() const = 0;
+    // Opens or closes the port. False when it could not be opened; ErrorText() says why.
+    virtual bool SetPortOpen(bool open) = 0;
+
+    // Reason of the last failure, in the system's words.
+    virtual std::string ErrorText() const = 0;
+
+    virtual void SetInputMode(int mode) = 0;  // 0: text, one character per byte
+    virtual void SetInputLen(int length) = 0;  // most characters one Input() returns; 0: all
+    virtual int InBufferCount() const = 0;  // received characters waiting
+    virtual void ClearInBuffer() = 0;  // InBufferCount = 0: discard them
+    virtual void ClearOutBuffer() = 0;  // OutBufferCount = 0: discard unsent output
+    // Removes and returns up to InputLen waiting characters, each byte as one char.
+    virtual std::string Input() = 0;
+    // Queues the characters for sending, each char as one byte. False on failure.
+    virtual bool Output(const std::string& bytes) = 0;
+
+    virtual bool CTSHolding() const = 0;
+    virtual bool SetRTSEnable(bool on) = 0;
+    virtual bool SetBreak(bool on) = 0;
+    virtual bool SetHandshaking(int mode) = 0;  // 0: none
+    virtual void SetRThreshold(int count) = 0;  // 1: receive event per arriving character
+    virtual void SetSThreshold(int count) = 0;  // 0: no send events
+
+    // The OnComm event: called with the event kind while the event loop runs.
+    // With RThreshold >= 1 it is raised again as long as characters are waiting.
+    virtual void SetOnComm(std::function<void(int commEvent)> handler) = 0;
+};
+
+}  // namespace cv2

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build and the tests need, only those missing.
+# Runs as root (or through sudo when available); does nothing when all are there.
+set -euo pipefail
+packages=(cmake make g++ pkg-config qt6-base-dev qt6-serialport-dev qt6-translations-l10n
+          libgtest-dev libgmock-dev clang libclang-rt-14-dev socat xvfb)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -ne 0 ] && command -v sudo >/dev/null && sudo=sudo
+$sudo apt-get update
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
