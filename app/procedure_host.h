@@ -18,6 +18,9 @@ public:
     virtual void SetComTxt(const std::string& text) = 0;
     // The "Datei" file choice: save dialog, result into BackupFileName, label refreshed.
     virtual void LoadMenu() = 0;
+    // A number in the general number format of the user's locale (no fixed
+    // decimals; a German system writes a decimal comma), for the elapsed time.
+    virtual std::string FormatNumber(double value) = 0;
 };
 
 }  // namespace cv2
