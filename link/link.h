@@ -21,8 +21,12 @@ constexpr std::int32_t kSendFailed = 1012;
 
 class Link {
 public:
+    // Registers Comm1_OnComm as the serial control's receive event handler.
     Link(SerialControl& comm, PortIo& io, Clock& clock, EventPump& events, MessageBoxes& boxes,
          const Settings& settings, const ServiceKeyBytes& serviceKey);
+    ~Link();
+    Link(const Link&) = delete;
+    Link& operator=(const Link&) = delete;
 
     // Opens and configures the port for the interface kind of the settings.
     // 0: ready; 1: not (a box of its own names the port and the reason).
@@ -45,6 +49,14 @@ public:
     const Settings& settings() const { return settings_; }
 
 private:
+    std::int16_t OpenKind0();
+    std::int16_t OpenKind1();
+    std::int16_t OpenKind2();
+    // Waits for a text containing "]" without processing events; true when it came.
+    bool AwaitPrompt();
+    // Shows why the port could not be set up; returns the set-up's failure status.
+    std::int16_t PortFailure(const std::string& what);
+
     SerialControl& comm_;
     PortIo& io_;
     Clock& clock_;

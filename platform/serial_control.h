@@ -39,6 +39,10 @@ public:
     virtual void ClearOutBuffer() = 0;  // OutBufferCount = 0: discard unsent output
     // Removes and returns up to InputLen waiting characters, each byte as one char.
     virtual std::string Input() = 0;
+    // Sleeps until received characters are waiting or the seconds have passed,
+    // without running the event loop (so no receive event is raised meanwhile).
+    // True when characters are waiting.
+    virtual bool WaitForInput(double seconds) = 0;
     // Queues the characters for sending, each char as one byte. False on failure.
     virtual bool Output(const std::string& bytes) = 0;
 

@@ -54,6 +54,21 @@ std::string FakeSerial::Input() {
     return out;
 }
 
+bool FakeSerial::WaitForInput(double seconds) {
+    // Moves the clock on to the next arrival (or by the seconds), then lets the
+    // bytes that have arrived wait in the input without raising the receive event.
+    const double until = clock_.Now() + seconds;
+    if (input_.empty()) {
+        const bool arrives = !pending_.empty() && pending_.front().first <= until;
+        clock_.Set(std::max(clock_.Now(), arrives ? pending_.front().first : until));
+    }
+    while (!pending_.empty() && pending_.front().first <= clock_.Now()) {
+        if (open_) input_ += pending_.front().second;
+        pending_.pop_front();
+    }
+    return !input_.empty();
+}
+
 bool FakeSerial::Output(const std::string& bytes) {
     if (!open_ || failOutput) {
         error_ = open_ ? "Write failed" : "Port not open";

@@ -36,6 +36,7 @@ public:
     void ClearInBuffer() override;
     void ClearOutBuffer() override;
     std::string Input() override;
+    bool WaitForInput(double seconds) override;
     bool Output(const std::string& bytes) override;
     bool CTSHolding() const override;
     bool SetRTSEnable(bool on) override;

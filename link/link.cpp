@@ -1,0 +1,268 @@
+#include "link/link.h"
+
+#include "link/port_name.h"
+
+namespace cv2 {
+
+namespace {
+
+constexpr std::int16_t kLinkReady = 0;
+constexpr std::int16_t kLinkFailed = 1;
+
+// Checksum start value: the XOR of every byte of a frame, checksum included, is 0xFF.
+constexpr int kChecksumSeed = 0xFF;
+constexpr double kFrameBytesLimit = 3.0;     // seconds for all bytes of a frame (kinds 0 and 1)
+constexpr double kFrameChecksumLimit = 5.0;  // seconds until the checksum may go (kind 0)
+constexpr double kSendTextLimit = 5.0;       // seconds for a whole command text
+constexpr double kPromptLimit = 5.0;         // seconds for the unit's "]" prompt
+// The prompt wait sleeps on the port in steps this long, so it checks its limit often.
+constexpr double kPromptPollStep = 0.01;
+
+constexpr char kPromptChar = ']';
+constexpr char kCarriageReturn = '\r';
+
+// Tandemo/Centrova unit: the port starts at 2400 bit/s; the first command text
+// moves the unit to 19200 bit/s, the second switches it into LocoNet frame mode.
+constexpr const char* kKind0StartSettings = "2400,n,8,2";
+constexpr const char* kKind0FrameSettings = "19200,n,8,2";
+constexpr const char* kKind0RateCommand = "xB19200";
+constexpr const char* kKind0FrameModeCommand = "x&LN$3C96";
+constexpr int kKind0PromptInputLen = 100;
+constexpr double kBreakHold = 1.0;
+constexpr double kShortPause = 0.3;
+
+// Serial LocoNet interface: COM1/COM2 only; 16666 bit/s is reached by the UART
+// divisor 7 (115200/7, about 16457 bit/s) after opening at 19200.
+constexpr long kLocoNetRate = 16666;
+constexpr const char* kLocoNetOpenSettings = "19200,n,8,1";
+constexpr const char* kLineFormat81 = ",n,8,1";
+constexpr std::int16_t kCom1Base = 0x3F8;
+constexpr std::int16_t kCom2Base = 0x2F8;
+constexpr std::int16_t kDivisorLow = 0;   // offset, while the divisor latch is open
+constexpr std::int16_t kDivisorHigh = 1;  // offset, while the divisor latch is open
+constexpr std::int16_t kLineControl = 3;  // offset of the line control register
+constexpr std::int16_t kDivisorLatchAccess = 0x80;
+constexpr std::int16_t kLocoNetDivisor = 7;
+
+// USB LocoNet interface: always 115200 bit/s, read everything waiting at once.
+constexpr const char* kUsbSettings = "115200,n,8,1";
+
+constexpr int kHandshakingNone = 0;
+constexpr int kInputModeText = 0;
+constexpr int kReceiveThreshold = 1;
+constexpr int kSendThreshold = 0;
+
+constexpr const char* kBoxTitle = "CV2 Sicherung";
+constexpr const char* kComPortRestriction =
+    "Sie können das LocoNet-Interface nur mit Comport 1 oder Comport 2 benutzen!";
+
+}  // namespace
+
+Link::Link(SerialControl& comm, PortIo& io, Clock& clock, EventPump& events, MessageBoxes& boxes,
+           const Settings& settings, const ServiceKeyBytes& serviceKey)
+    : comm_(comm),
+      io_(io),
+      clock_(clock),
+      events_(events),
+      boxes_(boxes),
+      settings_(settings),
+      rx_(serviceKey) {
+    comm_.SetOnComm([this](int commEvent) { Comm1_OnComm(commEvent); });
+}
+
+Link::~Link() { comm_.SetOnComm(nullptr); }
+
+void Link::Comm1_OnComm(int commEvent) {
+    if (commEvent != kCommEventReceive) return;
+    // One read: one character in kinds 0 and 1 (InputLen 1), all waiting in kind 2.
+    for (char c : comm_.Input()) rx_.Step(static_cast<std::uint8_t>(c));
+}
+
+void Link::Pause(double seconds) {
+    const double start = clock_.Now();
+    while (!(clock_.Now() > start + seconds)) events_.ProcessEvents();
+}
+
+std::int16_t Link::SendText(const std::string& text) {
+    comm_.ClearOutBuffer();
+    const double start = clock_.Now();
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (clock_.Now() - start > kSendTextLimit) return kLinkFailed;
+        events_.ProcessEvents();
+        if (comm_.CTSHolding()) {
+            if (!comm_.Output(std::string(1, text[i]))) return kLinkFailed;
+            ++i;
+        }
+    }
+    return kLinkReady;
+}
+
+std::int16_t Link::SendFrame(std::span<const std::int16_t> frame, std::int16_t n) {
+    constexpr auto kFailed = static_cast<std::int16_t>(kSendFailed);
+    if (!comm_.PortOpen()) return kFailed;
+    if (n < 0 || static_cast<std::size_t>(n) >= frame.size()) return kFailed;
+    // A bad element fails the frame before any byte of it goes out.
+    for (int i = 0; i <= n; ++i) {
+        if (frame[i] < 0 || frame[i] > 0xFF) return kFailed;
+    }
+
+    comm_.ClearInBuffer();
+    comm_.ClearOutBuffer();
+    int checksum = kChecksumSeed;
+    const int kind = InterfaceKind(settings_);
+
+    if (kind == 2) {
+        std::string text;
+        text.reserve(static_cast<std::size_t>(n) + 2);
+        for (int i = 0; i <= n; ++i) {
+            text.push_back(static_cast<char>(frame[i]));
+            checksum ^= frame[i];
+        }
+        text.push_back(static_cast<char>(checksum));
+        return comm_.Output(text) ? 0 : kFailed;
+    }
+
+    const double start = clock_.Now();
+    int i = 0;
+    while (i <= n) {
+        if (clock_.Now() - start > kFrameBytesLimit) return kFailed;
+        events_.ProcessEvents();
+        const bool cts = comm_.CTSHolding();
+        if (kind == 1 || cts) {
+            if (!comm_.Output(std::string(1, static_cast<char>(frame[i])))) return kFailed;
+            checksum ^= frame[i];
+            ++i;
+        }
+    }
+    if (kind == 0) {
+        while (!comm_.CTSHolding()) {
+            if (clock_.Now() - start > kFrameChecksumLimit) return kFailed;
+            events_.ProcessEvents();
+        }
+    }
+    return comm_.Output(std::string(1, static_cast<char>(checksum))) ? 0 : kFailed;
+}
+
+void Link::ClosePort() {
+    if (comm_.PortOpen()) comm_.SetPortOpen(false);
+}
+
+std::int16_t Link::OpenLink() {
+    switch (InterfaceKind(settings_)) {
+        case 0:
+            return OpenKind0();
+        case 1:
+            return OpenKind1();
+        default:
+            return OpenKind2();
+    }
+}
+
+std::int16_t Link::PortFailure(const std::string& what) {
+    const std::string port =
+        comm_.CommPort().empty() ? PortDeviceName(settings_.ComPort) : comm_.CommPort();
+    boxes_.Show("Die Schnittstelle " + port + " " + what + ": " + comm_.ErrorText(), kBoxTitle,
+                BoxButtons::Ok, BoxIcon::Exclamation);
+    return kLinkFailed;
+}
+
+namespace {
+std::string Refused(const std::string& setting) {
+    return "lässt die Einstellung " + setting + " nicht zu";
+}
+constexpr const char* kCannotOpen = "kann nicht geöffnet werden";
+}  // namespace
+
+std::int16_t Link::OpenKind1() {
+    const long number = ComPortNumber(settings_.ComPort);
+    if (number != 1 && number != 2) {
+        boxes_.Show(kComPortRestriction, kBoxTitle, BoxButtons::Ok, BoxIcon::Exclamation);
+        return kLinkFailed;
+    }
+    if (!comm_.PortOpen()) comm_.SetCommPort(PortDeviceName(settings_.ComPort));
+    if (!comm_.SetRTSEnable(true)) return PortFailure(Refused("RTS"));
+    comm_.SetInputMode(kInputModeText);
+    const std::string lineSettings = settings_.BaudRate == kLocoNetRate
+                                         ? std::string(kLocoNetOpenSettings)
+                                         : std::to_string(settings_.BaudRate) + kLineFormat81;
+    if (!comm_.SetSettings(lineSettings)) return PortFailure(Refused(lineSettings));
+    comm_.SetInputLen(1);
+    if (!comm_.PortOpen() && !comm_.SetPortOpen(true)) return PortFailure(kCannotOpen);
+    comm_.ClearInBuffer();
+    if (settings_.BaudRate == kLocoNetRate) {
+        const std::int16_t base = number == 1 ? kCom1Base : kCom2Base;
+        const std::int16_t lcr = io_.Inp32(static_cast<std::int16_t>(base + kLineControl));
+        io_.Out32(static_cast<std::int16_t>(base + kLineControl),
+                  static_cast<std::int16_t>(lcr | kDivisorLatchAccess));
+        io_.Out32(static_cast<std::int16_t>(base + kDivisorLow), kLocoNetDivisor);
+        io_.Out32(static_cast<std::int16_t>(base + kDivisorHigh), 0);
+        io_.Out32(static_cast<std::int16_t>(base + kLineControl), lcr);
+    }
+    comm_.SetSThreshold(kSendThreshold);
+    comm_.SetRThreshold(kReceiveThreshold);
+    return kLinkReady;
+}
+
+std::int16_t Link::OpenKind2() {
+    if (!comm_.PortOpen()) comm_.SetCommPort(PortDeviceName(settings_.ComPort));
+    comm_.SetInputMode(kInputModeText);
+    if (!comm_.SetSettings(kUsbSettings)) return PortFailure(Refused(kUsbSettings));
+    comm_.SetInputLen(0);
+    if (!comm_.SetHandshaking(kHandshakingNone)) return PortFailure(Refused("Handshaking 0"));
+    if (!comm_.PortOpen() && !comm_.SetPortOpen(true)) return PortFailure(kCannotOpen);
+    comm_.ClearInBuffer();
+    comm_.SetSThreshold(kSendThreshold);
+    comm_.SetRThreshold(kReceiveThreshold);
+    return kLinkReady;
+}
+
+std::int16_t Link::OpenKind0() {
+    if (!comm_.PortOpen()) comm_.SetCommPort(PortDeviceName(settings_.ComPort));
+    if (!comm_.SetSettings(kKind0StartSettings)) return PortFailure(Refused(kKind0StartSettings));
+    if (!comm_.PortOpen() && !comm_.SetPortOpen(true)) return PortFailure(kCannotOpen);
+    comm_.SetInputMode(kInputModeText);
+    comm_.SetInputLen(kKind0PromptInputLen);
+
+    if (!comm_.SetBreak(true)) return PortFailure(Refused("Break"));
+    Pause(kBreakHold);
+    if (!comm_.SetBreak(false)) return PortFailure(Refused("Break"));
+    Pause(kShortPause);
+
+    if (SendText(std::string(kKind0RateCommand) + kCarriageReturn) != 0) return kLinkFailed;
+    if (!AwaitPrompt()) return kLinkFailed;
+    Pause(kShortPause);
+
+    comm_.SetPortOpen(false);
+    if (!comm_.SetSettings(kKind0FrameSettings)) return PortFailure(Refused(kKind0FrameSettings));
+    if (!comm_.SetPortOpen(true)) return PortFailure(kCannotOpen);
+
+    if (SendText(std::string(kKind0FrameModeCommand) + kCarriageReturn) != 0) return kLinkFailed;
+    if (!AwaitPrompt()) return kLinkFailed;
+
+    comm_.SetPortOpen(false);
+    comm_.SetInputLen(1);
+    if (!comm_.SetPortOpen(true)) return PortFailure(kCannotOpen);
+    comm_.SetSThreshold(kSendThreshold);
+    comm_.SetRThreshold(kReceiveThreshold);
+    return kLinkReady;
+}
+
+bool Link::AwaitPrompt() {
+    // No event processing here: the unit's answer must not reach the receive
+    // handler. The port itself blocks until characters arrive, so the loop
+    // sleeps instead of spinning.
+    std::string reply;
+    const double start = clock_.Now();
+    for (;;) {
+        if (reply.find(kPromptChar) != std::string::npos) return true;
+        if (clock_.Now() - start > kPromptLimit) return false;
+        if (comm_.InBufferCount() > 0) {
+            reply += comm_.Input();
+        } else {
+            comm_.WaitForInput(kPromptPollStep);
+        }
+    }
+}
+
+}  // namespace cv2

@@ -1,0 +1,79 @@
+#include "link/port_name.h"
+
+#include <cctype>
+#include <charconv>
+#include <optional>
+#include <string_view>
+
+namespace cv2 {
+
+namespace {
+
+constexpr std::string_view kLinuxComPrefix = "/dev/ttyS";
+constexpr std::string_view kLinuxComShort = "ttyS";
+constexpr std::string_view kWindowsComPrefix = "COM";
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
+    return s;
+}
+
+// The text as a whole decimal number (digits only, optional sign), else nothing.
+std::optional<long> WholeNumber(std::string_view s) {
+    s = Trim(s);
+    if (!s.empty() && s.front() == '+') s.remove_prefix(1);
+    long value = 0;
+    auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
+    if (s.empty() || ec != std::errc{} || end != s.data() + s.size()) return std::nullopt;
+    return value;
+}
+
+bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
+    if (s.size() < prefix.size()) return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        if (std::toupper(static_cast<unsigned char>(s[i])) !=
+            std::toupper(static_cast<unsigned char>(prefix[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Digits after a prefix, only when nothing else follows.
+std::optional<long> NumberAfter(std::string_view s, std::string_view prefix, bool ignoreCase) {
+    if (ignoreCase ? !StartsWithNoCase(s, prefix) : !s.starts_with(prefix)) return std::nullopt;
+    std::string_view rest = s.substr(prefix.size());
+    if (rest.empty() || !std::isdigit(static_cast<unsigned char>(rest.front())))
+        return std::nullopt;
+    return WholeNumber(rest);
+}
+
+}  // namespace
+
+std::string ComPortDeviceName(long number) {
+#ifdef _WIN32
+    return std::string(kWindowsComPrefix) + std::to_string(number);
+#else
+    return std::string(kLinuxComPrefix) + std::to_string(number - 1);
+#endif
+}
+
+std::string PortDeviceName(const ComPortSetting& port) {
+    if (!port.isText) return ComPortDeviceName(port.number);
+    if (auto n = WholeNumber(port.text)) return ComPortDeviceName(*n);
+    return std::string(Trim(port.text));
+}
+
+long ComPortNumber(const ComPortSetting& port) {
+    if (!port.isText) return port.number;
+    const std::string_view text = Trim(port.text);
+    if (auto n = WholeNumber(text)) return *n;
+    if (auto n = NumberAfter(text, kWindowsComPrefix, true)) return *n;
+    // ttyS0 is COM1 on Linux.
+    if (auto n = NumberAfter(text, kLinuxComPrefix, false)) return *n + 1;
+    if (auto n = NumberAfter(text, kLinuxComShort, false)) return *n + 1;
+    return 0;
+}
+
+}  // namespace cv2

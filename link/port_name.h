@@ -1,0 +1,23 @@
+// Turns the ComPort setting into the name the serial control opens, and tells
+// which COM number (if any) a setting stands for, for the COM1/COM2-only
+// interface and its UART registers.
+#pragma once
+
+#include <string>
+
+#include "settings/settings.h"
+
+namespace cv2 {
+
+// The system's name for COM n: "/dev/ttyS<n-1>" on Linux, "COM<n>" on Windows.
+std::string ComPortDeviceName(long number);
+
+// The port to open: a number (or a text that reads as a whole number) is a COM
+// number; any other text is a device path or port name and is used as it is.
+std::string PortDeviceName(const ComPortSetting& port);
+
+// The COM number the setting stands for: the number itself, or the number of a
+// COM device name ("COM2", "/dev/ttyS1", "ttyS1" -> 2); 0 for any other port.
+long ComPortNumber(const ComPortSetting& port);
+
+}  // namespace cv2
