@@ -11,6 +11,14 @@
 
 namespace cv2 {
 
+// The reply wait of SendCommand and the wait of BootloaderStart for the station's
+// confirmation frame; a wait ends only when more than its limit has passed.
+inline constexpr double kReplyWaitSeconds = 2.0;
+inline constexpr double kBootConfirmWaitSeconds = 20.0;
+
+// Status of SendCommand when the echo and the reply did not both come in time.
+inline constexpr StatusCode kReplyTimedOut = 13;
+
 // RecordBuf(1..16): the last record read from the backup file; entry 0 exists but is never sent.
 using RecordBuffer = std::array<std::int16_t, 17>;
 
@@ -52,7 +60,8 @@ public:
     void BootloaderEnd(StatusCode& Status);
     void DisplayClear(StatusCode& Status);
     void DisplayCursor(std::int16_t a, std::int16_t b, StatusCode& Status);
-    // text in the station's single-byte code page (Latin-1).
+    // text is UTF-8; it goes out in the station's single-byte code page (Latin-1,
+    // '?' for characters beyond it), at most 20 characters.
     void DisplayText(const std::string& text, StatusCode& Status);
 
 private:

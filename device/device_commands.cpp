@@ -1,0 +1,236 @@
+// The device commands: each fills the command field block, packs and sends it,
+// checks the station's answer in receive slot 1 and leaves a status.
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "device/device.h"
+#include "device/keys.h"
+#include "device/latin1_text.h"
+
+namespace cv2 {
+
+namespace {
+
+constexpr int kReplySlot = 1;
+
+// Long acknowledge: B4 6D and the acknowledge code.
+constexpr std::int16_t kLongAck = 0xB4;
+constexpr std::int16_t kAckedOpcode = 0x6D;
+constexpr std::int16_t kAckAccepted = 0x7F;
+// BootloaderStart: the station is in its bootloader already and sends no confirmation.
+constexpr std::int16_t kAckBootRunning = 0x01;
+
+// Head of a data reply: E5 1F 01 "PC".
+constexpr std::int16_t kDataReplyHead[5] = {0xE5, 0x1F, 0x01, 0x50, 0x43};
+
+// Status codes of refused or missing answers.
+constexpr StatusCode kSamFlashWriteRefused = 1111;
+constexpr StatusCode kSamFlashReadRefused = 1211;
+constexpr StatusCode kDataFlashReadRefused = 1311;
+constexpr StatusCode kDataFlashWriteRefused = 1411;
+constexpr StatusCode kWriteBlockRefused = 1611;
+constexpr StatusCode kMessageRefused = 1011;
+
+// Steps added by the commands that stand for a procedure step.
+constexpr StatusCode kStepSerialNumber = 100000;
+constexpr StatusCode kStepBootloaderStart = 110000;
+constexpr StatusCode kStepBootloaderEnd = 120000;
+constexpr StatusCode kStepDisplayClear = 150000;
+constexpr StatusCode kStepDisplayCursor = 160000;
+constexpr StatusCode kStepDisplayText = 170000;
+
+// The serial number is 1200000000 plus 22 bits taken from the identity bytes.
+constexpr double kSerialBase = 1200000000.0;
+constexpr std::int16_t kSerialPage = 63;
+constexpr std::int16_t kSerialOffset = 0xF0;
+
+constexpr std::size_t kDisplayChars = 20;
+
+// What one command puts into the field block; everything not named is 0.
+struct Fields {
+    std::array<std::int16_t, 8> low{};   // CmdData 0..7
+    bool serviceKey = false;             // CmdData 8..15 = ServiceKey
+    std::array<std::int16_t, 4> tail{};  // CmdData 16..19
+    std::int16_t selA = 0, selB = 0, selC = 0;
+};
+
+std::int16_t Lo(std::int16_t v) { return static_cast<std::int16_t>(v & 0xFF); }
+// The high byte as the 16-bit arithmetic gives it: negative for an argument with
+// bit 15 set; PackCommand keeps only its low 8 bits.
+std::int16_t Hi(std::int16_t v) { return static_cast<std::int16_t>(v & 0xFF00) / 256; }
+
+void Load(CommandBlock& b, const Fields& f) {
+    std::fill(std::begin(b.CmdData), std::end(b.CmdData), std::int16_t{0});
+    std::copy(f.low.begin(), f.low.end(), b.CmdData);
+    if (f.serviceKey) std::copy(ServiceKey.begin(), ServiceKey.end(), b.CmdData + 8);
+    std::copy(f.tail.begin(), f.tail.end(), b.CmdData + 16);
+    b.CmdSelA = f.selA;
+    b.CmdSelB = f.selB;
+    b.CmdSelC = f.selC;
+}
+
+const std::int16_t* Reply(Device& d) { return d.link().rx().RxFrames[kReplySlot]; }
+
+bool IsLongAck(const std::int16_t* reply, std::int16_t code) {
+    return reply[0] == kLongAck && reply[1] == kAckedOpcode && reply[2] == code;
+}
+
+bool IsDataReply(const std::int16_t* reply) {
+    return std::equal(std::begin(kDataReplyHead), std::end(kDataReplyHead), reply);
+}
+
+void PackAndSend(Device& d, StatusCode& Status) {
+    d.PackCommand();
+    d.SendCommand(Status);
+}
+
+// The course of every command answered by a long acknowledge: refusedCode when
+// slot 1 holds anything but B4 6D 7F; a time-out or send failure passes through.
+void ExpectAccepted(Device& d, StatusCode refusedCode, StatusCode& Status) {
+    if (Status != 0) return;
+    Status = IsLongAck(Reply(d), kAckAccepted) ? 0 : refusedCode;
+}
+
+void AddStep(StatusCode step, StatusCode& Status) {
+    if (Status != 0) Status += step;
+}
+
+Fields SamFlashReadFields(std::int16_t page) {
+    return {{0x00, 0x08, Lo(page), Hi(page), 0x5A, 0, 0, 0}, true, {}, 3, 3, 0};
+}
+
+Fields ReadBlockFields(std::int16_t offset) {
+    return {{}, false, {Lo(offset), Hi(offset), 0, 0}, 4, 4, 0};
+}
+
+}  // namespace
+
+void Device::SamFlashRead(std::int16_t page, StatusCode& Status) {
+    Load(block_, SamFlashReadFields(page));
+    PackAndSend(*this, Status);
+    ExpectAccepted(*this, kSamFlashReadRefused, Status);
+}
+
+void Device::SamFlashWrite(std::int16_t page, StatusCode& Status) {
+    Load(block_, {{0x5A, 0x08, Lo(page), Hi(page), 0x5B, 0, 0, 0x01}, true, {}, 3, 3, 0});
+    PackAndSend(*this, Status);
+    ExpectAccepted(*this, kSamFlashWriteRefused, Status);
+}
+
+void Device::DataFlashRead(std::int16_t page, StatusCode& Status) {
+    Load(block_, {{0x45, 0x0A, Lo(page), Hi(page), 0, 0, 0, 0}, true, {}, 3, 3, 0});
+    PackAndSend(*this, Status);
+    ExpectAccepted(*this, kDataFlashReadRefused, Status);
+}
+
+void Device::DataFlashWrite(std::int16_t page, StatusCode& Status) {
+    Load(block_, {{0xDF, 0x0A, Lo(page), Hi(page), 0, 0, 0, 0}, true, {}, 3, 3, 0});
+    PackAndSend(*this, Status);
+    ExpectAccepted(*this, kDataFlashWriteRefused, Status);
+}
+
+void Device::ReadBlock(std::int16_t offset, StatusCode& Status) {
+    Load(block_, ReadBlockFields(offset));
+    PackAndSend(*this, Status);
+    if (Status != 0) return;
+    // Whatever frame stands in slot 1 is taken as the data reply.
+    TakeDataReply();
+    UnpackReply();
+    DescramblePayload();
+}
+
+void Device::WriteBlock(std::int16_t offset, const RecordBuffer& RecordBuf, StatusCode& Status) {
+    Load(block_, {{}, false, {Lo(offset), Hi(offset), 0, 0}, 4, 2, 0});
+    ScramblePayload(RecordBuf);
+    PackAndSend(*this, Status);
+    ExpectAccepted(*this, kWriteBlockRefused, Status);
+}
+
+void Device::ReadSerialNumber(double& serial, std::int16_t& id3, std::int16_t& id2,
+                              std::int16_t& id1, std::int16_t& id0, StatusCode& Status) {
+    Load(block_, SamFlashReadFields(kSerialPage));
+    PackAndSend(*this, Status);
+    if (Status != 0) return;
+    if (!IsLongAck(Reply(*this), kAckAccepted)) {
+        Status = kMessageRefused + kStepSerialNumber;
+        return;
+    }
+    Load(block_, ReadBlockFields(kSerialOffset));
+    PackAndSend(*this, Status);
+    if (Status != 0) return;
+    if (!IsDataReply(Reply(*this))) {
+        Status = kMessageRefused + kStepSerialNumber;
+        return;
+    }
+    TakeDataReply();
+    UnpackReply();
+    DescramblePayload();
+    const CommandBlock& b = block_;
+    // Bits 6 and 7 of identity byte 1 are not part of the number.
+    serial = kSerialBase + (b.CmdData[1] & 0x3F) * 65536.0 + b.CmdData[2] * 256.0 + b.CmdData[3];
+    id3 = b.CmdData[3];
+    id2 = b.CmdData[2];
+    id1 = b.CmdData[1];
+    id0 = b.CmdData[0];
+    Status = 0;
+}
+
+void Device::BootloaderStart(StatusCode& Status) {
+    Load(block_, {{0x00, 0x7F, 0x7F, 0x7F, 0, 0, 0, 0}, true, {}, 3, 7, 0});
+    PackAndSend(*this, Status);
+    if (Status == 0) {
+        const std::int16_t* reply = Reply(*this);
+        if (IsLongAck(reply, kAckBootRunning)) return;
+        if (IsLongAck(reply, kAckAccepted)) {
+            // The station restarts into its bootloader and confirms with a frame of
+            // its own; the receive assembler's recogniser raises BootConfirmed.
+            ReceiveAssembler& rx = link_.rx();
+            rx.BootConfirmed = 0;
+            block_.WaitStart = link_.clock().Now();
+            for (;;) {
+                if (rx.BootConfirmed != 0) return;
+                // Bounded, so that a station that never confirms cannot hang the program.
+                if (link_.clock().Now() - block_.WaitStart > kBootConfirmWaitSeconds) break;
+                link_.events().ProcessEvents();
+            }
+        }
+        Status = kMessageRefused;
+    }
+    AddStep(kStepBootloaderStart, Status);
+}
+
+void Device::BootloaderEnd(StatusCode& Status) {
+    Load(block_, {{0x20, 0x7F, 0x7F, 0x7F, 0, 0, 0, 0}, true, {}, 3, 0, 0});
+    PackAndSend(*this, Status);
+    ExpectAccepted(*this, kMessageRefused, Status);
+    AddStep(kStepBootloaderEnd, Status);
+}
+
+void Device::DisplayClear(StatusCode& Status) {
+    Load(block_, {{}, false, {}, 3, 1, 0});
+    PackAndSend(*this, Status);
+    AddStep(kStepDisplayClear, Status);
+}
+
+void Device::DisplayCursor(std::int16_t a, std::int16_t b, StatusCode& Status) {
+    // The second argument's low byte goes out twice; its high byte not at all.
+    Load(block_, {{Lo(a), Hi(a), Lo(b), Lo(b), 0, 0, 0, 0}, false, {}, 3, 1, 1});
+    PackAndSend(*this, Status);
+    AddStep(kStepDisplayCursor, Status);
+}
+
+void Device::DisplayText(const std::string& text, StatusCode& Status) {
+    Load(block_, {{}, false, {}, 3, 1, 3});
+    const std::string codes = Utf8ToLatin1(text);
+    const std::size_t n = std::min(codes.size(), kDisplayChars);
+    for (std::size_t i = 0; i < n; ++i) {
+        block_.CmdData[i] = static_cast<std::int16_t>(static_cast<unsigned char>(codes[i]));
+    }
+    PackAndSend(*this, Status);
+    AddStep(kStepDisplayText, Status);
+}
+
+}  // namespace cv2
