@@ -1,0 +1,85 @@
+// The backup file: a fixed-layout byte stream written and read strictly front
+// to back by six primitives (long, word, record in both directions), each of
+// which reports its bytes to the progress display. Also holds RecordBuf, the
+// last record read on its way to the station.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "device/device.h"
+#include "device/status.h"
+#include "transfer/byte_progress.h"
+
+namespace cv2 {
+
+// Size of a complete backup file.
+constexpr long kBackupFileSize = 574252;
+// Bytes of one record: a 16-byte block of the station's transfer buffer.
+constexpr int kRecordBytes = 16;
+// Version words behind the serial number, and the value each must hold.
+constexpr int kVersionWordCount = 10;
+constexpr std::uint32_t kDatabaseVersion = 5;
+// A version word of the backup file is not the expected one.
+constexpr StatusCode kFileVersionInvalid = 140099;
+
+class BackupFile {
+public:
+    enum class Mode {
+        ReadWrite,  // backup: created if missing, never truncated, written from offset 0
+        Read,       // restore: must exist
+    };
+
+    explicit BackupFile(ByteProgress& progress) : progress_(progress) {}
+    ~BackupFile();
+    BackupFile(const BackupFile&) = delete;
+    BackupFile& operator=(const BackupFile&) = delete;
+
+    // Opens path at offset 0. False when the system refuses; failed() and
+    // errorText() then say so.
+    bool Open(const std::string& path, Mode mode);
+    // Flushes and closes; a failure of the final flush sets the error as a write
+    // would. Closing a file that is not open does nothing.
+    void Close();
+    bool isOpen() const { return file_ != nullptr; }
+
+    // The primitives: each transfers at the current position, then adds its byte
+    // count to the progress display. They report no status; a system error is
+    // kept in failed() for the procedure to test after each step.
+    void PutLong(std::uint32_t value);
+    std::uint32_t GetLong();
+    void PutWord(std::int32_t value);
+    std::int32_t GetWord();
+    // Writes CmdData 8..15, then CmdData 7 down to 0.
+    void PutRecord(const CommandBlock& block);
+    // Reads 16 bytes into RecordBuf(1..16); RecordBuf(0) is left alone.
+    void GetRecord();
+
+    RecordBuffer RecordBuf{};
+
+    // A write, read or open failed. Sticks until the next Open().
+    bool failed() const { return !error_.empty(); }
+    // German text naming the file and the system's reason, for a message box.
+    const std::string& errorText() const { return error_; }
+    // A read went past the end of the file; the missing bytes were read as 0.
+    bool readPastEnd() const { return pastEnd_; }
+    const std::string& path() const { return path_; }
+
+private:
+    void WriteBytes(const std::uint8_t* bytes, int count);
+    void ReadBytes(std::uint8_t* bytes, int count);
+    void SetError(const char* what, int err);
+
+    ByteProgress& progress_;
+    std::FILE* file_ = nullptr;
+    std::string path_;
+    std::string error_;
+    bool pastEnd_ = false;
+};
+
+// Reads the ten version words that follow the serial number; Status 0 when all
+// are 5, else 140099 as soon as one is not (nothing further is read).
+void CheckFileVersion(BackupFile& file, StatusCode& Status);
+
+}  // namespace cv2
