@@ -9,14 +9,22 @@ namespace {
 // 255: the second byte gives the length.
 constexpr std::int16_t ExpectedLength(std::uint8_t opcode) {
     switch (opcode & 0xE0) {
-        case 0x80: return 2;
-        case 0xA0: return 4;
-        case 0xC0: return 6;
-        default: return 255;
+        case 0x80:
+            return 2;
+        case 0xA0:
+            return 4;
+        case 0xC0:
+            return 6;
+        default:
+            return 255;
     }
 }
 // A slot holds 64 frame bytes; position 64 is the mark.
 constexpr std::int16_t kMaxFrame = ReceiveAssembler::kMark;
+// The assembler fills slots 0..31 in turn; slot 32 stays free for the senders.
+constexpr std::int16_t kSlotMask = 31;
+// Opcode whose frame length comes from its second byte.
+constexpr std::int16_t kLengthFollows = 255;
 }  // namespace
 
 void ReceiveAssembler::Step(std::uint8_t b) {
@@ -26,9 +34,12 @@ void ReceiveAssembler::Step(std::uint8_t b) {
         RxPos = 0;
     }
     if (!RxInFrame) return;
+    // Senders only ever set RxSlot to 0; masking keeps any other value inside
+    // slots 0..31 all the same.
+    RxSlot = static_cast<std::int16_t>(RxSlot & kSlotMask);
     RxFrames[RxSlot][RxPos] = b;
     ++RxPos;
-    if (RxExpected == 255 && RxPos == 2) {
+    if (RxExpected == kLengthFollows && RxPos == 2) {
         RxExpected = b;
         // A length of 0 or 1 can never complete, one above 64 cannot be stored:
         // drop the frame here, so no later byte is written outside the slot.
@@ -41,12 +52,12 @@ void ReceiveAssembler::Step(std::uint8_t b) {
         RxInFrame = false;
         RxFrames[RxSlot][kMark] = -1;
         if (BootConfirmed == 0) CheckBootConfirmation();
-        RxSlot = static_cast<std::int16_t>((RxSlot + 1) & 31);
+        RxSlot = static_cast<std::int16_t>((RxSlot + 1) & kSlotMask);
     }
 }
 
 void ReceiveAssembler::CheckBootConfirmation() {
-    const std::int16_t* f = RxFrames[RxSlot];
+    const std::int16_t* f = RxFrames[RxSlot & kSlotMask];
     struct Expect {
         int pos;
         std::int16_t value;

@@ -1,0 +1,55 @@
+// A link on fake platform layers: fake clock and event pump, a scriptable
+// serial control, recording port I/O and message boxes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "link/link.h"
+#include "platform/fake/fake_clock.h"
+#include "platform/fake/fake_dialogs.h"
+#include "platform/fake/fake_event_pump.h"
+#include "platform/fake/fake_port_io.h"
+#include "platform/fake/fake_serial.h"
+
+namespace cv2::test {
+
+inline constexpr ServiceKeyBytes kTestServiceKey = {0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x08};
+
+inline std::string Bytes(std::initializer_list<int> values) {
+    std::string s;
+    for (int v : values) s.push_back(static_cast<char>(v));
+    return s;
+}
+
+inline std::vector<int> Codes(const std::string& s) {
+    std::vector<int> out;
+    for (char c : s) out.push_back(static_cast<std::uint8_t>(c));
+    return out;
+}
+
+struct LinkRig {
+    explicit LinkRig(int kind) {
+        settings.LocoNetIfFlag = kind != 0;
+        settings.UsbIfFlag = kind == 2;
+        pump.AddSource(&serial);
+    }
+    // Opens the fake port the way a finished set-up leaves it, without logging it.
+    void OpenQuietly(int inputLen) {
+        serial.SetInputLen(inputLen);
+        serial.SetRThreshold(1);
+        serial.SetPortOpen(true);
+        serial.log.clear();
+    }
+
+    FakeClock clock;
+    FakeEventPump pump{clock};
+    FakeSerial serial{clock};
+    FakePortIo io;
+    FakeMessageBoxes boxes;
+    Settings settings;
+    Link link{serial, io, clock, pump, boxes, settings, kTestServiceKey};
+};
+
+}  // namespace cv2::test

@@ -1,0 +1,67 @@
+// The waiting helpers: Pause keeps events flowing for more than the given time;
+// SendText sends character by character under CTS within five seconds.
+#include <gtest/gtest.h>
+
+#include "tests/link/link_rig.h"
+
+namespace cv2::test {
+namespace {
+
+TEST(Pause, ReturnsOnlyAfterMoreThanTheGivenTimeAndProcessesEvents) {
+    LinkRig rig(2);
+    rig.OpenQuietly(0);
+    rig.serial.InjectAt(rig.clock.Now() + 0.1, Bytes({0x81, 0x7E}));
+    const double start = rig.clock.Now();
+    rig.link.Pause(0.3);
+    EXPECT_GT(rig.clock.Now() - start, 0.3);
+    EXPECT_LT(rig.clock.Now() - start, 0.31);
+    // The receive event ran inside the pause.
+    EXPECT_EQ(rig.link.rx().RxSlot, 1);
+}
+
+TEST(Pause, ZeroStillPassesTime) {
+    LinkRig rig(2);
+    const double start = rig.clock.Now();
+    rig.link.Pause(0);
+    EXPECT_GT(rig.clock.Now(), start);
+}
+
+TEST(SendText, EmptyTextReturnsAtOnceAfterDiscardingOutput) {
+    LinkRig rig(0);
+    rig.OpenQuietly(100);
+    const double start = rig.clock.Now();
+    EXPECT_EQ(rig.link.SendText(""), 0);
+    EXPECT_EQ(rig.clock.Now(), start);
+    EXPECT_EQ(rig.serial.log, std::vector<std::string>{"OutBufferCount=0"});
+}
+
+TEST(SendText, OneWritePerCharacter) {
+    LinkRig rig(0);
+    rig.OpenQuietly(100);
+    EXPECT_EQ(rig.link.SendText("xB1\r"), 0);
+    EXPECT_EQ(rig.serial.writes, (std::vector<std::string>{"x", "B", "1", "\r"}));
+}
+
+TEST(SendText, LimitCoversTheWholeText) {
+    LinkRig rig(0);
+    rig.OpenQuietly(100);
+    // CTS comes back 1.5 s after each character: three fit into five seconds, not four.
+    const double start = rig.clock.Now();
+    double lastWrite = start;
+    rig.serial.onOutput = [&](const std::string&) { lastWrite = rig.clock.Now(); };
+    rig.serial.ctsFn = [&] { return rig.clock.Now() - lastWrite >= 1.5; };
+    EXPECT_EQ(rig.link.SendText("abcdef"), 1);
+    EXPECT_GT(rig.clock.Now() - start, 5.0);
+    EXPECT_EQ(rig.serial.written, "abc");
+}
+
+TEST(SendText, CtsNeverAssertedTimesOut) {
+    LinkRig rig(0);
+    rig.OpenQuietly(100);
+    rig.serial.cts = false;
+    EXPECT_EQ(rig.link.SendText("x\r"), 1);
+    EXPECT_TRUE(rig.serial.written.empty());
+}
+
+}  // namespace
+}  // namespace cv2::test
