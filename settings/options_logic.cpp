@@ -1,0 +1,66 @@
+#include "settings/options_logic.h"
+
+namespace cv2 {
+
+namespace {
+
+constexpr int kBaud9600 = 0;
+constexpr int kBaud16666 = 1;
+constexpr int kBaud19200 = 2;
+constexpr int kBaud115200 = 3;
+
+// Interface flags (LocoNetIfFlag, UsbIfFlag) per interface option.
+constexpr std::array<std::array<bool, 2>, kInterfaceCount> kInterfaceFlags = {{
+    {false, false},
+    {true, false},
+    {true, true},
+}};
+
+// Baud rates each interface allows, in the order of kBaudRates.
+constexpr std::array<std::array<bool, kBaudRates.size()>, kInterfaceCount> kAllowedBauds = {{
+    {true, false, true, false},   // the unit's own serial port: 9600 or 19200
+    {false, true, true, true},    // serial LocoNet interface
+    {false, false, false, true},  // USB LocoNet interface: 115200 only
+}};
+
+}  // namespace
+
+void OptionsLogic::Activate(const Settings& s) {
+    ClickInterface(InterfaceKind(s));
+    for (int i = 0; i < kBaudCount; ++i) {
+        if (kBaudRates[i] == s.BaudRate) baud_ = i;
+    }
+    comPortText_ = s.ComPort.ToText();
+}
+
+void OptionsLogic::ClickInterface(int index) {
+    if (index < 0 || index >= kInterfaceCount) return;
+    interface_ = index;
+    baudEnabled_ = kAllowedBauds[index];
+    switch (index) {
+        case 0:
+            if (baud_ == kBaud16666 || baud_ == kBaud115200) baud_ = kBaud19200;
+            break;
+        case 1:
+            if (baud_ == kBaud9600) baud_ = kBaud115200;
+            break;
+        default:
+            baud_ = kBaud115200;
+            break;
+    }
+}
+
+void OptionsLogic::SelectBaud(int index) {
+    if (index >= 0 && index < kBaudCount) baud_ = index;
+}
+
+void OptionsLogic::Confirm(Settings& s) const {
+    if (interface_ != kNoSelection) {
+        s.LocoNetIfFlag = kInterfaceFlags[interface_][0];
+        s.UsbIfFlag = kInterfaceFlags[interface_][1];
+    }
+    if (baud_ != kNoSelection) s.BaudRate = kBaudRates[baud_];
+    s.ComPort = ComPortSetting::Text(comPortText_);
+}
+
+}  // namespace cv2

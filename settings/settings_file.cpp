@@ -1,0 +1,160 @@
+#include "settings/settings_file.h"
+
+#include <charconv>
+#include <fstream>
+#include <optional>
+
+namespace cv2 {
+
+namespace {
+
+constexpr const char* kLineEnd = "\r\n";
+
+// One item of the file: its text and whether it was in double quotes.
+struct Item {
+    std::string text;
+    bool quoted = false;
+};
+
+// Cuts the text into items the way delimited text files are read: leading
+// blanks are skipped; a quoted item runs to the next quote and whatever
+// follows it up to the delimiter is ignored; an unquoted item runs to the next
+// comma or line end, trailing blanks dropped. A line end is CR LF, LF or CR.
+class ItemReader {
+public:
+    ItemReader(const std::string& text, bool complete) : text_(text), complete_(complete) {}
+
+    // The next item, or nothing at the end of the text or when the item runs
+    // into the read cap (its true end is unknown).
+    std::optional<Item> Next() {
+        while (pos_ < text_.size() && (text_[pos_] == ' ' || text_[pos_] == '\t')) ++pos_;
+        if (pos_ >= text_.size()) return std::nullopt;
+        Item item;
+        if (text_[pos_] == '"') {
+            item.quoted = true;
+            const std::size_t close = text_.find('"', pos_ + 1);
+            if (close == std::string::npos) {
+                if (!complete_) return std::nullopt;
+                item.text = text_.substr(pos_ + 1);
+                pos_ = text_.size();
+                return item;
+            }
+            item.text = text_.substr(pos_ + 1, close - pos_ - 1);
+            pos_ = close + 1;
+            const std::size_t end = FindDelimiter();
+            if (end == std::string::npos && !complete_) return std::nullopt;
+            pos_ = end == std::string::npos ? text_.size() : end;
+        } else {
+            std::size_t end = FindDelimiter();
+            if (end == std::string::npos) {
+                if (!complete_) return std::nullopt;
+                end = text_.size();
+            }
+            item.text = text_.substr(pos_, end - pos_);
+            while (!item.text.empty() && (item.text.back() == ' ' || item.text.back() == '\t')) {
+                item.text.pop_back();
+            }
+            pos_ = end;
+        }
+        SkipDelimiter();
+        return item;
+    }
+
+private:
+    std::size_t FindDelimiter() const { return text_.find_first_of(",\r\n", pos_); }
+
+    void SkipDelimiter() {
+        if (pos_ >= text_.size()) return;
+        if (text_[pos_] == '\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n') ++pos_;
+        ++pos_;
+    }
+
+    const std::string& text_;
+    bool complete_;
+    std::size_t pos_ = 0;
+};
+
+// A whole number in decimal with an optional sign, as an unquoted item that
+// "reads as a number".
+std::optional<long> WholeNumber(const std::string& text) {
+    std::string_view digits = text;
+    if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
+    long value = 0;
+    const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (ec != std::errc() || end != digits.data() + digits.size() || digits.empty()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+void SetDefaults(Settings& s) {
+    s.ComPort = ComPortSetting::Number(3);
+    s.LocoNetIfFlag = true;
+    s.UsbIfFlag = true;
+    s.BaudRate = 115200;
+    s.BackupFileName.clear();
+}
+
+}  // namespace
+
+std::string FormatSettingsText(const Settings& s) {
+    std::string out;
+    if (s.ComPort.isText) {
+        out += '"' + s.ComPort.text + '"';
+    } else {
+        out += std::to_string(s.ComPort.number);
+    }
+    out += kLineEnd;
+    out += std::to_string(s.BaudRate) + kLineEnd;
+    out += std::string("\"\"") + kLineEnd;
+    return out;
+}
+
+bool ParseSettingsText(const std::string& text, bool complete, Settings& s) {
+    ItemReader reader(text, complete);
+    const auto port = reader.Next();
+    const auto baud = reader.Next();
+    const auto file = reader.Next();
+    // The baud rate has to be a whole number: a text there cannot be a line speed.
+    const auto baudValue = baud ? WholeNumber(baud->text) : std::nullopt;
+    if (!port || !baud || !file || !baudValue) {
+        SetDefaults(s);
+        return false;
+    }
+    const auto portNumber = port->quoted ? std::nullopt : WholeNumber(port->text);
+    s.ComPort = portNumber ? ComPortSetting::Number(*portNumber) : ComPortSetting::Text(port->text);
+    s.BaudRate = *baudValue;
+    s.BackupFileName = file->text;
+    s.LocoNetIfFlag = true;
+    s.UsbIfFlag = true;
+    return true;
+}
+
+bool LoadSettings(const std::string& path, Settings& s) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        SetDefaults(s);
+        return false;
+    }
+    std::string text(kSettingsReadCap, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    if (in.bad()) {
+        SetDefaults(s);
+        return false;
+    }
+    // One more byte tells whether the cap cut the file.
+    const bool complete =
+        text.size() < kSettingsReadCap || in.peek() == std::ifstream::traits_type::eof();
+    return ParseSettingsText(text, complete, s);
+}
+
+bool SaveSettings(const std::string& path, const Settings& s) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    out << FormatSettingsText(s);
+    out.close();
+    return !out.fail();
+}
+
+}  // namespace cv2
