@@ -1,0 +1,93 @@
+// The simulated command station's protocol side: takes the bytes the program
+// sends, cuts them into frames (or command texts of the interface dialogue)
+// and answers as the station does: the LocoNet echo, acknowledges, data
+// replies, the boot confirmation and the FS module's replies. No clock here:
+// when the answers reach the program is the wire model's business.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "station/station_frame.h"
+#include "station/station_memory.h"
+#include "station/station_options.h"
+
+namespace cv2::station {
+
+enum class AnswerKind {
+    Echo,          // the frame as LocoNet carried it
+    Noise,         // stray bytes on the line
+    Reply,         // the station's answer to a request
+    Confirmation,  // the frame that follows the acknowledge of the bootloader start
+    Text,          // the interface's prompt in the text dialogue
+};
+
+struct Answer {
+    AnswerKind kind;
+    Bytes bytes;
+};
+
+// The FS module's address on LocoNet.
+constexpr std::uint16_t kFsModuleAddress = 6541;
+
+class CommandStation {
+public:
+    explicit CommandStation(StationOptions options = {});
+
+    // One byte from the program; returns the answers it triggers, in order.
+    std::vector<Answer> Receive(std::uint8_t byte);
+    std::vector<Answer> Receive(const Bytes& bytes);
+
+    // Replaces the content by a backup image (see LoadBackupImage); false when
+    // the image is not a complete backup.
+    bool LoadBackup(std::span<const std::uint8_t> image);
+    // The backup file a complete backup of the present content produces.
+    std::vector<std::uint8_t> ExpectedBackup() const;
+
+    StationMemory& memory() { return memory_; }
+    const StationMemory& memory() const { return memory_; }
+    StationOptions& options() { return options_; }
+
+    // What the station's display shows ("Datenbank lesen" ...), and its cursor.
+    const std::string& display() const { return display_; }
+    int cursorA() const { return cursorA_; }
+    int cursorB() const { return cursorB_; }
+    bool bootloaderActive() const { return bootloader_; }
+    bool fsProgramming() const { return fsProgramming_; }
+    bool lineDropped() const { return lineDropped_; }
+    // Requests received so far (checksum valid and understood), all or of one kind.
+    int requests() const { return requests_; }
+    int Count(Request request) const { return counts_[static_cast<int>(request)]; }
+
+private:
+    std::vector<Answer> HandleFrame(const Bytes& frame);
+    // The answers to one understood request, before faults are applied;
+    // false when the frame is not a request of this station.
+    bool Respond(const Bytes& frame, Request& request, std::vector<Answer>& out);
+    bool DeviceCommand(const Fields& f, Request& request, std::vector<Answer>& out);
+    bool FsRequest(const FsFrame& f, Request& request, std::vector<Answer>& out);
+    bool KeyValid(const Fields& f) const;
+    // Counts a write and tells whether it is the one to refuse.
+    bool WriteRefused();
+    void ApplyContentFaults();
+
+    StationOptions options_;
+    StationMemory memory_;
+    Bytes frame_;
+    int expected_ = 0;
+    bool inFrame_ = false;
+    std::string text_;
+    std::string display_;
+    int cursorA_ = 0, cursorB_ = 0;
+    bool bootloader_ = false;
+    bool fsProgramming_ = false;
+    bool lineDropped_ = false;
+    int requests_ = 0;
+    int writes_ = 0;
+    std::array<int, 13> counts_{};
+};
+
+}  // namespace cv2::station

@@ -1,0 +1,118 @@
+// cv2sim: the simulated command station served on a pseudo-terminal, for a
+// first run without hardware and for the end-to-end tests.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <vector>
+
+#include "station/backup_image.h"
+#include "station/command_station.h"
+#include "station/pty_server.h"
+#include "station/sim_options.h"
+
+namespace {
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+void OnStopSignal(int) { stopRequested = 1; }
+
+bool ReadFile(const std::string& path, std::vector<std::uint8_t>& out) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return true;
+}
+
+bool WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+}
+
+// Replaces an old link of ours (or a dangling one), never a real file.
+bool MakeLink(const std::string& target, const std::string& link, std::string& error) {
+    struct stat st {};
+    if (lstat(link.c_str(), &st) == 0) {
+        if (!S_ISLNK(st.st_mode)) {
+            error = link + " exists and is not a symbolic link";
+            return false;
+        }
+        unlink(link.c_str());
+    }
+    if (symlink(target.c_str(), link.c_str()) != 0) {
+        error = link + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace cv2::station;
+    SimOptions options;
+    std::string error;
+    if (!ParseSimOptions(argc, argv, options, error)) {
+        std::cerr << "cv2sim: " << error << "\n\n" << SimUsage();
+        return 2;
+    }
+    if (options.help) {
+        std::cout << SimUsage();
+        return 0;
+    }
+
+    CommandStation station(options.station);
+    if (options.load) {
+        std::vector<std::uint8_t> image;
+        if (!ReadFile(*options.load, image) || !station.LoadBackup(image)) {
+            std::cerr << "cv2sim: " << *options.load << " is not a readable backup file of "
+                      << kBackupSize << " bytes\n";
+            return 1;
+        }
+    }
+
+    // The stop signals stay blocked except while the server waits, so none is lost.
+    sigset_t stopSignals, waitMask;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    sigprocmask(SIG_BLOCK, &stopSignals, &waitMask);
+    sigdelset(&waitMask, SIGINT);
+    sigdelset(&waitMask, SIGTERM);
+    struct sigaction sa {};
+    sa.sa_handler = OnStopSignal;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    PtyServer server(station, options.station.speed);
+    if (!server.Open(error)) {
+        std::cerr << "cv2sim: " << error << "\n";
+        return 1;
+    }
+    if (options.link && !MakeLink(server.slavePath(), *options.link, error)) {
+        std::cerr << "cv2sim: " << error << "\n";
+        return 1;
+    }
+    std::cout << server.slavePath() << std::endl;
+    std::cerr << "cv2sim: serial number " << station.memory().Serial() << ", serving on "
+              << server.slavePath() << (options.link ? " (" + *options.link + ")" : "") << "\n";
+
+    const int rc = server.Run(stopRequested, &waitMask, error);
+    if (rc != 0) std::cerr << "cv2sim: " << error << "\n";
+    if (options.link) unlink(options.link->c_str());
+    if (options.dump && !WriteFile(*options.dump, station.ExpectedBackup())) {
+        std::cerr << "cv2sim: cannot write " << *options.dump << "\n";
+        return 1;
+    }
+    return rc;
+}

@@ -1,0 +1,23 @@
+// The command line of cv2sim: content, identity, files, speed and faults.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "station/station_options.h"
+
+namespace cv2::station {
+
+struct SimOptions {
+    StationOptions station;
+    std::optional<std::string> link;  // symlink to the pseudo-terminal
+    std::optional<std::string> load;  // backup file to take the content from
+    std::optional<std::string> dump;  // backup image of the content, written on exit
+    bool help = false;
+};
+
+// False, with the reason in error, for an option it does not know or a bad value.
+bool ParseSimOptions(int argc, const char* const* argv, SimOptions& options, std::string& error);
+std::string SimUsage();
+
+}  // namespace cv2::station

@@ -1,0 +1,38 @@
+// The simulated station attached to the program's fake serial port: every
+// write the program makes goes to the station, and its answers arrive on the
+// fake clock when their wire time has come. One line in a test:
+//   SimulatedStation station(clock, serial, options);
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/fake/fake_clock.h"
+#include "platform/fake/fake_serial.h"
+#include "station/command_station.h"
+#include "station/station_wire.h"
+
+namespace cv2::station {
+
+class SimulatedStation {
+public:
+    SimulatedStation(FakeClock& clock, FakeSerial& serial, StationOptions options = {});
+    ~SimulatedStation();
+    SimulatedStation(const SimulatedStation&) = delete;
+    SimulatedStation& operator=(const SimulatedStation&) = delete;
+
+    CommandStation& station() { return station_; }
+    StationMemory& memory() { return station_.memory(); }
+    // The backup file a complete backup of the present content produces.
+    std::vector<std::uint8_t> ExpectedBackup() const { return station_.ExpectedBackup(); }
+
+private:
+    void OnOutput(const Bytes& bytes);
+
+    FakeClock& clock_;
+    FakeSerial& serial_;
+    CommandStation station_;
+    StationWire wire_;
+};
+
+}  // namespace cv2::station

@@ -1,0 +1,65 @@
+// How a simulated station is set up: its keys, its speed on the wire and the
+// faults it is told to show. Shared by the in-process station and cv2sim.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "device/keys.h"
+
+namespace cv2::station {
+
+// Every request the station understands, for counting and for faults.
+enum class Request {
+    SamFlashRead,
+    SamFlashWrite,
+    DataFlashRead,
+    DataFlashWrite,
+    ReadBlock,
+    WriteBlock,
+    BootloaderStart,
+    BootloaderEnd,
+    Display,
+    FsProgOn,
+    FsReadEntry,
+    FsWriteEntry,
+    FsProgOff,
+};
+
+// The request's name as cv2sim takes it on its command line ("ReadBlock", ...).
+const char* RequestName(Request request);
+std::optional<Request> RequestFromName(const std::string& name);
+
+struct Faults {
+    bool missingEcho = false;                  // the interface does not echo frames
+    std::optional<Request> silentRequest;      // never answered (the echo still comes)
+    int silentAfterRequests = 0;               // > 0: requests after the N-th get no answer
+    int refuseWrite = 0;                       // > 0: the N-th write is refused (ack 0x00)
+    std::optional<std::uint32_t> versionWord;  // stored in version word 3 instead of 5
+    bool silentFsModule = false;               // FS frames are echoed, never answered
+    bool noConfirmation = false;               // the bootloader start is never confirmed
+    std::string noise;                         // bytes sent between echo and answer
+    int dropLineAfterRequests = 0;             // > 0: after the N-th request nothing more
+};
+
+// Wire speed: real LocoNet timing, a multiple of it, or no delay at all.
+struct Speed {
+    bool instant = false;
+    double factor = 1.0;  // > 1: faster than the wire
+};
+
+struct StationOptions {
+    std::uint32_t seed = 1;  // content generated from this seed
+    int identity = 0;        // identity variant (serial number, id0, FS key)
+    std::array<std::uint8_t, 8> serviceKey = ServiceKey;
+    std::array<std::uint8_t, 16> payloadKey = PayloadKey;
+    // Answer the bootloader start with ack 0x01 (already running) instead of
+    // 0x7F followed by the confirmation frame.
+    bool directBootAck = false;
+    Speed speed;
+    Faults faults;
+};
+
+}  // namespace cv2::station

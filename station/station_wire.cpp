@@ -1,0 +1,77 @@
+#include "station/station_wire.h"
+
+#include <algorithm>
+#include <sstream>
+
+namespace cv2::station {
+
+double ByteTimeFromSettings(const std::string& settings) {
+    std::istringstream in(settings);
+    std::string rate, parity, data, stop;
+    if (!std::getline(in, rate, ',') || !std::getline(in, parity, ',') ||
+        !std::getline(in, data, ',') || !std::getline(in, stop, ','))
+        return kDefaultPcByteTime;
+    try {
+        const double bitsPerSecond = std::stod(rate);
+        const int bits = 1 + std::stoi(data) + (parity == "n" || parity == "N" ? 0 : 1) +
+                         static_cast<int>(std::stod(stop) + 0.5);
+        if (bitsPerSecond <= 0) return kDefaultPcByteTime;
+        return bits / bitsPerSecond;
+    } catch (const std::exception&) {
+        return kDefaultPcByteTime;
+    }
+}
+
+double StationWire::Scaled(double seconds) const {
+    if (speed_.instant) return 0;
+    return speed_.factor > 0 ? seconds / speed_.factor : seconds;
+}
+
+void StationWire::Deliver(double lineEnd, const Bytes& bytes, double pcByte,
+                          std::vector<Delivery>& out) {
+    // The last byte follows the LocoNet end by one byte time on the PC line,
+    // unless the PC line is still busy with what came before.
+    const double n = static_cast<double>(bytes.size());
+    const double t = std::max(lineEnd + pcByte, pcRxFree_ + n * pcByte);
+    pcRxFree_ = t;
+    out.push_back({t, bytes});
+}
+
+std::vector<Delivery> StationWire::Write(double now, const Bytes& bytes, double pcByteTime) {
+    const double pcByte = Scaled(pcByteTime);
+    const double lnByte = Scaled(kLocoNetByteTime);
+    std::vector<Delivery> out;
+    for (char c : bytes) {
+        const double arrived = std::max(now, pcTxFree_) + pcByte;
+        pcTxFree_ = arrived;
+        double lastEnd = arrived;  // end of the previous transmission on LocoNet
+        for (const Answer& a : station_.Receive(static_cast<std::uint8_t>(c))) {
+            const double length = lnByte * static_cast<double>(a.bytes.size());
+            double start = 0;
+            switch (a.kind) {
+                case AnswerKind::Text:
+                    Deliver(arrived + Scaled(kTextTurnaround), a.bytes, pcByte, out);
+                    continue;
+                case AnswerKind::Echo:
+                case AnswerKind::Noise:
+                    start = std::max(lastEnd, loconetFree_);
+                    break;
+                case AnswerKind::Reply:
+                    start = std::max(lastEnd + Scaled(kStationTurnaround), loconetFree_);
+                    break;
+                case AnswerKind::Confirmation:
+                    start =
+                        std::max({lastEnd + Scaled(kConfirmationDelay),
+                                  (out.empty() ? lastEnd : out.back().time) + kConfirmationMinGap,
+                                  loconetFree_});
+                    break;
+            }
+            lastEnd = start + length;
+            loconetFree_ = lastEnd;
+            Deliver(lastEnd, a.bytes, pcByte, out);
+        }
+    }
+    return out;
+}
+
+}  // namespace cv2::station
