@@ -1,0 +1,154 @@
+#include "transfer/section_readers.h"
+
+namespace cv2 {
+
+namespace {
+
+constexpr int kBlockBytes = 16;
+// A group page's tag is compared on the upper six bits only.
+constexpr std::int16_t kTagMask = 0xFC;
+// CmdData field that becomes file byte 4 of a record: the group page's tag.
+constexpr int kTagField = 11;
+
+// File byte n (0-based) of the record PutRecord would write from the block.
+std::uint32_t RecordByte(const CommandBlock& block, int n) {
+    const int field = n < 8 ? 8 + n : 15 - n;
+    return static_cast<std::uint32_t>(block.CmdData[field]) & 0xFF;
+}
+
+// The little-endian 32-bit word at record bytes 4w..4w+3.
+std::uint32_t RecordWord(const CommandBlock& block, int w) {
+    return RecordByte(block, 4 * w) | RecordByte(block, 4 * w + 1) << 8 |
+           RecordByte(block, 4 * w + 2) << 16 | RecordByte(block, 4 * w + 3) << 24;
+}
+
+// ReadBlock and PutRecord. False when the reader must stop: the command failed
+// (Status holds its code plus step) or the file can no longer be written.
+bool CopyBlock(Device& device, BackupFile& file, int offset, StatusCode step, StatusCode& Status) {
+    device.ReadBlock(static_cast<std::int16_t>(offset), Status);
+    if (Status != 0) {
+        Status += step;
+        return false;
+    }
+    file.PutRecord(device.block());
+    return !file.failed();
+}
+
+}  // namespace
+
+void FillRecordFF(CommandBlock& block) {
+    for (int i = 0; i < kBlockBytes; ++i) block.CmdData[i] = 255;
+}
+
+void CheckDatabaseVersion(Device& device, BackupFile& file, int Mode, StatusCode& Status) {
+    device.DataFlashRead(kVersionPage, Status);
+    if (Status != 0) {
+        Status += kStepDatabaseId;
+        return;
+    }
+    // Page bytes 24..63: the second half of block 16, then blocks 32 and 48.
+    std::uint32_t words[kVersionWordCount];
+    int n = 0;
+    for (int offset : {16, 32, 48}) {
+        device.ReadBlock(static_cast<std::int16_t>(offset), Status);
+        if (Status != 0) {
+            Status += kStepDatabaseId;
+            return;
+        }
+        for (int w = offset == 16 ? 2 : 0; w < 4; ++w) words[n++] = RecordWord(device.block(), w);
+    }
+    Status = 0;
+    for (std::uint32_t word : words) {
+        if (word != kDatabaseVersion) Status = kDatabaseVersionInvalid;
+    }
+    if (Status != 0 || Mode != kVersionModeBackup) return;
+    for (std::uint32_t word : words) file.PutLong(word);
+}
+
+void ReadIdTable(Device& device, BackupFile& file, StatusCode& Status) {
+    for (std::int16_t page : kIdTablePages) {
+        device.SamFlashRead(page, Status);
+        if (Status != 0) {
+            Status += kStepReadIdTable;
+            return;
+        }
+        for (int k = 0; k < 16; ++k) {
+            if (!CopyBlock(device, file, kBlockBytes * k, kStepReadIdTable, Status)) return;
+        }
+    }
+    Status = 0;
+}
+
+void ReadExtraData(Device& device, BackupFile& file, StatusCode& Status) {
+    for (int page = kExtraFirstPage; page <= kExtraLastPage; ++page) {
+        if (page == kExtraLongPage) continue;
+        device.DataFlashRead(static_cast<std::int16_t>(page), Status);
+        if (Status != 0) return;
+        if (!CopyBlock(device, file, 0, 0, Status)) return;
+    }
+    device.DataFlashRead(kExtraLongPage, Status);
+    if (Status != 0) return;
+    for (int k = 0; k < kExtraBlockCount; ++k) {
+        if (!CopyBlock(device, file, kBlockBytes * k, 0, Status)) return;
+    }
+}
+
+void ReadGroupSection(Device& device, BackupFile& file, std::int16_t FirstPage,
+                      std::int16_t PageCount, std::int16_t RecordsPerPage, std::int16_t Tag,
+                      StatusCode& Status) {
+    for (int page = FirstPage; page < FirstPage + PageCount; ++page) {
+        device.DataFlashRead(static_cast<std::int16_t>(page), Status);
+        if (Status != 0) {
+            Status += kStepReadLongData;
+            return;
+        }
+        // The first record goes into the file even when the page is unused.
+        if (!CopyBlock(device, file, 0, kStepReadLongData, Status)) return;
+        if ((device.block().CmdData[kTagField] & kTagMask) == Tag) {
+            for (int k = 1; k < RecordsPerPage; ++k) {
+                if (!CopyBlock(device, file, kBlockBytes * k, kStepReadLongData, Status)) return;
+            }
+        } else {
+            FillRecordFF(device.block());
+            for (int k = 1; k < RecordsPerPage; ++k) file.PutRecord(device.block());
+            if (file.failed()) return;
+        }
+    }
+    Status = 0;
+}
+
+void ReadPageSection(Device& device, BackupFile& file, std::int16_t FirstPage,
+                     std::int16_t PageCount, std::int16_t RecordsPerPage, StatusCode& Status) {
+    for (int page = FirstPage; page < FirstPage + PageCount; ++page) {
+        device.DataFlashRead(static_cast<std::int16_t>(page), Status);
+        if (Status != 0) {
+            Status += kStepReadPage;
+            return;
+        }
+        for (int k = 0; k < RecordsPerPage; ++k) {
+            if (!CopyBlock(device, file, kBlockBytes * k, kStepReadPage, Status)) return;
+        }
+    }
+    Status = 0;
+}
+
+void ReadRouteSection(Device& device, BackupFile& file, std::int16_t FirstPage,
+                      std::int16_t PageCount, std::int16_t RoutesPerPage, std::int16_t RouteStride,
+                      std::int16_t RecordsPerRoute, StatusCode& Status) {
+    for (int page = FirstPage; page < FirstPage + PageCount; ++page) {
+        device.DataFlashRead(static_cast<std::int16_t>(page), Status);
+        if (Status != 0) {
+            Status += kStepReadShortData;
+            return;
+        }
+        for (int j = 0; j < RoutesPerPage; ++j) {
+            for (int i = 0; i < RecordsPerRoute; ++i) {
+                const int offset = RouteStride * kBlockBytes * j + kBlockBytes * i;
+                if (!CopyBlock(device, file, offset, kStepReadShortData, Status)) return;
+            }
+        }
+    }
+    Status = 0;
+}
+
+}  // namespace cv2

@@ -1,0 +1,61 @@
+// The section readers of a backup: each walks a fixed range of station flash
+// pages, loads each page into the transfer buffer and appends its 16-byte
+// blocks to the backup file as records. Also the database version check.
+#pragma once
+
+#include <cstdint>
+
+#include "device/device.h"
+#include "device/status.h"
+#include "transfer/backup_file.h"
+
+namespace cv2 {
+
+// Step numbers added to a failing command's code.
+constexpr StatusCode kStepDatabaseId = 10000;
+constexpr StatusCode kStepReadLongData = 210000;
+constexpr StatusCode kStepReadShortData = 230000;
+constexpr StatusCode kStepReadPage = 250000;
+constexpr StatusCode kStepReadIdTable = 270000;
+// The station's database has another version.
+constexpr StatusCode kDatabaseVersionInvalid = 10099;
+
+// Data flash page holding the version words (bytes 24..63).
+constexpr std::int16_t kVersionPage = 8003;
+// SAM flash pages of the ID table.
+constexpr std::int16_t kIdTablePages[] = {964, 965};
+// Extra data: the first block of each of these pages, then kExtraBlockCount
+// blocks of kExtraLongPage.
+constexpr std::int16_t kExtraFirstPage = 8180;
+constexpr std::int16_t kExtraLastPage = 8191;
+constexpr std::int16_t kExtraLongPage = 8182;
+constexpr int kExtraBlockCount = 7;
+
+// Mode of CheckDatabaseVersion that appends the words to the backup file.
+constexpr int kVersionModeBackup = 1;
+
+// Reads the ten version words of the station; Status 10099 when one is not 5.
+// In backup mode appends them to the file when all are valid.
+void CheckDatabaseVersion(Device& device, BackupFile& file, int Mode, StatusCode& Status);
+
+void ReadIdTable(Device& device, BackupFile& file, StatusCode& Status);
+// A failing command leaves its own code, no step added.
+void ReadExtraData(Device& device, BackupFile& file, StatusCode& Status);
+// Every page yields RecordsPerPage records; a page whose first record does not
+// carry Tag (upper six bits of file byte 4) is filled with 0xFF records
+// without asking the station for more.
+void ReadGroupSection(Device& device, BackupFile& file, std::int16_t FirstPage,
+                      std::int16_t PageCount, std::int16_t RecordsPerPage, std::int16_t Tag,
+                      StatusCode& Status);
+void ReadPageSection(Device& device, BackupFile& file, std::int16_t FirstPage,
+                     std::int16_t PageCount, std::int16_t RecordsPerPage, StatusCode& Status);
+// Per page, RoutesPerPage routes of RecordsPerRoute blocks each, the routes
+// RouteStride blocks apart.
+void ReadRouteSection(Device& device, BackupFile& file, std::int16_t FirstPage,
+                      std::int16_t PageCount, std::int16_t RoutesPerPage, std::int16_t RouteStride,
+                      std::int16_t RecordsPerRoute, StatusCode& Status);
+
+// CmdData 0..15 := 255, so that the next PutRecord writes an empty record.
+void FillRecordFF(CommandBlock& block);
+
+}  // namespace cv2
