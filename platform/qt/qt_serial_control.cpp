@@ -1,0 +1,302 @@
+#include "platform/qt/qt_serial_control.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <vector>
+
+#ifdef Q_OS_UNIX
+#include <sys/ioctl.h>
+
+#include <cerrno>
+#endif
+
+namespace cv2 {
+
+namespace {
+
+// Receive events raised in one turn of the event loop before the rest waits for
+// the next turn, so a flood of input cannot starve the window.
+constexpr int kMaxReceiveEventsPerTurn = 4096;
+
+constexpr int kHandshakeNone = 0;
+constexpr int kHandshakeXonXoff = 1;
+constexpr int kHandshakeRts = 2;
+constexpr int kHandshakeRtsXonXoff = 3;
+
+std::vector<std::string> SplitFields(const std::string& text) {
+    std::vector<std::string> fields(1);
+    for (char c : text) {
+        if (c == ',') {
+            fields.emplace_back();
+        } else if (!std::isspace(static_cast<unsigned char>(c))) {
+            fields.back().push_back(c);
+        }
+    }
+    return fields;
+}
+
+std::optional<long> Number(const std::string& s) {
+    long v = 0;
+    auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (s.empty() || ec != std::errc{} || end != s.data() + s.size()) return std::nullopt;
+    return v;
+}
+
+}  // namespace
+
+std::optional<LineSettings> ParseLineSettings(const std::string& text) {
+    const auto fields = SplitFields(text);
+    if (fields.size() != 4) return std::nullopt;
+    LineSettings line;
+
+    const auto rate = Number(fields[0]);
+    if (!rate || *rate <= 0 || *rate > 4000000) return std::nullopt;
+    line.rate = static_cast<qint32>(*rate);
+
+    if (fields[1].size() != 1) return std::nullopt;
+    switch (std::tolower(static_cast<unsigned char>(fields[1][0]))) {
+        case 'n':
+            line.parity = QSerialPort::NoParity;
+            break;
+        case 'e':
+            line.parity = QSerialPort::EvenParity;
+            break;
+        case 'o':
+            line.parity = QSerialPort::OddParity;
+            break;
+        case 'm':
+            line.parity = QSerialPort::MarkParity;
+            break;
+        case 's':
+            line.parity = QSerialPort::SpaceParity;
+            break;
+        default:
+            return std::nullopt;
+    }
+
+    const auto data = Number(fields[2]);
+    if (!data || *data < 5 || *data > 8) return std::nullopt;
+    line.dataBits = static_cast<QSerialPort::DataBits>(*data);
+
+    if (fields[3] == "1") {
+        line.stopBits = QSerialPort::OneStop;
+    } else if (fields[3] == "1.5") {
+        line.stopBits = QSerialPort::OneAndHalfStop;
+    } else if (fields[3] == "2") {
+        line.stopBits = QSerialPort::TwoStop;
+    } else {
+        return std::nullopt;
+    }
+    return line;
+}
+
+QtSerialControl::QtSerialControl() {
+    moreWaiting_.setSingleShot(true);
+    moreWaiting_.setInterval(0);
+    QObject::connect(&moreWaiting_, &QTimer::timeout, &port_, [this] { RaiseReceive(); });
+    QObject::connect(&port_, &QSerialPort::readyRead, &port_, [this] {
+        if (!quiet_) RaiseReceive();
+    });
+}
+
+QtSerialControl::~QtSerialControl() {
+    onComm_ = nullptr;
+    if (port_.isOpen()) port_.close();
+}
+
+void QtSerialControl::SetCommPort(const std::string& portName) { portName_ = portName; }
+
+bool QtSerialControl::Fail() {
+    error_ = port_.errorString().toStdString();
+    port_.clearError();
+    return false;
+}
+
+bool QtSerialControl::SetSettings(const std::string& settings) {
+    const auto line = ParseLineSettings(settings);
+    if (!line) {
+        error_ = "Invalid settings text";
+        return false;
+    }
+    if (port_.isOpen() && !ApplyLine(*line)) return false;
+    line_ = *line;
+    settings_ = settings;
+    return true;
+}
+
+bool QtSerialControl::ApplyLine(const LineSettings& line) {
+    if (!port_.setBaudRate(line.rate) || !port_.setParity(line.parity) ||
+        !port_.setDataBits(line.dataBits) || !port_.setStopBits(line.stopBits)) {
+        return Fail();
+    }
+    return true;
+}
+
+bool QtSerialControl::SetLineRate(qint32 bitsPerSecond) {
+    if (!port_.isOpen()) {
+        error_ = "Port not open";
+        return false;
+    }
+    return port_.setBaudRate(bitsPerSecond) || Fail();
+}
+
+bool QtSerialControl::SetPortOpen(bool open) {
+    if (!open) {
+        moreWaiting_.stop();
+        if (port_.isOpen()) port_.close();
+        port_.clearError();
+        return true;
+    }
+    if (port_.isOpen()) return true;
+    port_.setPortName(QString::fromStdString(portName_));
+    if (!port_.open(QIODevice::ReadWrite)) return Fail();
+    if (!ApplyLine(line_) || !ApplyHandshaking() || (rtsSet_ && !ApplyRts())) {
+        const std::string reason = error_;
+        port_.close();
+        error_ = reason;
+        return false;
+    }
+    return true;
+}
+
+int QtSerialControl::InBufferCount() const {
+    return port_.isOpen() ? static_cast<int>(port_.bytesAvailable()) : 0;
+}
+
+void QtSerialControl::ClearInBuffer() {
+    if (port_.isOpen()) port_.clear(QSerialPort::Input);
+}
+
+void QtSerialControl::ClearOutBuffer() {
+    if (port_.isOpen()) port_.clear(QSerialPort::Output);
+}
+
+std::string QtSerialControl::Input() {
+    if (!port_.isOpen()) return {};
+    const qint64 waiting = port_.bytesAvailable();
+    const qint64 n = inputLen_ == 0 ? waiting : std::min<qint64>(inputLen_, waiting);
+    if (n <= 0) return {};
+    const QByteArray bytes = port_.read(n);
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+bool QtSerialControl::WaitForInput(double seconds) {
+    if (!port_.isOpen()) return false;
+    if (port_.bytesAvailable() == 0) {
+        // Blocks in the driver (no event loop), so the readyRead it raises
+        // must not reach the receive handler.
+        quiet_ = true;
+        const int ms = std::max(1, static_cast<int>(std::lround(seconds * 1000.0)));
+        port_.waitForReadyRead(ms);
+        quiet_ = false;
+        port_.clearError();  // a time-out is no failure here
+    }
+    const bool waiting = port_.bytesAvailable() > 0;
+    // Whatever is still waiting when events run again gets its receive event.
+    if (waiting && rThreshold_ > 0) moreWaiting_.start();
+    return waiting;
+}
+
+bool QtSerialControl::Output(const std::string& bytes) {
+    if (!port_.isOpen()) {
+        error_ = "Port not open";
+        return false;
+    }
+    const auto size = static_cast<qint64>(bytes.size());
+    if (port_.write(bytes.data(), size) != size) return Fail();
+    // Hand the bytes to the driver now rather than on the next event-loop turn.
+    port_.flush();
+    return true;
+}
+
+bool QtSerialControl::CTSHolding() const {
+    if (!port_.isOpen()) return false;
+    const QSerialPort::PinoutSignals lines = port_.pinoutSignals();
+    if (port_.error() != QSerialPort::NoError) {
+        // Pseudo-terminals and adapters without modem lines cannot report CTS.
+        // Such a line has no flow control, so CTS counts as asserted: sending
+        // under CTS then works as on a port whose peer is always ready.
+        port_.clearError();
+        return true;
+    }
+    return (lines & QSerialPort::ClearToSendSignal) != 0;
+}
+
+bool QtSerialControl::HasNoModemLines() const {
+#ifdef Q_OS_UNIX
+    int bits = 0;
+    return ::ioctl(port_.handle(), TIOCMGET, &bits) == -1 && errno == ENOTTY;
+#else
+    return false;
+#endif
+}
+
+bool QtSerialControl::ApplyRts() {
+    if (port_.setRequestToSend(rts_)) return true;
+    if (HasNoModemLines()) {
+        // A pseudo-terminal (the simulated station) has no RTS line; the ioctl
+        // fails with "Inappropriate ioctl for device". There is nothing to
+        // assert, and the peer does not need it, so this is no failure.
+        port_.clearError();
+        return true;
+    }
+    return Fail();
+}
+
+bool QtSerialControl::SetRTSEnable(bool on) {
+    rts_ = on;
+    rtsSet_ = true;
+    return !port_.isOpen() || ApplyRts();
+}
+
+bool QtSerialControl::SetBreak(bool on) {
+    if (!port_.isOpen()) {
+        error_ = "Port not open";
+        return false;
+    }
+    return port_.setBreakEnabled(on) || Fail();
+}
+
+bool QtSerialControl::ApplyHandshaking() {
+    QSerialPort::FlowControl flow = QSerialPort::NoFlowControl;
+    if (handshaking_ == kHandshakeXonXoff) flow = QSerialPort::SoftwareControl;
+    if (handshaking_ == kHandshakeRts || handshaking_ == kHandshakeRtsXonXoff) {
+        flow = QSerialPort::HardwareControl;
+    }
+    return port_.setFlowControl(flow) || Fail();
+}
+
+bool QtSerialControl::SetHandshaking(int mode) {
+    if (mode < kHandshakeNone || mode > kHandshakeRtsXonXoff) {
+        error_ = "Invalid handshaking mode";
+        return false;
+    }
+    handshaking_ = mode;
+    return !port_.isOpen() || ApplyHandshaking();
+}
+
+void QtSerialControl::SetRThreshold(int count) {
+    rThreshold_ = count;
+    if (count > 0 && port_.isOpen() && port_.bytesAvailable() > 0) moreWaiting_.start();
+}
+
+void QtSerialControl::SetOnComm(std::function<void(int commEvent)> handler) {
+    onComm_ = std::move(handler);
+}
+
+void QtSerialControl::RaiseReceive() {
+    // The control raises the event again as long as characters wait; a handler
+    // that reads one character per event thus still takes every byte in order.
+    for (int round = 0; round < kMaxReceiveEventsPerTurn; ++round) {
+        if (!port_.isOpen() || rThreshold_ <= 0 || !onComm_) return;
+        const qint64 before = port_.bytesAvailable();
+        if (before == 0) return;
+        onComm_(kCommEventReceive);
+        if (port_.bytesAvailable() >= before) return;  // the handler takes nothing
+    }
+    if (port_.isOpen() && port_.bytesAvailable() > 0) moreWaiting_.start();
+}
+
+}  // namespace cv2

@@ -1,0 +1,79 @@
+// The serial control over QSerialPort: properties kept while the port is
+// closed and applied when it opens, the line settings text, the modem lines,
+// and the receive event raised from readyRead while characters wait.
+#pragma once
+
+#include <QSerialPort>
+#include <QTimer>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "platform/serial_control.h"
+
+namespace cv2 {
+
+// "rate,parity,data,stop", for example "19200,n,8,2".
+struct LineSettings {
+    qint32 rate = 9600;
+    QSerialPort::Parity parity = QSerialPort::NoParity;
+    QSerialPort::DataBits dataBits = QSerialPort::Data8;
+    QSerialPort::StopBits stopBits = QSerialPort::OneStop;
+};
+std::optional<LineSettings> ParseLineSettings(const std::string& text);
+
+class QtSerialControl : public SerialControl {
+public:
+    QtSerialControl();
+    ~QtSerialControl() override;
+
+    void SetCommPort(const std::string& portName) override;
+    std::string CommPort() const override { return portName_; }
+    bool SetSettings(const std::string& settings) override;
+    std::string Settings() const override { return settings_; }
+    bool PortOpen() const override { return port_.isOpen(); }
+    bool SetPortOpen(bool open) override;
+    std::string ErrorText() const override { return error_; }
+    void SetInputMode(int mode) override { inputMode_ = mode; }
+    void SetInputLen(int length) override { inputLen_ = length; }
+    int InBufferCount() const override;
+    void ClearInBuffer() override;
+    void ClearOutBuffer() override;
+    std::string Input() override;
+    bool WaitForInput(double seconds) override;
+    bool Output(const std::string& bytes) override;
+    bool CTSHolding() const override;
+    bool SetRTSEnable(bool on) override;
+    bool SetBreak(bool on) override;
+    bool SetHandshaking(int mode) override;
+    void SetRThreshold(int count) override;
+    void SetSThreshold(int count) override { sThreshold_ = count; }
+    void SetOnComm(std::function<void(int commEvent)> handler) override;
+
+    // Runs the open port at any rate the driver can make, leaving the settings
+    // text as it is (the UART divisor emulation uses this). False when refused.
+    bool SetLineRate(qint32 bitsPerSecond);
+    // The rate the port runs at now.
+    qint32 LineRate() const { return port_.baudRate(); }
+
+private:
+    bool ApplyLine(const LineSettings& line);
+    bool ApplyRts();
+    bool ApplyHandshaking();
+    // Records the port's error text and clears its sticky error state.
+    bool Fail();
+    bool HasNoModemLines() const;
+    void RaiseReceive();
+
+    mutable QSerialPort port_;  // reading the modem lines is not const in Qt
+    QTimer moreWaiting_;        // re-raises the receive event while characters wait
+    std::string portName_, settings_, error_;
+    LineSettings line_;
+    int inputMode_ = 0, inputLen_ = 0, rThreshold_ = 0, sThreshold_ = 0, handshaking_ = 0;
+    bool rts_ = false;
+    bool rtsSet_ = false;
+    bool quiet_ = false;  // inside WaitForInput: no receive event
+    std::function<void(int)> onComm_;
+};
+
+}  // namespace cv2

@@ -1,0 +1,67 @@
+// A pseudo-terminal pair for tests of the real serial port: the program opens
+// the slave by name, the test plays the peer on the master.
+#pragma once
+
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+
+namespace cv2::test {
+
+class PtyPair {
+public:
+    PtyPair() {
+        master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
+        if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) return;
+        const char* name = ::ptsname(master_);
+        if (!name) return;
+        slaveName_ = name;
+        // Held open so the master never sees a hang-up while the program
+        // closes and reopens its side.
+        keepSlave_ = ::open(name, O_RDWR | O_NOCTTY);
+    }
+    ~PtyPair() {
+        if (keepSlave_ >= 0) ::close(keepSlave_);
+        if (master_ >= 0) ::close(master_);
+    }
+    PtyPair(const PtyPair&) = delete;
+    PtyPair& operator=(const PtyPair&) = delete;
+
+    bool ok() const { return master_ >= 0 && keepSlave_ >= 0; }
+    const std::string& slaveName() const { return slaveName_; }
+    int master() const { return master_; }
+
+    void Write(const std::string& bytes) const {
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = ::write(master_, bytes.data() + done, bytes.size() - done);
+            if (n <= 0) return;
+            done += static_cast<std::size_t>(n);
+        }
+    }
+
+    // Reads until count bytes have come or the time is up.
+    std::string Read(std::size_t count, std::chrono::milliseconds limit) const {
+        std::string out;
+        const auto end = std::chrono::steady_clock::now() + limit;
+        while (out.size() < count && std::chrono::steady_clock::now() < end) {
+            pollfd p{master_, POLLIN, 0};
+            if (::poll(&p, 1, 10) <= 0 || !(p.revents & POLLIN)) continue;
+            char buf[256];
+            const ssize_t n = ::read(master_, buf, sizeof buf);
+            if (n > 0) out.append(buf, static_cast<std::size_t>(n));
+        }
+        return out;
+    }
+
+private:
+    int master_ = -1;
+    int keepSlave_ = -1;
+    std::string slaveName_;
+};
+
+}  // namespace cv2::test
