@@ -9,6 +9,8 @@ namespace {
 
 constexpr char kReplacement = '?';
 constexpr char32_t kLastLatin1 = 0xFF;
+// The smallest character that needs a sequence of 1, 2, 3 or 4 bytes.
+constexpr char32_t kSmallestOfLength[5] = {0, 0, 0x80, 0x800, 0x10000};
 
 bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
 
@@ -45,8 +47,8 @@ std::string Utf8ToLatin1(std::string_view utf8) {
                 cp = (cp << 6) | (c & 0x3F);
             }
         }
-        // Overlong two-byte forms of ASCII (C0, C1 leads) are not characters either.
-        if (valid && length == 2 && cp < 0x80) valid = false;
+        // Overlong forms (a character in more bytes than it needs) are not characters either.
+        if (valid && cp < kSmallestOfLength[length]) valid = false;
         if (!valid) {
             out += kReplacement;
             ++i;
