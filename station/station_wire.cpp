@@ -27,12 +27,13 @@ double StationWire::Scaled(double seconds) const {
     return speed_.factor > 0 ? seconds / speed_.factor : seconds;
 }
 
-void StationWire::Deliver(double lineEnd, const Bytes& bytes, double pcByte,
-                          std::vector<Delivery>& out) {
-    // The last byte follows the LocoNet end by one byte time on the PC line,
-    // unless the PC line is still busy with what came before.
+void StationWire::Deliver(double lineStart, double lineEnd, const Bytes& bytes, double lnByte,
+                          double pcByte, std::vector<Delivery>& out) {
+    // The PC line passes each byte on as LocoNet delivers it, but cannot start
+    // before the first byte is through nor carry faster than its own rate.
     const double n = static_cast<double>(bytes.size());
-    const double t = std::max(lineEnd + pcByte, pcRxFree_ + n * pcByte);
+    const double firstIn = std::max(lineStart + lnByte, pcRxFree_);
+    const double t = std::max(lineEnd + pcByte, firstIn + n * pcByte);
     pcRxFree_ = t;
     out.push_back({t, bytes});
 }
@@ -49,9 +50,11 @@ std::vector<Delivery> StationWire::Write(double now, const Bytes& bytes, double 
             const double length = lnByte * static_cast<double>(a.bytes.size());
             double start = 0;
             switch (a.kind) {
-                case AnswerKind::Text:
-                    Deliver(arrived + Scaled(kTextTurnaround), a.bytes, pcByte, out);
+                case AnswerKind::Text: {
+                    const double ready = arrived + Scaled(kTextTurnaround);
+                    Deliver(ready, ready, a.bytes, 0, pcByte, out);
                     continue;
+                }
                 case AnswerKind::Echo:
                 case AnswerKind::Noise:
                     start = std::max(lastEnd, loconetFree_);
@@ -68,7 +71,7 @@ std::vector<Delivery> StationWire::Write(double now, const Bytes& bytes, double 
             }
             lastEnd = start + length;
             loconetFree_ = lastEnd;
-            Deliver(lastEnd, a.bytes, pcByte, out);
+            Deliver(start, lastEnd, a.bytes, lnByte, pcByte, out);
         }
     }
     return out;

@@ -44,7 +44,9 @@ public:
 
 private:
     double Scaled(double seconds) const;
-    void Deliver(double lineEnd, const Bytes& bytes, double pcByte, std::vector<Delivery>& out);
+    // Bytes on LocoNet from lineStart to lineEnd reach the program over the PC line.
+    void Deliver(double lineStart, double lineEnd, const Bytes& bytes, double lnByte, double pcByte,
+                 std::vector<Delivery>& out);
 
     CommandStation& station_;
     Speed speed_;

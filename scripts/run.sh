@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Starts the window program.
+#   run.sh BUILDDIR        against the simulated station: cv2sim serves a
+#                          pseudo-terminal, the settings file names its link,
+#                          and cv2sim is stopped when the program ends.
+#   run.sh BUILDDIR PORT   against a real station on PORT (e.g. /dev/ttyUSB0).
+# CV2SIM_ARGS passes options to cv2sim, e.g. CV2SIM_ARGS="--speed 20 --seed 7".
+set -euo pipefail
+
+build="${1:-build}"
+port="${2:-}"
+build="$(cd "$build" && pwd)"
+program="$build/cv2sicherung"
+settings="$build/CV2_DF.INF"
+
+if [ ! -x "$program" ]; then
+    echo "run.sh: $program is not built" >&2
+    exit 1
+fi
+
+# The settings file the program reads from its own folder: port, rate, file.
+write_settings() {
+    printf '"%s"\r\n115200\r\n""\r\n' "$1" >"$settings"
+}
+
+run_program() {
+    if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+        echo "run.sh: no DISPLAY or WAYLAND_DISPLAY; running the program under xvfb-run" >&2
+        xvfb-run -a "$program"
+    else
+        "$program"
+    fi
+}
+
+if [ -n "$port" ]; then
+    write_settings "$port"
+    run_program
+    exit $?
+fi
+
+sim="$build/cv2sim"
+link="$build/cv2sim-port"
+if [ ! -x "$sim" ]; then
+    echo "run.sh: $sim is not built" >&2
+    exit 1
+fi
+rm -f "$link"
+# shellcheck disable=SC2086 # CV2SIM_ARGS is a list of options
+"$sim" --link "$link" ${CV2SIM_ARGS:-} >"$build/cv2sim.out" &
+sim_pid=$!
+stop_sim() {
+    if kill -0 "$sim_pid" 2>/dev/null; then
+        kill -TERM "$sim_pid" 2>/dev/null || true
+        wait "$sim_pid" 2>/dev/null || true
+    fi
+}
+trap stop_sim EXIT
+
+for _ in $(seq 100); do
+    [ -L "$link" ] && break
+    if ! kill -0 "$sim_pid" 2>/dev/null; then
+        echo "run.sh: cv2sim ended before it was ready" >&2
+        exit 1
+    fi
+    sleep 0.05
+done
+if [ ! -L "$link" ]; then
+    echo "run.sh: cv2sim did not create $link" >&2
+    exit 1
+fi
+echo "run.sh: simulated station on $(head -n1 "$build/cv2sim.out") ($link)" >&2
+write_settings "$link"
+run_program
