@@ -30,7 +30,9 @@ test-sanitize: deps
 	@cmake --build $(BUILD)-sanitize -j $(JOBS)
 	@cd $(BUILD)-sanitize && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j $(JOBS) --timeout 900
 
-screenshots: build
+# MainWin, OptWin (as opened and enlarged) and frmHinweis as PNG files, drawn offscreen.
+screenshots: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target cv2sicherung
 	@QT_QPA_PLATFORM=offscreen $(BUILD)/cv2sicherung --screenshots $(BUILD)/screenshots
 	@ls $(BUILD)/screenshots
 

@@ -1,0 +1,84 @@
+// The window program: Qt's German dialog texts, the real clock and event
+// processing, the main window over the settings file. With --screenshots DIR
+// it draws its three windows into PNG files instead and ends.
+#include <QApplication>
+#include <QDir>
+#include <QLibraryInfo>
+#include <QTranslator>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/ui/frm_hinweis.h"
+#include "app/ui/main_win.h"
+#include "app/ui/opt_win.h"
+#include "platform/fake/fake_clock.h"
+#include "platform/fake/fake_serial.h"
+#include "platform/qt/qt_clock.h"
+#include "platform/qt/qt_event_pump.h"
+#include "platform/qtwidgets/qt_file_dialog.h"
+#include "platform/qtwidgets/qt_message_boxes.h"
+#include "settings/settings_location.h"
+
+namespace {
+
+// Ends the program at once, also from inside a procedure's wait loop: nothing
+// after the settings file runs, no window event, no destructor.
+[[noreturn]] void EndNow() {
+    std::fflush(nullptr);
+    std::_Exit(EXIT_SUCCESS);
+}
+
+int RenderScreenshots(const QString& folder, cv2::MainWin& mainWin) {
+    QDir().mkpath(folder);
+    QDir dir(folder);
+    bool ok = true;
+    auto save = [&](QWidget& w, const char* name) {
+        w.show();
+        QApplication::processEvents();
+        ok = w.grab().save(dir.filePath(name)) && ok;
+    };
+    save(mainWin, "MainWin.png");
+    cv2::OptWin* options = mainWin.ShowOptions();
+    save(*options, "OptWin.png");
+    // Enlarged by the user: every option in view.
+    options->resize(options->width(), options->height() * 2);
+    save(*options, "OptWin-enlarged.png");
+    cv2::FrmHinweis notice(&mainWin);
+    save(notice, "frmHinweis.png");
+    return ok ? EXIT_SUCCESS : EXIT_FAILURE;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+
+    // Qt's own dialogs (buttons, file dialog) in German like the rest of the program.
+    QTranslator qtGerman;
+    if (qtGerman.load("qtbase_de", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtGerman);
+    }
+
+    cv2::QtClock clock;
+    cv2::QtEventPump pump;
+    // Stand-in for the serial port until the QSerialPort control is wired in.
+    cv2::FakeClock standInClock;
+    cv2::FakeSerial comm1(standInClock);
+    cv2::QtMessageBoxes boxes;
+    cv2::QtFileDialog fileDialog;
+    cv2::Settings settings;
+
+    const QStringList args = QApplication::arguments();
+    const qsizetype shots = args.indexOf("--screenshots");
+    if (shots >= 0 && shots + 1 < args.size()) {
+        // Defaults, not the user's file, and nothing is saved.
+        cv2::MainWin mainWin(settings, comm1, boxes, fileDialog, std::string(), nullptr);
+        return RenderScreenshots(args.at(shots + 1), mainWin);
+    }
+
+    const std::string settingsPath =
+        cv2::SettingsFilePath(QCoreApplication::applicationDirPath().toStdString());
+    cv2::MainWin mainWin(settings, comm1, boxes, fileDialog, settingsPath, EndNow);
+    mainWin.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,47 @@
+// The options window: interface, baud rate and COM port. Modeless; while it is
+// active the main window's transfer buttons are disabled. It shows the state of
+// OptionsLogic and hands every click to it.
+#pragma once
+
+#include <QWidget>
+#include <array>
+
+#include "settings/options_logic.h"
+#include "settings/settings.h"
+
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace cv2 {
+
+class MainWin;
+
+class OptWin : public QWidget {
+    Q_OBJECT
+public:
+    OptWin(Settings& settings, MainWin& mainWin);
+
+    const OptionsLogic& logic() const { return logic_; }
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildControls();
+    void Activate();
+    void Mirror();
+    void OkClicked();
+
+    Settings& settings_;
+    MainWin& mainWin_;
+    OptionsLogic logic_;
+
+    QLineEdit* ComPortTxT = nullptr;
+    std::array<QRadioButton*, kInterfaceCount> UpDevOpt{};
+    std::array<QRadioButton*, kBaudRates.size()> BdrtOpt{};
+    QPushButton* OK_But = nullptr;
+};
+
+}  // namespace cv2

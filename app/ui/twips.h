@@ -1,0 +1,25 @@
+// Window layouts are designed in twips (1/1440 inch); this converts them to
+// pixels at the screen's logical resolution, horizontally and vertically.
+#pragma once
+
+#include <QRect>
+#include <QWidget>
+#include <cmath>
+
+namespace cv2 {
+
+constexpr double kTwipsPerInch = 1440.0;
+
+inline int TwipsToPixels(double twips, int dpi) {
+    return static_cast<int>(std::lround(twips * dpi / kTwipsPerInch));
+}
+
+inline int TwipsX(const QWidget& w, double twips) { return TwipsToPixels(twips, w.logicalDpiX()); }
+inline int TwipsY(const QWidget& w, double twips) { return TwipsToPixels(twips, w.logicalDpiY()); }
+
+// A control's rectangle (left, top, width, height in twips) in pixels.
+inline QRect TwipsRect(const QWidget& w, int left, int top, int width, int height) {
+    return QRect(TwipsX(w, left), TwipsY(w, top), TwipsX(w, width), TwipsY(w, height));
+}
+
+}  // namespace cv2
