@@ -2,6 +2,7 @@
 // high-bit bytes, laying the field block into TxFrame, and the reply wait.
 #include <cstdint>
 
+#include "device/command_layout.h"
 #include "device/device.h"
 
 namespace cv2 {
@@ -14,14 +15,11 @@ constexpr std::int16_t kFrameHead[5] = {0xED, 0x1F, 0x08, 0x5A, 0x52};
 constexpr std::int16_t kLastFrameIndex = 29;
 // Bits 4..6 of the first two high-bit bytes are always set.
 constexpr int kFixedHighBits = 0x70;
-constexpr int kGroups = 5;
-constexpr int kFieldsPerGroup = 4;
 // Frame position of high-bit byte 0; each group takes 5 positions.
 constexpr int kFirstGroupPos = 5;
 constexpr int kGroupStride = 5;
-// The echo of the command in slot 0, the station's answer in slot 1.
+// The echo of the command and the station's answer.
 constexpr std::int16_t kFramesAwaited = 2;
-constexpr int kReplySlot = 1;
 
 int HighBitsOfGroup(const CommandBlock& b, int g) {
     int bits = 0;
@@ -51,7 +49,7 @@ void Device::SendCommand(StatusCode& Status) {
     ReceiveAssembler& rx = link_.rx();
     Status = 0;
     for (int i = 0; i < kFirstGroupPos; ++i) b.TxFrame[i] = kFrameHead[i];
-    for (int g = 0; g < kGroups; ++g) {
+    for (int g = 0; g < kFieldGroups; ++g) {
         const int pos = kFirstGroupPos + kGroupStride * g;
         b.TxFrame[pos] = b.CmdHigh[g];
         for (int k = 0; k < kFieldsPerGroup; ++k) {
@@ -75,7 +73,7 @@ void Device::SendCommand(StatusCode& Status) {
 
 void Device::TakeDataReply() {
     const std::int16_t* reply = link_.rx().RxFrames[kReplySlot];
-    for (int g = 0; g < kGroups; ++g) {
+    for (int g = 0; g < kFieldGroups; ++g) {
         const int pos = kFirstGroupPos + kGroupStride * g;
         block_.CmdHigh[g] = reply[pos];
         for (int k = 0; k < kFieldsPerGroup; ++k) {

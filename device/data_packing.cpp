@@ -1,5 +1,6 @@
 // Conversion of a 16-byte payload block between wire form (bit 7 in the
 // high-bit bytes, PayloadKey applied) and file form.
+#include "device/command_layout.h"
 #include "device/device.h"
 #include "device/keys.h"
 
@@ -7,9 +8,6 @@ namespace cv2 {
 
 namespace {
 
-constexpr int kPayloadBytes = 16;
-constexpr int kGroups = 5;
-constexpr int kFieldsPerGroup = 4;
 // File bytes 1..8 travel in CmdData 8..15, file bytes 9..16 in CmdData 7..0.
 constexpr int kFirstHalfBase = 7;
 constexpr int kSecondHalfBase = 16;
@@ -17,7 +15,7 @@ constexpr int kSecondHalfBase = 16;
 }  // namespace
 
 void Device::UnpackReply() {
-    for (int g = 0; g < kGroups; ++g) {
+    for (int g = 0; g < kFieldGroups; ++g) {
         for (int k = 0; k < kFieldsPerGroup; ++k) {
             if (block_.CmdHigh[g] & (1 << k)) block_.CmdData[kFieldsPerGroup * g + k] += 128;
         }

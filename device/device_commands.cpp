@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "device/command_layout.h"
 #include "device/device.h"
 #include "device/keys.h"
 #include "device/latin1_text.h"
@@ -13,8 +14,6 @@
 namespace cv2 {
 
 namespace {
-
-constexpr int kReplySlot = 1;
 
 // Long acknowledge: B4 6D and the acknowledge code.
 constexpr std::int16_t kLongAck = 0xB4;
