@@ -19,7 +19,7 @@ namespace {
 constexpr std::int16_t kLongAck = 0xB4;
 constexpr std::int16_t kAckedOpcode = 0x6D;
 constexpr std::int16_t kAckAccepted = 0x7F;
-// BootloaderStart: the station is in its bootloader already and sends no confirmation.
+// BootloaderStart is done at once on this code, without a confirmation frame.
 constexpr std::int16_t kAckBootRunning = 0x01;
 
 // Head of a data reply: E5 1F 01 "PC".
