@@ -36,5 +36,11 @@ screenshots: configure
 	@QT_QPA_PLATFORM=offscreen $(BUILD)/cv2sicherung --screenshots $(BUILD)/screenshots
 	@ls $(BUILD)/screenshots
 
+# A longer fuzz run of the receive assembler than the one in make test (needs clang++).
+FUZZ_RUNS ?= 5000000
+fuzz: configure
+	@cmake --build $(BUILD) --target receive_assembler_fuzz
+	@$(BUILD)/fuzz/receive_assembler_fuzz -runs=$(FUZZ_RUNS) -max_len=512
+
 clean:
 	rm -rf $(BUILD) $(BUILD)-sanitize $(BUILD)-fuzz

@@ -1,0 +1,69 @@
+// Feeds arbitrary line bytes to the receive assembler, with the slot reset now
+// and then as a sender does, and checks that its state stays valid: slot and
+// position in range, completed frames marked, nothing written outside slots 0..31.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "link/receive_assembler.h"
+
+namespace {
+
+constexpr cv2::ServiceKeyBytes kKey = {0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x08};
+// Control bytes: the first input byte chooses what a sender does meanwhile.
+constexpr std::uint8_t kResetSlotEvery = 0x0F;  // reset RxSlot after some bytes
+constexpr std::uint8_t kWatchConfirmation = 0x10;
+
+void Check(bool ok) {
+    if (!ok) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) return 0;
+    // Guard bytes around the assembler catch writes past either end of RxFrames.
+    struct Guarded {
+        std::uint8_t before[64];
+        cv2::ReceiveAssembler rx{kKey};
+        std::uint8_t after[64];
+    };
+    static Guarded g;
+    g.rx = cv2::ReceiveAssembler(kKey);
+    std::memset(g.before, 0xA5, sizeof g.before);
+    std::memset(g.after, 0x5A, sizeof g.after);
+    const std::uint8_t control = data[0];
+    const int resetEvery = (control & kResetSlotEvery) + 1;
+    if (control & kWatchConfirmation) g.rx.BootConfirmed = 0;
+
+    for (std::size_t i = 1; i < size; ++i) {
+        if (resetEvery > 1 && i % static_cast<std::size_t>(resetEvery * 7) == 0) g.rx.RxSlot = 0;
+        const std::int16_t slot = g.rx.RxSlot;
+        g.rx.Step(data[i]);
+        const cv2::ReceiveAssembler& rx = g.rx;
+        Check(rx.RxSlot >= 0 && rx.RxSlot <= 31);
+        Check(rx.RxPos >= 0 && rx.RxPos <= 64);
+        Check(!rx.RxInFrame || rx.RxPos < 64);
+        Check(rx.BootConfirmed == 255 || rx.BootConfirmed == 0 || rx.BootConfirmed == 1);
+        // A completed frame: marked, its opcode stored, its length within the slot.
+        if (rx.RxSlot != slot) {
+            Check(rx.RxSlot == ((slot + 1) & 31));
+            Check(rx.RxFrames[slot][cv2::ReceiveAssembler::kMark] == -1);
+            Check((rx.RxFrames[slot][0] & 0x80) != 0);
+        }
+    }
+    // The whole buffer once per input: slot 32 untouched, bytes and marks valid.
+    const cv2::ReceiveAssembler& rx = g.rx;
+    for (int p = 0; p < cv2::ReceiveAssembler::kPositions; ++p) Check(rx.RxFrames[32][p] == 0);
+    for (int s = 0; s < 32; ++s) {
+        for (int p = 0; p < cv2::ReceiveAssembler::kMark; ++p) {
+            Check(rx.RxFrames[s][p] >= 0 && rx.RxFrames[s][p] <= 255);
+        }
+        Check(rx.RxFrames[s][cv2::ReceiveAssembler::kMark] == 0 ||
+              rx.RxFrames[s][cv2::ReceiveAssembler::kMark] == -1);
+    }
+    for (std::uint8_t b : g.before) Check(b == 0xA5);
+    for (std::uint8_t b : g.after) Check(b == 0x5A);
+    return 0;
+}
