@@ -1,21 +1,52 @@
 // The program's link and device on a fake clock, wired to the simulated
-// station through the fake serial port, and a backup file in a temp folder.
+// station through the fake serial port; a temp folder for backup files.
 #pragma once
 
+#include <unistd.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
 #include <vector>
 
 #include "device/device.h"
 #include "device/keys.h"
-#include "platform/fake/fake_clock.h"
 #include "platform/fake/fake_dialogs.h"
-#include "platform/fake/fake_event_pump.h"
 #include "platform/fake/fake_port_io.h"
-#include "platform/fake/fake_serial.h"
 #include "station/simulated_station.h"
-#include "tests/transfer/temp_dir.h"
 #include "transfer/backup_file.h"
 
 namespace cv2::testing {
+
+using Bytes = std::vector<unsigned char>;
+
+inline Bytes ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void WriteAll(const std::string& path, const Bytes& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::ssize(bytes));
+}
+
+// Removed with its contents when the test ends.
+class TempDir {
+public:
+    TempDir() {
+        static std::atomic<int> counter{0};
+        path_ = std::filesystem::temp_directory_path() /
+                ("cv2xfer-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+        std::filesystem::create_directories(path_);
+    }
+    ~TempDir() { std::filesystem::remove_all(path_); }
+    std::string File(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
 
 inline station::StationOptions InstantStation() {
     station::StationOptions options;
@@ -23,8 +54,9 @@ inline station::StationOptions InstantStation() {
     return options;
 }
 
-struct NoProgress : ByteProgress {
-    void AddBytes(int) override {}
+struct CountingProgress : ByteProgress {
+    void AddBytes(int n) override { bytes += n; }
+    int bytes = 0;
 };
 
 struct StationRig {
@@ -32,6 +64,13 @@ struct StationRig {
         : sim(clock, serial, std::move(options)) {
         pump.AddSource(&serial);
     }
+    // The port as the link set-up leaves it, for tests that start below the procedure.
+    void OpenPort() {
+        serial.SetPortOpen(true);
+        serial.SetRThreshold(1);
+    }
+    station::CommandStation& station() { return sim.station(); }
+    station::StationMemory& memory() { return sim.memory(); }
 
     FakeClock clock;
     FakeEventPump pump{clock};
@@ -42,8 +81,8 @@ struct StationRig {
     Link link{serial, io, clock, pump, boxes, settings, ServiceKey};
     Device device{link};
     station::SimulatedStation sim;
-    station::StationMemory& memory() { return sim.memory(); }
-    int Count(station::Request r) { return sim.station().Count(r); }
+    TempDir dir;
+    CountingProgress progress;
 };
 
 }  // namespace cv2::testing
