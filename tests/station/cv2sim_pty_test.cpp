@@ -130,11 +130,5 @@ TEST(Cv2simOnAPseudoTerminal, AnswersAFrameWithEchoAndReply) {
     fs::remove_all(dir);
 }
 
-TEST(Cv2simOnAPseudoTerminal, RefusesABadOption) {
-    Sim sim({"--speed", "never"});
-    EXPECT_TRUE(sim.port.empty());
-    EXPECT_EQ(sim.Stop(), 2);
-}
-
 }  // namespace
 }  // namespace cv2::station::test

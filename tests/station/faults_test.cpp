@@ -33,14 +33,9 @@ TEST(Faults, ASilentRequestIsEchoedButNeverAnswered) {
     EXPECT_EQ(ReplyTo(s, DataFlashRead(7000)), kAccepted);
     EXPECT_EQ(Kinds(s.Receive(ReadBlock(0))), std::vector{AnswerKind::Echo});
     EXPECT_EQ(s.Count(Request::ReadBlock), 1);
-}
-
-TEST(Faults, AfterNRequestsNothingIsAnswered) {
-    auto s = With([](Faults& f) { f.silentAfterRequests = 2; });
-    EXPECT_EQ(ReplyTo(s, DataFlashRead(7000)), kAccepted);
-    EXPECT_FALSE(ReplyTo(s, ReadBlock(0)).empty());
-    EXPECT_EQ(Kinds(s.Receive(ReadBlock(16))), std::vector{AnswerKind::Echo});
-    EXPECT_EQ(Kinds(s.Receive(BootloaderStart())), std::vector{AnswerKind::Echo});
+    auto after = With([](Faults& f) { f.silentAfterRequests = 1; });
+    EXPECT_EQ(ReplyTo(after, DataFlashRead(7000)), kAccepted);
+    EXPECT_EQ(Kinds(after.Receive(DataFlashRead(7000))), std::vector{AnswerKind::Echo});
 }
 
 TEST(Faults, TheNthWriteIsRefusedAndChangesNothing) {
@@ -53,14 +48,6 @@ TEST(Faults, TheNthWriteIsRefusedAndChangesNothing) {
     EXPECT_NE(s.memory().transfer()[16], 0x22);
     EXPECT_EQ(ReplyTo(s, DataFlashWrite(7000)), kAccepted);
     EXPECT_EQ(s.memory().DataPage(7000)[0], 0x11);
-}
-
-TEST(Faults, APageCommitCountsAsAWrite) {
-    auto s = With([](Faults& f) { f.refuseWrite = 1; });
-    const std::uint8_t before = s.memory().DataPage(7000)[0];
-    s.memory().transfer()[0] = static_cast<std::uint8_t>(before ^ 0xFF);
-    EXPECT_EQ(ReplyTo(s, DataFlashWrite(7000)), kRefused);
-    EXPECT_EQ(s.memory().DataPage(7000)[0], before);
 }
 
 TEST(Faults, AnotherVersionWordSitsOnPage8003) {

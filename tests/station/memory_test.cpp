@@ -1,8 +1,6 @@
 // Pages through the transfer buffer, identity, seeded content and the backup image.
 #include <gtest/gtest.h>
 
-#include <set>
-
 #include "station/backup_image.h"
 #include "station/command_station.h"
 #include "station/seeded_content.h"
@@ -18,21 +16,6 @@ std::uint32_t Long(const std::vector<std::uint8_t>& f, std::size_t at) {
 }
 std::uint16_t Word(const std::vector<std::uint8_t>& f, std::size_t at) {
     return static_cast<std::uint16_t>((f[at] << 8) | f[at + 1]);
-}
-
-TEST(TransferBuffer, APageWrittenBlockByBlockReadsBackTheSame) {
-    CommandStation s;
-    std::array<std::array<std::uint8_t, 16>, 32> blocks;
-    for (int k = 0; k < 32; ++k)
-        for (int i = 0; i < 16; ++i)
-            blocks[k][i] = static_cast<std::uint8_t>(k * 16 + i * 7 + 0x80);
-    for (int k = 0; k < 32; ++k) ASSERT_EQ(ReplyTo(s, WriteBlock(16 * k, blocks[k])), kAccepted);
-    ASSERT_EQ(ReplyTo(s, DataFlashWrite(6500)), kAccepted);
-    // Another page through the buffer in between, so the read-back really comes from flash.
-    ASSERT_EQ(ReplyTo(s, DataFlashRead(6501)), kAccepted);
-    ASSERT_EQ(ReplyTo(s, DataFlashRead(6500)), kAccepted);
-    for (int k = 0; k < 32; ++k)
-        EXPECT_EQ(ReplyBlock(ReplyTo(s, ReadBlock(16 * k))), blocks[k]) << k;
 }
 
 TEST(TransferBuffer, BlocksMoveAtAnyByteOffset) {
@@ -51,43 +34,6 @@ TEST(TransferBuffer, BlocksMoveAtAnyByteOffset) {
     const auto across = ReplyBlock(ReplyTo(s, ReadBlock(40)));
     EXPECT_EQ(across[7], 0xFF);
     EXPECT_EQ(across[8], 0x00);
-}
-
-TEST(TransferBuffer, SamPagesCarry256Bytes) {
-    CommandStation s;
-    ASSERT_EQ(ReplyTo(s, SamFlashRead(964)), kAccepted);
-    const auto page = s.memory().SamPage(964);
-    const auto last = ReplyBlock(ReplyTo(s, ReadBlock(240)));
-    for (int i = 0; i < 16; ++i) EXPECT_EQ(last[i], page[240 + i]);
-}
-
-TEST(Identity, TheSerialReadsAsTheProgramDecodesIt) {
-    for (int variant : {0, 1, 5}) {
-        StationOptions o;
-        o.identity = variant;
-        CommandStation s(o);
-        ASSERT_EQ(ReplyTo(s, SamFlashRead(63)), kAccepted);
-        const Bytes r = ReplyTo(s, ReadBlock(0xF0));
-        EXPECT_EQ(r.substr(0, 5), Hex({0xE5, 0x1F, 0x01, 0x50, 0x43}));
-        const auto d = ReplyPayload(r);
-        const std::uint32_t serial = 1200000000u + (d[1] & 0x3Fu) * 65536u + d[2] * 256u + d[3];
-        EXPECT_EQ(serial, IdentityVariant(variant).serial);
-        EXPECT_EQ(serial, s.memory().Serial());
-        EXPECT_EQ(d[0], IdentityVariant(variant).id0);
-        EXPECT_EQ(s.memory().IdentityBytes(),
-                  (std::array<std::uint8_t, 4>{d[3], d[2], d[1], d[0]}));
-    }
-}
-
-TEST(Identity, VariantsAreDistinctStations) {
-    std::set<std::uint32_t> serials;
-    std::set<std::uint16_t> keys;
-    for (int v = 0; v < 8; ++v) {
-        serials.insert(IdentityVariant(v).serial);
-        keys.insert(IdentityVariant(v).fsKey);
-    }
-    EXPECT_EQ(serials.size(), 8u);
-    EXPECT_EQ(keys.size(), 8u);
 }
 
 TEST(SeededContent, SameSeedSameBytesOtherSeedOtherBytes) {

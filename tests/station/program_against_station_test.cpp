@@ -39,7 +39,9 @@ struct Rig {
 
 TEST(ProgramAgainstStation, StartsTheBootloaderReadsTheSerialAndEnds) {
     for (int kind : {0, 1, 2}) {
-        Rig rig({}, kind);
+        StationOptions station;
+        station.identity = 2 * kind + 1;  // the spare bits of id1 set differently each time
+        Rig rig(station, kind);
         ASSERT_EQ(rig.link.OpenLink(), 0) << "kind " << kind;
         StatusCode status = -1;
         rig.device.BootloaderStart(status);
@@ -104,7 +106,7 @@ TEST(ProgramAgainstStation, ACommandTakesItsWireTime) {
     EXPECT_LT(took, 62 * 10.0 / 16666 + 0.010);
 }
 
-TEST(ProgramAgainstStation, AWrongKeyAndAMissingEchoGiveTheProgramsCodes) {
+TEST(ProgramAgainstStation, AStationWithAnotherKeyRefusesTheSerialNumberRead) {
     StationOptions other;
     other.serviceKey[2] ^= 0x40;
     Rig wrongKey(other);
@@ -114,13 +116,6 @@ TEST(ProgramAgainstStation, AWrongKeyAndAMissingEchoGiveTheProgramsCodes) {
     std::int16_t a, b, c, d;
     wrongKey.device.ReadSerialNumber(serial, a, b, c, d, status);
     EXPECT_EQ(status, 101011);
-
-    StationOptions noEcho;
-    noEcho.faults.missingEcho = true;
-    Rig quiet(noEcho);
-    ASSERT_EQ(quiet.link.OpenLink(), 0);
-    quiet.device.SamFlashRead(63, status);
-    EXPECT_EQ(status, 13);
 }
 
 }  // namespace

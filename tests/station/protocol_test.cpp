@@ -38,23 +38,6 @@ TEST(FrameCodec, EncodesTheProgramsCommandFramesByteForByte) {
     EXPECT_EQ(At(f, 6), 0x5F);
 }
 
-TEST(FrameCodec, DecodesAnFsRequestWithItsHighBits) {
-    auto f = DecodeFs(kFsProgOn);
-    ASSERT_TRUE(f);
-    EXPECT_EQ(f->address, 6541);
-    EXPECT_EQ(f->field2, 0xFFFF);
-    EXPECT_EQ(f->last, 0x80);
-}
-
-TEST(Replies, EveryFrameIsEchoedFirstThenAnswered) {
-    CommandStation s;
-    auto answers = s.Receive(kReadBlock20);
-    ASSERT_EQ(answers.size(), 2u);
-    EXPECT_EQ(answers[0].kind, AnswerKind::Echo);
-    EXPECT_EQ(answers[0].bytes, kReadBlock20);
-    EXPECT_EQ(answers[1].kind, AnswerKind::Reply);
-}
-
 TEST(Replies, ReadBlockSendsTheBufferBytesAsADataReply) {
     CommandStation s;
     ASSERT_EQ(ReplyTo(s, DataFlashRead(7501)), kAccepted);
@@ -69,20 +52,6 @@ TEST(Replies, ReadBlockSendsTheBufferBytesAsADataReply) {
     const auto page = s.memory().DataPage(7501);
     const auto block = ReplyBlock(r);
     for (int i = 0; i < 16; ++i) EXPECT_EQ(block[i], page[0x20 + i]) << i;
-}
-
-TEST(Replies, DisplayCommandsAreAcknowledgedAndShown) {
-    CommandStation s;
-    EXPECT_EQ(ReplyTo(s, kDisplayClear), kAccepted);
-    Fields text;
-    const std::string words = "Datenbank lesen";
-    for (std::size_t i = 0; i < words.size(); ++i)
-        text.data[i] = static_cast<std::uint8_t>(words[i]);
-    text.selA = 3;
-    text.selB = 1;
-    text.selC = 3;
-    EXPECT_EQ(ReplyTo(s, EncodeCommand(text)), kAccepted);
-    EXPECT_EQ(s.display(), words);
 }
 
 TEST(Replies, BootloaderStartIsAcknowledgedThenConfirmed) {
@@ -118,20 +87,6 @@ TEST(Replies, AWrongServiceKeyIsRefused) {
     EXPECT_EQ(ReplyTo(s, ServiceCommand({0x00, 0x08, 0, 0, 0x5A}, 3, 63, wrong)), kRefused);
     EXPECT_EQ(ReplyTo(s, ServiceCommand({0x00, 0x7F, 0x7F, 0x7F}, 7, -1, wrong)), kRefused);
     EXPECT_FALSE(s.bootloaderActive());
-}
-
-TEST(Replies, AStationWithAnotherKeyRefusesTheProgramsKey) {
-    StationOptions o;
-    o.serviceKey[0] ^= 0x22;
-    CommandStation s(o);
-    EXPECT_EQ(ReplyTo(s, SamFlashRead(63)), kRefused);
-}
-
-TEST(Replies, PagesThatDoNotExistAreRefused) {
-    CommandStation s;
-    EXPECT_EQ(ReplyTo(s, DataFlashRead(6143)), kRefused);
-    EXPECT_EQ(ReplyTo(s, DataFlashWrite(8192)), kRefused);
-    EXPECT_EQ(ReplyTo(s, SamFlashRead(1024)), kRefused);
 }
 
 TEST(Replies, ADamagedFrameIsEchoedButNotAnswered) {

@@ -37,7 +37,6 @@ inline Bytes ServiceCommand(std::initializer_list<int> head, int selB, int page 
     f.selB = static_cast<std::uint8_t>(selB);
     return EncodeCommand(f);
 }
-inline Bytes SamFlashRead(int page) { return ServiceCommand({0x00, 0x08, 0, 0, 0x5A}, 3, page); }
 inline Bytes DataFlashRead(int page) { return ServiceCommand({0x45, 0x0A}, 3, page); }
 inline Bytes DataFlashWrite(int page) { return ServiceCommand({0xDF, 0x0A}, 3, page); }
 inline Bytes BootloaderStart() { return ServiceCommand({0x00, 0x7F, 0x7F, 0x7F}, 7); }
@@ -65,25 +64,18 @@ inline Bytes WriteBlock(int offset, const std::array<std::uint8_t, 16>& bytes) {
     return EncodeCommand(f);
 }
 
-// The payload fields 0..15 of a data reply: bit 7 from the high-bit bytes, key removed.
-inline std::array<std::uint8_t, 16> ReplyPayload(const Bytes& reply) {
-    std::array<std::uint8_t, 16> out{};
-    for (int g = 0; g < 4; ++g)
-        for (int k = 0; k < 4; ++k) {
-            const int high = (At(reply, 5 + 5 * g) >> k) & 1;
-            out[4 * g + k] = static_cast<std::uint8_t>(((At(reply, 6 + 5 * g + k) | (high << 7))) ^
-                                                       PayloadKey[4 * g + k]);
-        }
-    return out;
-}
-
-// The 16 buffer bytes a ReadBlock reply carries, in buffer order.
+// The 16 buffer bytes a ReadBlock reply carries, in buffer order: bit 7 back
+// from the high-bit bytes, key removed, fields 8..15 then 7 down to 0.
 inline std::array<std::uint8_t, 16> ReplyBlock(const Bytes& reply) {
-    const auto p = ReplyPayload(reply);
-    std::array<std::uint8_t, 16> out{};
+    std::array<std::uint8_t, 16> field{}, out{};
+    for (int i = 0; i < 16; ++i) {
+        const int high = (At(reply, 5 + 5 * (i / 4)) >> (i % 4)) & 1;
+        field[i] = static_cast<std::uint8_t>((At(reply, 6 + 5 * (i / 4) + i % 4) | (high << 7)) ^
+                                             PayloadKey[i]);
+    }
     for (int i = 0; i < 8; ++i) {
-        out[i] = p[8 + i];
-        out[8 + i] = p[7 - i];
+        out[i] = field[8 + i];
+        out[8 + i] = field[7 - i];
     }
     return out;
 }

@@ -20,7 +20,6 @@ TEST(WireTime, LineSettingsGiveTheByteTime) {
     EXPECT_DOUBLE_EQ(ByteTimeFromSettings("115200,n,8,1"), 10.0 / 115200);
     EXPECT_DOUBLE_EQ(ByteTimeFromSettings("2400,n,8,2"), 11.0 / 2400);
     EXPECT_DOUBLE_EQ(ByteTimeFromSettings("19200,e,8,1"), 11.0 / 19200);
-    EXPECT_DOUBLE_EQ(ByteTimeFromSettings(""), 10.0 / 115200);
     EXPECT_DOUBLE_EQ(ByteTimeFromSettings("fast,n,8,1"), 10.0 / 115200);
 }
 
@@ -35,16 +34,6 @@ TEST(WireTime, EchoAndReplyFollowEachOtherOnLocoNet) {
     EXPECT_NEAR(d[1].time, reply, 1e-9);
     // The command itself is the echo: 62 bytes on the bus, about 42 ms a block.
     EXPECT_NEAR(d[1].time - 100.0, 0.042, 0.001);
-}
-
-TEST(WireTime, ASlowPcLineDelaysEverything) {
-    CommandStation s;
-    const double slow = 11.0 / 2400;
-    const auto d = Send(s, {}, ReadBlock(0), 0.0, slow);
-    ASSERT_EQ(d.size(), 2u);
-    // The echo cannot arrive faster than the PC line carries it.
-    EXPECT_GE(d[0].time, 31 * slow + 31 * slow);
-    EXPECT_GE(d[1].time - d[0].time, 31 * slow - 1e-9);
 }
 
 TEST(WireTime, ByteWiseWritesCompleteTheFrameWithTheLastByte) {
@@ -77,16 +66,6 @@ TEST(WireTime, InstantDeliversAtOnceAndAFactorScales) {
     CommandStation c;
     const auto fast = Send(c, {false, 10.0}, ReadBlock(0));
     EXPECT_NEAR(fast[1].time - 100.0, (wire[1].time - 100.0) / 10, 1e-9);
-}
-
-TEST(WireTime, TheTextPromptUsesOnlyThePcLine) {
-    CommandStation s;
-    StationWire wire(s, {});
-    const double slow = 11.0 / 2400;
-    const auto d = wire.Write(0.0, "xB19200\r", slow);
-    ASSERT_EQ(d.size(), 1u);
-    EXPECT_EQ(d[0].bytes, "]");
-    EXPECT_NEAR(d[0].time, 8 * slow + kTextTurnaround + slow, 1e-9);
 }
 
 TEST(WireTime, BackToBackRequestsQueueOnTheBus) {
