@@ -1,0 +1,265 @@
+// The windows as a user meets them, offscreen: start-up, the file choice and
+// the notice, the options window and its coupling, and the end that writes the
+// settings file even while a procedure is waiting.
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <memory>
+
+#include "app/ui/frm_hinweis.h"
+#include "app/ui/main_win.h"
+#include "app/ui/opt_win.h"
+#include "platform/fake/fake_clock.h"
+#include "platform/fake/fake_dialogs.h"
+#include "platform/fake/fake_serial.h"
+#include "platform/qt/qt_event_pump.h"
+
+using namespace cv2;
+
+class WindowsTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+    QString settingsPath;
+    FakeClock clock;
+    FakeSerial comm1{clock};
+    FakeMessageBoxes boxes;
+    FakeFileDialog fileDialog;
+    Settings settings;
+    int quits = 0;
+    std::unique_ptr<MainWin> win;
+    OptWin* opt = nullptr;
+
+    void Start(const QByteArray& settingsFile = {}, std::function<void()> quit = {}) {
+        QFile f(settingsPath);
+        if (!settingsFile.isEmpty() && f.open(QIODevice::WriteOnly)) f.write(settingsFile);
+        f.close();
+        if (!quit) quit = [this] { ++quits; };
+        win = std::make_unique<MainWin>(settings, comm1, boxes, fileDialog,
+                                        settingsPath.toStdString(), std::move(quit));
+        win->show();
+        QVERIFY(QTest::qWaitForWindowActive(win.get()));
+    }
+    QString Text(const char* label) { return win->findChild<QLabel*>(label)->text(); }
+    QAction* Action(const char* name) { return win->findChild<QAction*>(name); }
+    QPushButton* Button(const char* name) { return win->findChild<QPushButton*>(name); }
+    bool TransferButtonsEnabled() {
+        return Button("ReadDF_But")->isEnabled() && Button("WriteDF_But")->isEnabled();
+    }
+    QByteArray SettingsFile() {
+        QFile f(settingsPath);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    void OpenOptions() {
+        opt = win->ShowOptions();
+        QVERIFY(QTest::qWaitForWindowActive(opt));
+    }
+    QRadioButton* Option(const char* kind, int i) {
+        return opt->findChild<QRadioButton*>(QString("%1%2").arg(kind).arg(i));
+    }
+    void Click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton); }
+    // The four baud options: X selected, x selected but disabled, + enabled, - disabled.
+    QString BaudState() {
+        QString s;
+        for (int i = 0; i < 4; ++i) {
+            const QRadioButton* b = Option("BdrtOpt", i);
+            s += b->isChecked() ? (b->isEnabled() ? 'X' : 'x') : (b->isEnabled() ? '+' : '-');
+        }
+        return s;
+    }
+
+private slots:
+    void init() {
+        settingsPath = dir.filePath("CV2_DF.INF");
+        QFile::remove(settingsPath);
+        fileDialog = FakeFileDialog();
+        settings = Settings();
+        quits = 0;
+    }
+    void cleanup() { win.reset(); }
+
+    // --- start-up ---
+
+    void startupShowsVersionSettingsEmptyBarAndMenus() {
+        Start("\"COM4\"\r\n19200\r\n\"\"\r\n");
+        QCOMPARE(win->windowTitle(), QString("CV2 Sicherung - Ver.: 1.0.0"));
+        QCOMPARE(Text("ComPortNrTxt") + "|" + Text("BdRtTxt") + "|" + Text("DF_FileTxt"),
+                 QString("COM4|19200|"));
+        QCOMPARE(Text("ProzTxt"), QString("0%"));
+        QCOMPARE(win->findChild<QWidget*>("ProzBalken")->width(), 0);
+        QStringList items, bar;
+        for (QAction* a : win->findChild<QMenu*>("Datei_menu")->actions()) items << a->text();
+        for (QAction* a : win->menuBar()->actions()) bar << a->text();
+        QCOMPARE(items, (QStringList{"Datei", "Optionen", "Beenden"}));
+        QCOMPARE(bar, (QStringList{"Datei", "Hinweis"}));
+    }
+
+    // --- file choice and notice ---
+
+    void fileChoiceShowsTheNameWithoutFolderAndCancelClearsIt() {
+        Start();
+        fileDialog.answers = {"/home/anna/lok.CDF", "C:\\Daten\\alt.CDF", "ohne.CDF", ""};
+        for (const QString name : {"lok.CDF", "alt.CDF", "ohne.CDF", ""}) {
+            Action("Load_menu")->trigger();
+            QCOMPARE(Text("DF_FileTxt"), name);
+        }
+        QCOMPARE(settings.BackupFileName, std::string());
+        const auto& second = fileDialog.shown[1];
+        QVERIFY(second.mode == FileDialogMode::Save);
+        QCOMPARE(
+            second.title + "|" + second.preset + "|" + second.description + "|" + second.pattern,
+            std::string("Sicherungsdatei speichern...|/home/anna/lok.CDF|"
+                        "CV2 Datenflash (*.CDF)|*.CDF"));
+    }
+
+    void noticeOpensModalOverTheMainWindowWithItsExactText() {
+        // clang-format off
+        const std::string expected =
+            "Es wird nur die aktive (sichtbare) Datenbank auf dem PC gesichert. \r\n\r\n"
+            "Sollen die aktive Datenbank und die Datenbank aus dem Kopierspeicher gesichert werden, so muss zunächst die Datensicherung für die aktive Datenbank durchgeführt werden. \r\n\r\n"
+            "Nun in der Centrova 2 die aktive Datenbank gegen die Datenbank aus dem Kopierspeicher tauschen und erneut eine Datensicherung mit einem neuen Dateinamen durchführen. \r\n\r\n"
+            "Durch das Übertragen einer Sicherungsdatei vom PC auf die CV-2 wird die aktive (sichtbare) Datenbank überschrieben. Soll auch die zweite Sicherungsdatei vom PC auf die CV-2 übertragen werden, so muss zunächst die zuerst übertragene Datenbank in den Kopierspeicher der CV-2 gelegt werden, bevor die zweite Sicherungsdatei übertragen wird. \r\n\r\n"
+            "Es werden keine Sonderoptionen gesichert.";
+        // clang-format on
+        QCOMPARE(NoticeText(), expected);
+        Start();
+        QString title, shown;
+        QWidget* owner = nullptr;
+        QTimer::singleShot(0, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!modal) return;
+            title = modal->windowTitle();
+            owner = modal->parentWidget();
+            shown = modal->findChild<QPlainTextEdit*>("Text1")->toPlainText();
+            modal->close();
+        });
+        Action("Hinweis_menu")->trigger();  // returns when the notice window is closed
+        QCOMPARE(title, QString("Hinweis"));
+        QCOMPARE(owner, static_cast<QWidget*>(win.get()));
+        QCOMPARE(shown, QString::fromStdString(expected).replace("\r\n", "\n"));
+    }
+
+    // --- options window ---
+
+    void optionsOpeningSelectsFromTheSettingsAndLocksTheTransferButtons() {
+        Start();
+        OpenOptions();
+        QVERIFY(Option("UpDevOpt", 2)->isChecked() && !Option("UpDevOpt", 0)->isChecked());
+        QCOMPARE(BaudState(), QString("---X"));
+        QCOMPARE(opt->findChild<QLineEdit*>("ComPortTxT")->text(), QString("3"));
+        QVERIFY(!TransferButtonsEnabled());
+        QVERIFY(opt->parentWidget() == nullptr && QApplication::activeModalWidget() == nullptr);
+    }
+
+    void optionsOkStoresTheChoicesAndTheMainWindowShowsThem() {
+        Start();
+        OpenOptions();
+        Click(Option("UpDevOpt", 0));
+        QCOMPARE(BaudState(), QString("+-X-"));
+        Click(Option("BdrtOpt", 0));
+        auto* port = opt->findChild<QLineEdit*>("ComPortTxT");
+        port->selectAll();
+        QTest::keyClicks(port, "COM4");
+        Click(opt->findChild<QPushButton*>("OK_But"));
+        QCOMPARE(InterfaceKind(settings), 0);
+        QCOMPARE(settings.BaudRate, 9600L);
+        QCOMPARE(settings.ComPort, ComPortSetting::Text("COM4"));
+        QVERIFY(!opt->isVisible() && TransferButtonsEnabled());
+        QCOMPARE(Text("ComPortNrTxt") + "|" + Text("BdRtTxt"), QString("COM4|9600"));
+    }
+
+    void optionsCloseBoxDiscardsChangesAndBringsTheButtonsBack() {
+        Start();
+        OpenOptions();
+        Click(Option("UpDevOpt", 1));
+        Click(Option("BdrtOpt", 1));
+        opt->close();
+        QVERIFY(TransferButtonsEnabled());
+        QCOMPARE(InterfaceKind(settings), 2);
+        QCOMPARE(settings.BaudRate, 115200L);
+    }
+
+    void optionsComingBackReplacesUnconfirmedChoices() {
+        Start("3\r\n19200\r\n\"\"\r\n");
+        OpenOptions();
+        QCOMPARE(BaudState(), QString("--x+"));  // the USB rule, then the stored rate
+        Click(Option("UpDevOpt", 0));
+        Click(Option("BdrtOpt", 0));
+        opt->findChild<QLineEdit*>("ComPortTxT")->setText("COM9");
+        win->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(win.get()));
+        opt->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(opt));
+        QVERIFY(Option("UpDevOpt", 2)->isChecked());
+        QCOMPARE(BaudState(), QString("--x+"));
+        QCOMPARE(opt->findChild<QLineEdit*>("ComPortTxT")->text(), QString("3"));
+    }
+
+    void noSecondProcedureStartsWhileOneRuns() {
+        Start();
+        int writes = 0;
+        bool enabledAfterOptions = true;
+        win->onReadDF = [&] {
+            win->DisableButtons();
+            OpenOptions();
+            opt->close();  // would bring the buttons back in an idle window
+            enabledAfterOptions = TransferButtonsEnabled();
+            Button("WriteDF_But")->click();
+        };
+        win->onWriteDF = [&] { ++writes; };
+        Button("ReadDF_But")->click();
+        QVERIFY(!enabledAfterOptions);
+        QCOMPARE(writes, 0);
+    }
+
+    // --- the end ---
+
+    void endMenuWritesSettingsEvenIfUnwritableAndQuits() {
+        Start("\"/dev/ttyUSB0\"\r\n115200\r\n\"\"\r\n");
+        settings.BackupFileName = "/tmp/x.CDF";
+        Action("ende_menu")->trigger();
+        QCOMPARE(quits, 1);
+        QCOMPARE(SettingsFile(), QByteArray("\"/dev/ttyUSB0\"\r\n115200\r\n\"\"\r\n"));
+        settingsPath = dir.filePath("missing-folder/CV2_DF.INF");
+        Start();
+        win->close();
+        QCOMPARE(quits, 2);
+    }
+
+    void closeRequestWhileAProcedureWaitsWritesAndQuits() {
+        QByteArray atQuit;
+        bool runningAtQuit = false;
+        Start({}, [&] {
+            ++quits;
+            atQuit = SettingsFile();
+            runningAtQuit = win->ProcedureRunning();
+        });
+        settings.BaudRate = 16666;
+        QtEventPump pump;
+        int passes = 0;
+        win->onReadDF = [&] {
+            // The window is asked to close while the procedure waits for a reply.
+            QCoreApplication::postEvent(win.get(), new QCloseEvent);
+            while (quits == 0 && ++passes < 1000) pump.ProcessEvents();
+        };
+        Button("ReadDF_But")->click();
+        QCOMPARE(quits, 1);
+        QVERIFY(runningAtQuit);
+        QCOMPARE(atQuit, QByteArray("3\r\n16666\r\n\"\"\r\n"));
+    }
+};
+
+QTEST_MAIN(WindowsTest)
+#include "windows_test.moc"
