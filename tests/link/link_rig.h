@@ -12,22 +12,11 @@
 #include "platform/fake/fake_event_pump.h"
 #include "platform/fake/fake_port_io.h"
 #include "platform/fake/fake_serial.h"
+#include "tests/support/byte_strings.h"
 
 namespace cv2::test {
 
 inline constexpr ServiceKeyBytes kTestServiceKey = {0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x08};
-
-inline std::string Bytes(std::initializer_list<int> values) {
-    std::string s;
-    for (int v : values) s.push_back(static_cast<char>(v));
-    return s;
-}
-
-inline std::vector<int> Codes(const std::string& s) {
-    std::vector<int> out;
-    for (char c : s) out.push_back(static_cast<std::uint8_t>(c));
-    return out;
-}
 
 struct LinkRig {
     explicit LinkRig(int kind) {

@@ -17,6 +17,7 @@
 #include "platform/qt/qt_serial_control.h"
 #include "platform/qt/uart_port_io.h"
 #include "tests/qt/pty_pair.h"
+#include "tests/support/byte_strings.h"
 
 namespace cv2::test {
 namespace {
@@ -24,12 +25,6 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr ServiceKeyBytes kKey = {1, 2, 3, 4, 5, 6, 7, 8};
-
-std::string Bytes(std::initializer_list<int> values) {
-    std::string s;
-    for (int v : values) s.push_back(static_cast<char>(v));
-    return s;
-}
 
 class PtyLink : public ::testing::Test {
 protected:
