@@ -41,31 +41,15 @@ std::span<const std::uint8_t> StationMemory::DataPage(int page) const {
     return const_cast<StationMemory*>(this)->DataPage(page);
 }
 
-bool StationMemory::LoadSamPage(int page) {
-    auto p = SamPage(page);
-    if (p.empty()) return false;
-    std::copy(p.begin(), p.end(), transfer_.begin());
+bool StationMemory::Load(std::span<const std::uint8_t> page) {
+    if (page.empty()) return false;
+    std::copy(page.begin(), page.end(), transfer_.begin());
     return true;
 }
 
-bool StationMemory::StoreSamPage(int page) {
-    auto p = SamPage(page);
-    if (p.empty()) return false;
-    std::copy_n(transfer_.begin(), p.size(), p.begin());
-    return true;
-}
-
-bool StationMemory::LoadDataPage(int page) {
-    auto p = DataPage(page);
-    if (p.empty()) return false;
-    std::copy(p.begin(), p.end(), transfer_.begin());
-    return true;
-}
-
-bool StationMemory::StoreDataPage(int page) {
-    auto p = DataPage(page);
-    if (p.empty()) return false;
-    std::copy_n(transfer_.begin(), p.size(), p.begin());
+bool StationMemory::Store(std::span<std::uint8_t> page) {
+    if (page.empty()) return false;
+    std::copy_n(transfer_.begin(), page.size(), page.begin());
     return true;
 }
 

@@ -45,10 +45,10 @@ public:
     std::span<const std::uint8_t> DataPage(int page) const;
 
     // Page loads and commits through the transfer buffer; false for a page that does not exist.
-    bool LoadSamPage(int page);
-    bool StoreSamPage(int page);
-    bool LoadDataPage(int page);
-    bool StoreDataPage(int page);
+    bool LoadSamPage(int page) { return Load(SamPage(page)); }
+    bool StoreSamPage(int page) { return Store(SamPage(page)); }
+    bool LoadDataPage(int page) { return Load(DataPage(page)); }
+    bool StoreDataPage(int page) { return Store(DataPage(page)); }
 
     // 16 bytes at any byte offset of the transfer buffer; bytes past its end
     // read as erased and are dropped on writing.
@@ -76,6 +76,9 @@ public:
     void SetVersionWord(int index, std::uint32_t value);
 
 private:
+    bool Load(std::span<const std::uint8_t> page);
+    bool Store(std::span<std::uint8_t> page);
+
     std::vector<std::uint8_t> sam_;
     std::vector<std::uint8_t> data_;
     std::array<std::uint8_t, kTransferSize> transfer_{};

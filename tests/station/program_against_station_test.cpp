@@ -3,38 +3,18 @@
 // the program accepts, at every interface kind and at wire speed.
 #include <gtest/gtest.h>
 
-#include "device/device.h"
-#include "device/keys.h"
-#include "link/link.h"
-#include "platform/fake/fake_clock.h"
-#include "platform/fake/fake_dialogs.h"
-#include "platform/fake/fake_event_pump.h"
-#include "platform/fake/fake_port_io.h"
-#include "platform/fake/fake_serial.h"
-#include "station/simulated_station.h"
+#include "tests/transfer/station_rig.h"
 
 namespace cv2::station::test {
 namespace {
 
-struct Rig {
-    explicit Rig(StationOptions options = {}, int kind = 2)
-        : sim(clock, serial, std::move(options)) {
-        pump.AddSource(&serial);
+// The transfer tests' rig, at the given speed and interface kind.
+struct Rig : testing::StationRig {
+    explicit Rig(StationOptions options = {}, int kind = 2) : StationRig(std::move(options)) {
         settings.ComPort = ComPortSetting::Number(1);
         settings.LocoNetIfFlag = kind != 0;
         settings.UsbIfFlag = kind == 2;
-        settings.BaudRate = 115200;
     }
-
-    FakeClock clock;
-    FakeEventPump pump{clock};
-    FakeSerial serial{clock};
-    FakePortIo io;
-    FakeMessageBoxes boxes;
-    Settings settings;
-    Link link{serial, io, clock, pump, boxes, settings, ServiceKey};
-    Device device{link};
-    SimulatedStation sim;
 };
 
 TEST(ProgramAgainstStation, StartsTheBootloaderReadsTheSerialAndEnds) {
