@@ -190,18 +190,6 @@ TEST_P(OpenLinkTandemoPrompt, SwitchesTheUnitInto19200FrameMode) {
 INSTANTIATE_TEST_SUITE_P(Replies, OpenLinkTandemoPrompt,
                          ::testing::Values("]", "ab]", "OK\r\n]\r\n"));
 
-TEST(OpenLinkTandemo, BreakIsHeldForMoreThanOneSecond) {
-    LinkRig rig(0);
-    TandemoPeer peer(rig, {"]", "]"});
-    double breakOn = 0, breakOff = 0;
-    rig.pump.onPass = [&] {
-        if (rig.serial.breakOn() && breakOn == 0) breakOn = rig.clock.Now();
-        if (!rig.serial.breakOn() && breakOn != 0 && breakOff == 0) breakOff = rig.clock.Now();
-    };
-    ASSERT_EQ(rig.link.OpenLink(), 0);
-    EXPECT_GT(breakOff - breakOn, 1.0);
-}
-
 TEST(OpenLinkTandemo, PromptSplitOverSeveralArrivals) {
     LinkRig rig(0);
     TandemoPeer peer(rig, {"x"}, 0.01);

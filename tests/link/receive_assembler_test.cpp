@@ -140,14 +140,6 @@ TEST(Framing, ResetMidFrameCompletesTheRestInSlotZero) {
     EXPECT_EQ(rx.RxFrames[5][kMark], 0);
 }
 
-TEST(Framing, MarksAreNeverCleared) {
-    ReceiveAssembler rx(kTestServiceKey);
-    Feed(rx, Bytes({0x81, 0x7E}));
-    rx.RxSlot = 0;
-    Feed(rx, Bytes({0xA0, 0x01}));  // incomplete frame in a marked slot
-    EXPECT_EQ(rx.RxFrames[0][kMark], -1);
-}
-
 class UnstorableLength : public ::testing::TestWithParam<int> {};
 
 TEST_P(UnstorableLength, IsDroppedAndTheNextFrameStillDecodes) {
@@ -235,11 +227,6 @@ TEST(BootConfirmation, RecognisedOnlyWhileWatching) {
         Feed(rx, VendorFrame(5) + Confirmation());
         EXPECT_EQ(rx.BootConfirmed, before == 255 ? 255 : 1) << before;
     }
-}
-
-TEST(BootConfirmation, StartsAt255) {
-    ReceiveAssembler rx(kTestServiceKey);
-    EXPECT_EQ(rx.BootConfirmed, 255);
 }
 
 TEST(BootConfirmation, IgnoresPositionSixAndTheTail) {

@@ -46,14 +46,6 @@ TEST_P(SendFrameEveryKind, CommandFrameXorsToFF) {
         EXPECT_EQ(static_cast<std::uint8_t>(rig.serial.written[i]), frame[i]);
 }
 
-TEST_P(SendFrameEveryKind, SendsOnlyUpToTheGivenIndex) {
-    LinkRig rig(GetParam());
-    rig.OpenQuietly(1);
-    const std::array<std::int16_t, 4> frame = {0xB4, 0x6D, 0x7F, 0x55};
-    EXPECT_EQ(rig.link.SendFrame(frame, 2), 0);
-    EXPECT_EQ(rig.serial.written, Bytes({0xB4, 0x6D, 0x7F, 0xB4 ^ 0x6D ^ 0x7F ^ 0xFF}));
-}
-
 TEST_P(SendFrameEveryKind, ClosedPortFails) {
     LinkRig rig(GetParam());
     const std::array<std::int16_t, 1> frame = {0x81};
