@@ -108,14 +108,10 @@ TEST(Replies, AnOpcodeAbandonsAnUnfinishedFrame) {
     EXPECT_EQ(ReplyTo(s, kDisplayClear), kAccepted);
 }
 
-TEST(TextDialogue, BothCommandTextsGetThePrompt) {
+TEST(TextDialogue, OnlyTheTwoCommandTextsGetThePrompt) {
     CommandStation s;
     EXPECT_EQ(Answers(s, "xB19200\r", AnswerKind::Text), std::vector<Bytes>{"]"});
     EXPECT_EQ(Answers(s, "x&LN$3C96\r", AnswerKind::Text), std::vector<Bytes>{"]"});
-}
-
-TEST(TextDialogue, OtherTextsAndPartsOfFramesGetNothing) {
-    CommandStation s;
     EXPECT_TRUE(s.Receive(Bytes("xB9600\r")).empty());
     EXPECT_TRUE(s.Receive(Bytes("xB192")).empty());
     // A frame in the middle throws the half text away.
@@ -143,28 +139,16 @@ TEST(FsModule, ProgOnReturnsTheKeyWithTheAddressEchoed) {
     EXPECT_TRUE(s.fsProgramming());
 }
 
-// An FS request as the program encodes it.
+// An FS request as the program encodes it: bit 7 of positions 7..13 moves into position 6.
 Bytes FsRequest(int op, int pos5, int entry, int value, int last) {
-    std::array<int, 14> p = {op,
-                             0x0F,
-                             0x08,
-                             0x05,
-                             0x00,
-                             pos5,
-                             0,
-                             6541 & 0xFF,
-                             6541 >> 8,
-                             entry & 0xFF,
-                             entry >> 8,
-                             value & 0xFF,
-                             (value >> 8) & 0xFF,
-                             last};
-    for (int n = 0; n <= 6; ++n) {
-        if (p[7 + n] & 0x80) p[6] |= 1 << n;
-        p[7 + n] &= 0x7F;
+    Bytes b = Hex({op, 0x0F, 0x08, 0x05, 0x00, pos5, 0});
+    int n = 0;
+    for (int v :
+         {6541 & 0xFF, 6541 >> 8, entry & 0xFF, entry >> 8, value & 0xFF, value >> 8, last}) {
+        if (v & 0x80) b[6] = static_cast<char>(b[6] | (1 << n));
+        b.push_back(static_cast<char>(v & 0x7F));
+        ++n;
     }
-    Bytes b;
-    for (int v : p) b.push_back(static_cast<char>(v));
     return Sealed(b);
 }
 
