@@ -34,7 +34,8 @@ public:
     bool PortOpen() const override { return port_.isOpen(); }
     bool SetPortOpen(bool open) override;
     std::string ErrorText() const override { return error_; }
-    void SetInputMode(int mode) override { inputMode_ = mode; }
+    // Every byte arrives as one character whatever the mode.
+    void SetInputMode(int) override {}
     void SetInputLen(int length) override { inputLen_ = length; }
     int InBufferCount() const override;
     void ClearInBuffer() override;
@@ -47,7 +48,8 @@ public:
     bool SetBreak(bool on) override;
     bool SetHandshaking(int mode) override;
     void SetRThreshold(int count) override;
-    void SetSThreshold(int count) override { sThreshold_ = count; }
+    // Send events are never raised; the program asks for none.
+    void SetSThreshold(int) override {}
     void SetOnComm(std::function<void(int commEvent)> handler) override;
 
     // Runs the open port at any rate the driver can make, leaving the settings
@@ -69,7 +71,7 @@ private:
     QTimer moreWaiting_;        // re-raises the receive event while characters wait
     std::string portName_, settings_, error_;
     LineSettings line_;
-    int inputMode_ = 0, inputLen_ = 0, rThreshold_ = 0, sThreshold_ = 0, handshaking_ = 0;
+    int inputLen_ = 0, rThreshold_ = 0, handshaking_ = 0;
     bool rts_ = false;
     bool rtsSet_ = false;
     bool quiet_ = false;  // inside WaitForInput: no receive event
