@@ -11,10 +11,9 @@
 #include "app/ui/frm_hinweis.h"
 #include "app/ui/main_win.h"
 #include "app/ui/opt_win.h"
-#include "platform/fake/fake_clock.h"
-#include "platform/fake/fake_serial.h"
 #include "platform/qt/qt_clock.h"
 #include "platform/qt/qt_event_pump.h"
+#include "platform/qt/qt_serial_control.h"
 #include "platform/qtwidgets/qt_file_dialog.h"
 #include "platform/qtwidgets/qt_message_boxes.h"
 #include "settings/settings_location.h"
@@ -61,9 +60,7 @@ int main(int argc, char** argv) {
 
     cv2::QtClock clock;
     cv2::QtEventPump pump;
-    // Stand-in for the serial port until the QSerialPort control is wired in.
-    cv2::FakeClock standInClock;
-    cv2::FakeSerial comm1(standInClock);
+    cv2::QtSerialControl comm1;
     cv2::QtMessageBoxes boxes;
     cv2::QtFileDialog fileDialog;
     cv2::Settings settings;

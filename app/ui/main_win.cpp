@@ -7,10 +7,10 @@
 #include <QMenuBar>
 #include <QPushButton>
 
+#include "app/file_choice.h"
 #include "app/ui/frm_hinweis.h"
 #include "app/ui/opt_win.h"
 #include "app/ui/twips.h"
-#include "platform/file_dialog.h"
 #include "platform/serial_control.h"
 #include "settings/settings_file.h"
 
@@ -27,9 +27,6 @@ constexpr int kBarBackgroundWidth = 3195;
 constexpr int kBarHeight = 315;
 constexpr int kFontPointSize = 8;
 const QColor kBarColour(0x5b, 0x8f, 0xd9);
-
-constexpr const char* kBackupExtension = "CDF";
-constexpr const char* kSaveDialogTitle = "Sicherungsdatei speichern...";
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, const QRect& rect) {
     auto* label = new QLabel(caption, parent);
@@ -214,11 +211,8 @@ void MainWin::ClosePort() {
 void MainWin::SetComTxt(const std::string& text) { ComTxt->setText(QString::fromStdString(text)); }
 
 void MainWin::LoadMenu() {
-    const std::string pattern = std::string("*.") + kBackupExtension;
     // A cancel gives the empty name, which clears the file in use.
-    settings_.BackupFileName =
-        fileDialog_.Show(FileDialogMode::Save, kSaveDialogTitle, settings_.BackupFileName,
-                         "CV2 Datenflash (" + pattern + ")", pattern);
+    LoadMenuFileChoice(fileDialog_, settings_);
     DF_FileTxt->setText(QString::fromStdString(FileNamePart(settings_.BackupFileName)));
 }
 
