@@ -63,75 +63,45 @@ bool ParseSimOptions(int argc, const char* const* argv, SimOptions& o, std::stri
     Faults& faults = o.station.faults;
     for (int i = 1; i < argc; ++i) {
         const std::string name = argv[i];
-        auto value = [&](std::string& out) {
-            if (i + 1 >= argc) {
-                error = name + " needs a value";
-                return false;
-            }
-            out = argv[++i];
-            return true;
-        };
-        auto count = [&](int& out) {
-            std::string v;
-            if (!value(v)) return false;
-            if (!Number(v, out) || out < 1) {
-                error = name + ": not a count: " + v;
-                return false;
-            }
-            return true;
-        };
         std::string v;
+        // Takes the option's value; false when there is none.
+        auto value = [&] {
+            if (i + 1 >= argc) return false;
+            v = argv[++i];
+            return true;
+        };
+        auto bad = [&](const char* wanted) {
+            error = name + " needs " + wanted + (v.empty() ? "" : ", not " + v);
+            return false;
+        };
+        auto count = [&](int& out) { return value() && Number(v, out) && out >= 1; };
         if (name == "--help" || name == "-h") {
             o.help = true;
-        } else if (name == "--link") {
-            if (!value(v)) return false;
-            o.link = v;
-        } else if (name == "--load") {
-            if (!value(v)) return false;
-            o.load = v;
-        } else if (name == "--dump") {
-            if (!value(v)) return false;
-            o.dump = v;
+        } else if (name == "--link" || name == "--load" || name == "--dump") {
+            if (!value()) return bad("a path");
+            (name == "--link" ? o.link : name == "--load" ? o.load : o.dump) = v;
         } else if (name == "--seed") {
-            if (!value(v)) return false;
-            if (!Number(v, o.station.seed)) {
-                error = "--seed: not a number: " + v;
-                return false;
-            }
+            if (!value() || !Number(v, o.station.seed)) return bad("a number");
         } else if (name == "--identity") {
-            if (!value(v)) return false;
-            if (!Number(v, o.station.identity) || o.station.identity < 0) {
-                error = "--identity: not a variant number: " + v;
-                return false;
-            }
+            if (!value() || !Number(v, o.station.identity) || o.station.identity < 0)
+                return bad("a variant number");
         } else if (name == "--speed") {
-            if (!value(v)) return false;
-            if (!ParseSpeed(v, o.station.speed)) {
-                error = "--speed: instant, wire or a factor above 0, not " + v;
-                return false;
-            }
+            if (!value() || !ParseSpeed(v, o.station.speed))
+                return bad("instant, wire or a factor above 0");
         } else if (name == "--direct-boot-ack") {
             o.station.directBootAck = true;
         } else if (name == "--no-echo") {
             faults.missingEcho = true;
         } else if (name == "--no-answer") {
-            if (!value(v)) return false;
-            faults.silentRequest = RequestFromName(v);
-            if (!faults.silentRequest) {
-                error = "--no-answer: unknown request " + v;
-                return false;
-            }
+            if (!value() || !(faults.silentRequest = RequestFromName(v)))
+                return bad("a request name");
         } else if (name == "--no-answer-after") {
-            if (!count(faults.silentAfterRequests)) return false;
+            if (!count(faults.silentAfterRequests)) return bad("a count");
         } else if (name == "--refuse-write") {
-            if (!count(faults.refuseWrite)) return false;
+            if (!count(faults.refuseWrite)) return bad("a count");
         } else if (name == "--version-word") {
-            if (!value(v)) return false;
             std::uint32_t word = 0;
-            if (!Number(v, word)) {
-                error = "--version-word: not a number: " + v;
-                return false;
-            }
+            if (!value() || !Number(v, word)) return bad("a number");
             faults.versionWord = word;
         } else if (name == "--silent-fs") {
             faults.silentFsModule = true;
@@ -140,7 +110,7 @@ bool ParseSimOptions(int argc, const char* const* argv, SimOptions& o, std::stri
         } else if (name == "--noise") {
             faults.noise = "\x12\x34\x56";
         } else if (name == "--drop-line-after") {
-            if (!count(faults.dropLineAfterRequests)) return false;
+            if (!count(faults.dropLineAfterRequests)) return bad("a count");
         } else {
             error = "unknown option " + name;
             return false;
