@@ -32,6 +32,8 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, con
     auto* label = new QLabel(caption, parent);
     label->setObjectName(name);
     label->setGeometry(rect);
+    // Text starts at the top left of its box unless a control says otherwise.
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;
 }
 

@@ -79,7 +79,7 @@ void OptWin::BuildControls() {
     ComPortTxT = new QLineEdit("1", frame3);
     ComPortTxT->setObjectName("ComPortTxT");
     ComPortTxT->setGeometry(TwipsRect(ref, 1260, 180, 435, 285));
-    connect(ComPortTxT, &QLineEdit::textEdited, this,
+    connect(ComPortTxT, &QLineEdit::textChanged, this,
             [this](const QString& text) { logic_.SetComPortText(text.toStdString()); });
 
     QGroupBox* frame2 =
