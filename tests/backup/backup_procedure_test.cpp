@@ -20,7 +20,9 @@ constexpr std::size_t kComplete = 574252;
 
 // After a failure: the box as it must look, and the window ready for the next try.
 void ExpectFailure(BackupRig& rig, const std::string& text) {
-    const auto& box = rig.FailureBox();
+    ASSERT_FALSE(rig.boxes.shown.empty());
+    const auto& box = rig.boxes.shown.back();  // the link set-up may have shown one before
+    EXPECT_EQ(box.title, "Fehler beim Speichern der Datenbank");
     EXPECT_EQ(box.text, text);
     EXPECT_EQ(box.icon, BoxIcon::Critical);
     EXPECT_EQ(box.buttons, BoxButtons::Ok);

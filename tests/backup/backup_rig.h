@@ -57,15 +57,6 @@ struct BackupRig : StationRig {
         : StationRig(std::move(options)) {
         settings.BackupFileName = path;
     }
-    // The procedure's failure box (the link set-up may have shown one of its own first).
-    const FakeMessageBoxes::Shown& FailureBox() const {
-        static const FakeMessageBoxes::Shown none{};
-        for (const auto& b : boxes.shown) {
-            if (b.title == "Fehler beim Speichern der Datenbank") return b;
-        }
-        return none;
-    }
-
     std::string path = dir.File("backup.CDF");
     FakeFileDialog dialog;
     FakeHost host{settings, dialog, link};
