@@ -25,7 +25,6 @@ constexpr int kBarLeft = 120;
 constexpr int kBarTop = 3660;
 constexpr int kBarBackgroundWidth = 3195;
 constexpr int kBarHeight = 315;
-constexpr int kFontPointSize = 8;
 const QColor kBarColour(0x5b, 0x8f, 0xd9);
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, const QRect& rect) {
@@ -66,10 +65,7 @@ MainWin::MainWin(Settings& settings, SerialControl& comm1, MessageBoxes& boxes,
       settingsPath_(std::move(settingsPath)),
       quit_(std::move(quit)) {
     setObjectName("MainWin");
-    QFont windowFont = font();
-    windowFont.setPointSize(kFontPointSize);
-    windowFont.setStretch(QFont::SemiCondensed);
-    setFont(windowFont);
+    UseDesignFont(*this);
     BuildMenus();
     BuildControls();
     resize(TwipsX(*this, kClientWidth),

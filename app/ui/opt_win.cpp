@@ -18,7 +18,6 @@ namespace {
 // user may enlarge it to get at the options below the edge.
 constexpr int kClientWidth = 3825;
 constexpr int kClientHeight = 1455;
-constexpr int kFontPointSize = 8;
 
 struct OptionPlace {
     const char* caption;
@@ -62,10 +61,7 @@ OptWin::OptWin(Settings& settings, MainWin& mainWin)
     : QWidget(nullptr, Qt::Window), settings_(settings), mainWin_(mainWin) {
     setObjectName("OptWin");
     setWindowTitle("Optionen");
-    QFont windowFont = font();
-    windowFont.setPointSize(kFontPointSize);
-    windowFont.setStretch(QFont::SemiCondensed);
-    setFont(windowFont);
+    UseDesignFont(*this);
     BuildControls();
     resize(TwipsX(*this, kClientWidth), TwipsY(*this, kClientHeight));
 }
