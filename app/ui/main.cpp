@@ -11,8 +11,7 @@
 #include "app/ui/frm_hinweis.h"
 #include "app/ui/main_win.h"
 #include "app/ui/opt_win.h"
-#include "platform/qt/qt_clock.h"
-#include "platform/qt/qt_event_pump.h"
+#include "app/ui/program.h"
 #include "platform/qt/qt_serial_control.h"
 #include "platform/qtwidgets/qt_file_dialog.h"
 #include "platform/qtwidgets/qt_message_boxes.h"
@@ -58,24 +57,22 @@ int main(int argc, char** argv) {
         QApplication::installTranslator(&qtGerman);
     }
 
-    cv2::QtClock clock;
-    cv2::QtEventPump pump;
-    cv2::QtSerialControl comm1;
     cv2::QtMessageBoxes boxes;
     cv2::QtFileDialog fileDialog;
-    cv2::Settings settings;
 
     const QStringList args = QApplication::arguments();
     const qsizetype shots = args.indexOf("--screenshots");
     if (shots >= 0 && shots + 1 < args.size()) {
-        // Defaults, not the user's file, and nothing is saved.
-        cv2::MainWin mainWin(settings, comm1, boxes, fileDialog, std::string(), nullptr);
+        // Defaults, not the user's file, no port, and nothing is saved.
+        cv2::Settings settings;
+        cv2::QtSerialControl unopened;
+        cv2::MainWin mainWin(settings, unopened, boxes, fileDialog, std::string(), nullptr);
         return RenderScreenshots(args.at(shots + 1), mainWin);
     }
 
-    const std::string settingsPath =
-        cv2::SettingsFilePath(QCoreApplication::applicationDirPath().toStdString());
-    cv2::MainWin mainWin(settings, comm1, boxes, fileDialog, settingsPath, EndNow);
-    mainWin.show();
+    cv2::Program program(
+        boxes, fileDialog,
+        cv2::SettingsFilePath(QCoreApplication::applicationDirPath().toStdString()), EndNow);
+    program.mainWin().show();
     return QApplication::exec();
 }

@@ -1,0 +1,47 @@
+// The window program put together: the real clock, event processing and serial
+// port, the link and device layers over them, the main window, and the backup
+// behind its button. main() and the end-to-end test build the same thing.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "app/ui/main_win.h"
+#include "device/device.h"
+#include "link/link.h"
+#include "platform/qt/qt_clock.h"
+#include "platform/qt/qt_event_pump.h"
+#include "platform/qt/qt_serial_control.h"
+#include "platform/qt/uart_port_io.h"
+#include "settings/settings.h"
+
+namespace cv2 {
+
+class FileDialog;
+class MessageBoxes;
+
+class Program {
+public:
+    // The dialogs come from outside so a test can answer them; quit ends the
+    // program after the settings file is written.
+    Program(MessageBoxes& boxes, FileDialog& fileDialog, std::string settingsPath,
+            std::function<void()> quit);
+
+    MainWin& mainWin() { return mainWin_; }
+    Settings& settings() { return settings_; }
+
+private:
+    void RunBackup();
+
+    MessageBoxes& boxes_;
+    QtClock clock_;
+    QtEventPump pump_;
+    QtSerialControl comm1_;
+    UartPortIo io_{comm1_};
+    Settings settings_;
+    Link link_;
+    Device device_;
+    MainWin mainWin_;
+};
+
+}  // namespace cv2
