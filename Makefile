@@ -18,7 +18,8 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+run: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target cv2sicherung cv2sim
 	@bash scripts/run.sh "$(BUILD)" "$(PORT)"
 
 test: build

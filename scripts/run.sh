@@ -4,7 +4,8 @@
 #                          pseudo-terminal, the settings file names its link,
 #                          and cv2sim is stopped when the program ends.
 #   run.sh BUILDDIR PORT   against a real station on PORT (e.g. /dev/ttyUSB0).
-# CV2SIM_ARGS passes options to cv2sim, e.g. CV2SIM_ARGS="--speed 20 --seed 7".
+# CV2SIM_ARGS passes options to cv2sim (default "--speed 10": ten times LocoNet
+# speed, a backup in about 2.5 minutes), e.g. CV2SIM_ARGS="--speed wire --seed 7".
 set -euo pipefail
 
 build="${1:-build}"
@@ -46,7 +47,7 @@ if [ ! -x "$sim" ]; then
 fi
 rm -f "$link"
 # shellcheck disable=SC2086 # CV2SIM_ARGS is a list of options
-"$sim" --link "$link" ${CV2SIM_ARGS:-} >"$build/cv2sim.out" &
+"$sim" --link "$link" ${CV2SIM_ARGS:---speed 10} >"$build/cv2sim.out" &
 sim_pid=$!
 stop_sim() {
     if kill -0 "$sim_pid" 2>/dev/null; then
