@@ -9,12 +9,9 @@ namespace {
 
 constexpr double kLn = 10.0 / 16666.0;
 constexpr double kUsb = 10.0 / 115200.0;
-
-std::vector<Delivery> Send(CommandStation& s, Speed speed, const Bytes& frame, double now = 100.0,
-                           double pcByte = kUsb) {
-    StationWire wire(s, speed);
-    return wire.Write(now, frame, pcByte);
-}
+// ReadBlock sent at 115,200 bit/s: 31 bytes to the interface, 31 on LocoNet, the
+// station's turnaround, the 31-byte reply on LocoNet and its last byte to the PC.
+constexpr double kReadBlockReply = 31 * kUsb + 62 * kLn + kStationTurnaround + kUsb;
 
 TEST(WireTime, LineSettingsGiveTheByteTime) {
     EXPECT_DOUBLE_EQ(ByteTimeFromSettings("115200,n,8,1"), 10.0 / 115200);
@@ -23,17 +20,21 @@ TEST(WireTime, LineSettingsGiveTheByteTime) {
     EXPECT_DOUBLE_EQ(ByteTimeFromSettings("fast,n,8,1"), 10.0 / 115200);
 }
 
-TEST(WireTime, EchoAndReplyFollowEachOtherOnLocoNet) {
+TEST(WireTime, EchoAndReplyFollowEachOtherAndQueueOnLocoNet) {
     CommandStation s;
-    const auto d = Send(s, {}, ReadBlock(0));
+    StationWire wire(s, {});
+    const auto d = wire.Write(100.0, ReadBlock(0), kUsb);
     ASSERT_EQ(d.size(), 2u);
     // 31 bytes to the interface, 31 on LocoNet, the last byte back to the PC.
     const double echo = 100.0 + 31 * kUsb + 31 * kLn + kUsb;
     EXPECT_NEAR(d[0].time, echo, 1e-9);
-    const double reply = echo - kUsb + kStationTurnaround + 31 * kLn + kUsb;
-    EXPECT_NEAR(d[1].time, reply, 1e-9);
+    EXPECT_NEAR(d[1].time, 100.0 + kReadBlockReply, 1e-9);
     // The command itself is the echo: 62 bytes on the bus, about 42 ms a block.
     EXPECT_NEAR(d[1].time - 100.0, 0.042, 0.001);
+    // A request sent at once waits for the first reply to leave the bus.
+    const auto second = wire.Write(100.0, ReadBlock(16), kUsb);
+    ASSERT_EQ(second.size(), 2u);
+    EXPECT_GE(second[0].time, d[1].time + 31 * kLn - 1e-9);
 }
 
 TEST(WireTime, ByteWiseWritesCompleteTheFrameWithTheLastByte) {
@@ -47,35 +48,19 @@ TEST(WireTime, ByteWiseWritesCompleteTheFrameWithTheLastByte) {
     EXPECT_NEAR(d[0].time, 100.1 + kUsb + 31 * kLn + kUsb, 1e-9);
 }
 
-TEST(WireTime, TheConfirmationComesAMomentAfterTheAcknowledge) {
-    for (Speed speed : {Speed{}, Speed{true, 1.0}, Speed{false, 1000.0}}) {
+TEST(WireTime, SpeedsScaleTheWireButKeepTheConfirmationGap) {
+    for (auto [speed, scale] :
+         {std::pair{Speed{}, 1.0}, {Speed{false, 10.0}, 0.1}, {Speed{true, 1.0}, 0.0}}) {
         CommandStation s;
-        const auto d = Send(s, speed, BootloaderStart());
-        ASSERT_EQ(d.size(), 3u);
-        EXPECT_GE(d[2].time - d[1].time, kConfirmationMinGap - 1e-9);
+        StationWire wire(s, speed);
+        const auto d = wire.Write(100.0, ReadBlock(0), kUsb);
+        ASSERT_EQ(d.size(), 2u);
+        EXPECT_NEAR(d[1].time - 100.0, kReadBlockReply * scale, 1e-9);
+        EXPECT_TRUE(scale != 0.0 || (d[0].time == 100.0 && d[1].time == 100.0));
+        const auto boot = wire.Write(200.0, BootloaderStart(), kUsb);
+        ASSERT_EQ(boot.size(), 3u);
+        EXPECT_GE(boot[2].time - boot[1].time, kConfirmationMinGap - 1e-9);
     }
-}
-
-TEST(WireTime, InstantDeliversAtOnceAndAFactorScales) {
-    CommandStation a, b;
-    const auto instant = Send(a, {true, 1.0}, ReadBlock(0));
-    ASSERT_EQ(instant.size(), 2u);
-    EXPECT_EQ(instant[0].time, 100.0);
-    EXPECT_EQ(instant[1].time, 100.0);
-    const auto wire = Send(b, {}, ReadBlock(0));
-    CommandStation c;
-    const auto fast = Send(c, {false, 10.0}, ReadBlock(0));
-    EXPECT_NEAR(fast[1].time - 100.0, (wire[1].time - 100.0) / 10, 1e-9);
-}
-
-TEST(WireTime, BackToBackRequestsQueueOnTheBus) {
-    CommandStation s;
-    StationWire wire(s, {});
-    const auto first = wire.Write(0.0, ReadBlock(0), kUsb);
-    const auto second = wire.Write(0.0, ReadBlock(16), kUsb);
-    ASSERT_EQ(second.size(), 2u);
-    // The second echo waits for the first reply to leave the bus.
-    EXPECT_GE(second[0].time, first[1].time + 31 * kLn - 1e-9);
 }
 
 }  // namespace
