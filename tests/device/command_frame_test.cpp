@@ -1,5 +1,5 @@
-// The command frame on the wire and the reply wait: bit 7 of the data fields
-// moves into the high-bit bytes, and the wait ends only on exactly two frames.
+// The command frame and its reply wait: bit 7 of the data fields moves into the
+// high-bit bytes and back, and the wait ends only on exactly two frames.
 #include <gtest/gtest.h>
 
 #include "tests/device/device_rig.h"
@@ -7,78 +7,74 @@
 namespace cv2::test {
 namespace {
 
-// Packs and sends the field block as it stands; returns the status.
-StatusCode PackAndSend(DeviceRig& rig) {
-    StatusCode status = -1;
-    rig.device.PackCommand();
-    rig.device.SendCommand(status);
-    return status;
+void PackAndSend(Device& d, StatusCode& s) {
+    d.PackCommand();
+    d.SendCommand(s);
 }
 
-TEST(CommandFrame, AllFieldsZeroGiveTheFixedFrameWithChecksum0D) {
-    DeviceRig rig;
-    rig.replies = {LongAck(0x7F)};
-    EXPECT_EQ(PackAndSend(rig), 0);
-    ASSERT_EQ(rig.serial.writes.size(), 1u);
-    EXPECT_EQ(Codes(rig.serial.writes[0]),
-              Codes(Bytes({0xED, 0x1F, 0x08, 0x5A, 0x52, 0x70, 0x00, 0x00, 0x00, 0x00, 0x70,
-                           0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-                           0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x0D})));
+// Two long acknowledges stepped straight into the receive assembler.
+void TwoAcks(DeviceRig& rig) {
+    for (char c : LongAck(0x7F) + LongAck(0x7F)) rig.link.rx().Step(static_cast<std::uint8_t>(c));
 }
 
-TEST(CommandFrame, Bit7OfAFieldTravelsInItsGroupsHighBitByte) {
+TEST(DataPacking, Bit7OfAFieldTravelsInItsGroupsHighBitByte) {
     DeviceRig rig;
     CommandBlock& b = rig.device.block();
     b.CmdData[6] = 0xDF;   // group 1, place 2
     b.CmdData[17] = 0x80;  // group 4, place 1
     b.CmdData[19] = -1;    // group 4, place 3: all bits set
     b.CmdSelC = 5;
-    EXPECT_EQ(PackAndSend(rig), 13);  // nobody answers; the frame is what counts
+    EXPECT_EQ(rig.Run(PackAndSend), 13);  // nobody answers; the frame is what counts
     const std::vector<int> wire = Codes(rig.serial.writes.at(0));
-    EXPECT_EQ(wire[10], 0x74);
-    EXPECT_EQ(wire[13], 0x5F);
-    EXPECT_EQ(wire[25], 0x5A);
-    EXPECT_EQ(wire[27], 0x00);
-    EXPECT_EQ(wire[29], 0x7F);
+    EXPECT_EQ((std::vector<int>{wire[10], wire[13], wire[25], wire[27], wire[29]}),
+              (std::vector<int>{0x74, 0x5F, 0x5A, 0x00, 0x7F}));
     // After packing, the fields hold their low 7 bits only.
-    EXPECT_EQ(b.CmdData[6], 0x5F);
-    EXPECT_EQ(b.CmdData[19], 0x7F);
+    EXPECT_EQ((std::vector<int>{b.CmdData[6], b.CmdData[19]}), (std::vector<int>{0x5F, 0x7F}));
 }
 
-TEST(ReplyWait, NoAnswerTimesOutWith13AfterMoreThanTwoSeconds) {
+TEST(DataPacking, EachReplyHighBitRestoresBit7OfItsOwnFieldAndUpperBitsNothing) {
     DeviceRig rig;
-    const double start = rig.clock.Now();
-    EXPECT_EQ(PackAndSend(rig), 13);
-    EXPECT_GT(rig.clock.Now() - start, 2.0);
-    EXPECT_LT(rig.clock.Now() - start, 2.02);
-    EXPECT_EQ(rig.link.rx().RxSlot, 1);  // the echo alone
+    CommandBlock& b = rig.device.block();
+    for (int i = 0; i < 20; ++i) b.CmdData[i] = static_cast<std::int16_t>(i * 5);
+    // Upper bits only in groups 0, 2 and 4; all four of group 1; place 2 of group 3.
+    const std::int16_t high[5] = {0x70, 0x7F, 0x40, 0x24, 0x00};
+    std::copy(high, high + 5, b.CmdHigh);
+    rig.device.UnpackReply();
+    for (int i = 0; i < 20; ++i) {
+        const bool set = (i >= 4 && i <= 7) || i == 14;
+        EXPECT_EQ(b.CmdData[i], i * 5 + (set ? 0x80 : 0)) << i;
+    }
+    EXPECT_EQ(b.CmdHigh[2], 0x40);
 }
 
-TEST(ReplyWait, ElapsedTimeEqualToTheLimitDoesNotEndTheWait) {
-    // The clock moves in exact half seconds; the frames arrive in the pass that
-    // starts with 2.0 s elapsed, and are seen at 2.5 s.
-    DeviceRig rig(0.5);
-    rig.serial.onOutput = nullptr;
-    const double start = rig.clock.Now();
-    rig.pump.onPass = [&] {
-        if (rig.clock.Now() - start == 2.0) {
-            for (char c : LongAck(0x7F) + LongAck(0x7F))
-                rig.link.rx().Step(static_cast<std::uint8_t>(c));
-        }
-    };
-    EXPECT_EQ(PackAndSend(rig), 0);
-    EXPECT_EQ(rig.clock.Now() - start, 2.5);
+TEST(ReplyWait, NoAnswerOrAFailedSendTimesOutWith13AfterMoreThanTwoSeconds) {
+    for (bool failSend : {false, true}) {
+        SCOPED_TRACE(failSend);
+        DeviceRig rig;
+        rig.serial.failOutput = failSend;
+        const double start = rig.clock.Now();
+        EXPECT_EQ(rig.Run(PackAndSend), 13);
+        EXPECT_GT(rig.clock.Now() - start, 2.0);
+        EXPECT_LT(rig.clock.Now() - start, 2.02);
+        EXPECT_EQ(rig.link.rx().RxSlot, failSend ? 0 : 1);  // the echo alone
+    }
 }
 
-TEST(ReplyWait, FrameCountIsTestedBeforeTheClock) {
-    // One pass jumps past the limit and brings both frames: they still count.
-    DeviceRig rig(2.5);
-    rig.serial.onOutput = nullptr;
-    rig.pump.onPass = [&] {
-        for (char c : LongAck(0x7F) + LongAck(0x7F))
-            rig.link.rx().Step(static_cast<std::uint8_t>(c));
-    };
-    EXPECT_EQ(PackAndSend(rig), 0);
+TEST(ReplyWait, TwoFramesCountUnlessMoreThanTheLimitHadPassedBefore) {
+    // Tick 0.5 s: the frames arrive in the pass that starts at exactly 2.0 s
+    // elapsed, which does not end the wait. Tick 2.5 s: the first pass jumps
+    // past the limit and brings both frames, and the count is tested first.
+    for (const auto& [tick, arrival] : {std::pair{0.5, 2.0}, std::pair{2.5, 0.0}}) {
+        SCOPED_TRACE(tick);
+        DeviceRig rig(tick);
+        rig.serial.onOutput = nullptr;
+        const double start = rig.clock.Now();
+        rig.pump.onPass = [&] {
+            if (rig.clock.Now() - start == arrival) TwoAcks(rig);
+        };
+        EXPECT_EQ(rig.Run(PackAndSend), 0);
+        EXPECT_EQ(rig.clock.Now() - start, 2.5);
+    }
 }
 
 TEST(ReplyWait, ThreeFramesInOneBurstAreNeverSeenAsTwo) {
@@ -87,7 +83,7 @@ TEST(ReplyWait, ThreeFramesInOneBurstAreNeverSeenAsTwo) {
         rig.serial.InjectAt(rig.clock.Now() + 0.01, frame + LongAck(0x7F) + LongAck(0x7F));
     };
     const double start = rig.clock.Now();
-    EXPECT_EQ(PackAndSend(rig), 13);
+    EXPECT_EQ(rig.Run(PackAndSend), 13);
     EXPECT_EQ(rig.link.rx().RxSlot, 3);
     EXPECT_GT(rig.clock.Now() - start, 2.0);
 }
@@ -95,9 +91,8 @@ TEST(ReplyWait, ThreeFramesInOneBurstAreNeverSeenAsTwo) {
 TEST(ReplyWait, WithoutEchoTheAnswerAloneTimesOut) {
     DeviceRig rig;
     rig.echo = false;
-    rig.replies = {LongAck(0x7F)};
-    EXPECT_EQ(PackAndSend(rig), 13);
-    EXPECT_EQ(rig.Slot(0)[0], 0xB4);
+    EXPECT_EQ(rig.Run(PackAndSend, {LongAck(0x7F)}), 13);
+    EXPECT_EQ(rig.link.rx().RxFrames[0][0], 0xB4);
 }
 
 TEST(ReplyWait, AFrameHalfReceivedBeforeSendingCompletesAsTheFirst) {
@@ -111,17 +106,9 @@ TEST(ReplyWait, AFrameHalfReceivedBeforeSendingCompletesAsTheFirst) {
         rig.serial.InjectAt(rig.clock.Now() + 0.001, Bytes({0x7F, 0x59}));
         rig.serial.InjectAt(rig.clock.Now() + 0.002, frame);
     };
-    EXPECT_EQ(PackAndSend(rig), 0);
-    EXPECT_EQ(rig.Slot(0)[0], 0xB4);
-    EXPECT_EQ(rig.Slot(1)[0], 0xED);
-}
-
-TEST(ReplyWait, SendFailureWithoutFramesBecomesATimeOut) {
-    DeviceRig rig;
-    rig.serial.failOutput = true;
-    const double start = rig.clock.Now();
-    EXPECT_EQ(PackAndSend(rig), 13);
-    EXPECT_GT(rig.clock.Now() - start, 2.0);
+    EXPECT_EQ(rig.Run(PackAndSend), 0);
+    EXPECT_EQ(rig.link.rx().RxFrames[0][0], 0xB4);
+    EXPECT_EQ(rig.link.rx().RxFrames[1][0], 0xED);
 }
 
 }  // namespace

@@ -1,12 +1,11 @@
 // A device on a link over fake platform layers, with a scripted station on the
 // other end of the fake serial port: it echoes every frame and answers with
-// the next reply of its script.
+// the next reply of its script. Also the frames such a station sends.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <deque>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -18,20 +17,9 @@
 #include "platform/fake/fake_event_pump.h"
 #include "platform/fake/fake_port_io.h"
 #include "platform/fake/fake_serial.h"
+#include "tests/support/byte_strings.h"
 
 namespace cv2::test {
-
-inline std::string Bytes(std::initializer_list<int> values) {
-    std::string s;
-    for (int v : values) s.push_back(static_cast<char>(v));
-    return s;
-}
-
-inline std::vector<int> Codes(const std::string& s) {
-    std::vector<int> out;
-    for (char c : s) out.push_back(static_cast<std::uint8_t>(c));
-    return out;
-}
 
 // Appends the LocoNet checksum: the XOR of all bytes, checksum included, is 0xFF.
 inline std::string WithChecksum(std::string frame) {
@@ -43,35 +31,43 @@ inline std::string WithChecksum(std::string frame) {
 
 inline std::string LongAck(int code) { return WithChecksum(Bytes({0xB4, 0x6D, code})); }
 
-// A 31-byte data reply carrying the 20 given field values (0..255): bit 7 of
-// each goes into its group's high-bit byte. highTop gives bits 4..6 of the
-// high-bit bytes, which a receiver must ignore.
-inline std::string DataReply(const std::array<int, 20>& fields, int highTop = 0x70) {
-    std::string f = Bytes({0xE5, 0x1F, 0x01, 0x50, 0x43});
+// A 31-byte frame of five groups: each group's high-bit byte is its entry of
+// tops plus bit 7 of its four fields (0..255, missing ones 0), then their low 7 bits.
+inline std::string GroupFrame(std::string head, std::vector<int> fields,
+                              const std::array<int, 5>& tops) {
+    fields.resize(20);
     for (int g = 0; g < 5; ++g) {
-        int high = highTop;
-        for (int k = 0; k < 4; ++k) {
-            if (fields[4 * g + k] & 0x80) high |= 1 << k;
-        }
-        f.push_back(static_cast<char>(high));
-        for (int k = 0; k < 4; ++k) f.push_back(static_cast<char>(fields[4 * g + k] & 0x7F));
+        int high = tops[g];
+        for (int k = 0; k < 4; ++k) high |= (fields[4 * g + k] >> 7 & 1) << k;
+        head.push_back(static_cast<char>(high));
+        for (int k = 0; k < 4; ++k) head.push_back(static_cast<char>(fields[4 * g + k] & 0x7F));
     }
-    return WithChecksum(f);
+    return WithChecksum(head);
 }
 
-// The same, for a payload in the form it has after descrambling.
-inline std::string KeyedDataReply(std::array<int, 20> fields) {
+// Fields 0..7 followed by the service key (and zero fields after it).
+inline std::vector<int> WithServiceKey(std::vector<int> fields) {
+    fields.insert(fields.end(), ServiceKey.begin(), ServiceKey.end());
+    return fields;
+}
+
+// A data reply carrying the 20 fields, the payload given in descrambled form.
+inline std::string KeyedDataReply(std::vector<int> fields) {
+    fields.resize(20);
     for (int i = 0; i < 16; ++i) fields[i] ^= PayloadKey[i];
-    return DataReply(fields);
+    return GroupFrame(Bytes({0xE5, 0x1F, 0x01, 0x50, 0x43}), fields,
+                      {0x70, 0x70, 0x70, 0x70, 0x70});
 }
 
 // The station's confirmation that it runs its bootloader.
 inline std::string BootConfirmation() {
-    const auto& k = ServiceKey;
-    return WithChecksum(Bytes({0xE5, 0x1F, 0x01, 0x50, 0x43, 0x70, 0x00, 0x7F, 0x7F, 0x7F,
-                               0x70, 0x00, 0x00, 0x00, 0x00, 0x30, k[0], k[1], k[2], k[3],
-                               0x70, k[4], k[5], k[6], k[7], 0x00, 0x00, 0x00, 0x00, 0x00}));
+    return GroupFrame(Bytes({0xE5, 0x1F, 0x01, 0x50, 0x43}),
+                      WithServiceKey({0x00, 0x7F, 0x7F, 0x7F, 0, 0, 0, 0}),
+                      {0x70, 0x70, 0x30, 0x70, 0x00});
 }
+
+// One device command with its arguments fixed.
+using Command = void (*)(Device&, StatusCode&);
 
 struct DeviceRig {
     // tick: the longest step the fake pump lets the clock jump in one pass.
@@ -83,19 +79,24 @@ struct DeviceRig {
         serial.onOutput = [this](const std::string& frame) { Answer(frame); };
     }
 
-    // The scripted station: every frame written is echoed after echoDelay and,
-    // if the script has an entry, answered with it after replyDelay ("" = silence).
+    // The scripted station: every frame written is echoed after 2 ms and, if the
+    // script has an entry, answered with it after 30 ms ("" = silence).
     void Answer(const std::string& frame) {
-        frames.push_back(frame);
         const double now = clock.Now();
-        if (echo) serial.InjectAt(now + echoDelay, frame);
+        if (echo) serial.InjectAt(now + 0.002, frame);
         if (replies.empty()) return;
         const std::string reply = replies.front();
         replies.pop_front();
-        if (!reply.empty()) serial.InjectAt(now + replyDelay, reply);
+        if (!reply.empty()) serial.InjectAt(now + 0.030, reply);
     }
 
-    const std::int16_t* Slot(int i) { return link.rx().RxFrames[i]; }
+    // Sends one command with the given script; returns its status.
+    StatusCode Run(Command send, std::deque<std::string> script = {}) {
+        replies = std::move(script);
+        StatusCode status = -1;
+        send(device, status);
+        return status;
+    }
 
     FakeClock clock;
     FakeEventPump pump;
@@ -107,10 +108,7 @@ struct DeviceRig {
     Device device{link};
 
     std::deque<std::string> replies;
-    std::vector<std::string> frames;  // every frame the device wrote
     bool echo = true;
-    double echoDelay = 0.002;
-    double replyDelay = 0.030;
 };
 
 }  // namespace cv2::test
