@@ -1,5 +1,5 @@
-// Helpers for the station tests: frames in the program's form, decoded the way
-// the program decodes them, and the station's answers picked out by kind.
+// Helpers for the station tests: frames in the program's form and the
+// station's answers picked out by kind.
 #pragma once
 
 #include <array>
@@ -60,19 +60,6 @@ inline Bytes BlockCommand(int offset, const std::array<std::uint8_t, 16>* bytes 
 inline Bytes ReadBlock(int offset) { return BlockCommand(offset); }
 inline Bytes WriteBlock(int offset, const std::array<std::uint8_t, 16>& b) {
     return BlockCommand(offset, &b);
-}
-
-// The 16 buffer bytes a ReadBlock reply carries, in buffer order: the reply's
-// groups decoded as a command's, key removed, fields 8..15 then 7 down to 0.
-inline std::array<std::uint8_t, 16> ReplyBlock(const Bytes& reply) {
-    const Fields f =
-        DecodeCommand(Sealed(Hex({0xED, 0x1F, 0x08, 0x5A, 0x52}) + reply.substr(5, 25))).value();
-    std::array<std::uint8_t, 16> out{};
-    for (int i = 0; i < 8; ++i) {
-        out[i] = f.data[8 + i] ^ PayloadKey[8 + i];
-        out[8 + i] = f.data[7 - i] ^ PayloadKey[7 - i];
-    }
-    return out;
 }
 
 // Feeds bytes and returns the answers of the given kind.
