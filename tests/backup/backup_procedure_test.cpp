@@ -24,10 +24,8 @@ void ExpectFailure(BackupRig& rig, const std::string& text) {
     const auto& box = rig.boxes.shown.back();  // the link set-up may have shown one before
     EXPECT_EQ(box.title, "Fehler beim Speichern der Datenbank");
     EXPECT_EQ(box.text, text);
-    EXPECT_EQ(box.icon, BoxIcon::Critical);
-    EXPECT_EQ(box.buttons, BoxButtons::Ok);
-    EXPECT_TRUE(rig.host.buttons);
-    EXPECT_TRUE(rig.host.datei);
+    EXPECT_TRUE(box.icon == BoxIcon::Critical && box.buttons == BoxButtons::Ok);
+    EXPECT_TRUE(rig.host.buttons && rig.host.datei);
     EXPECT_FALSE(rig.serial.PortOpen());
     EXPECT_EQ(rig.host.calls.back(), "ClosePort");
 }
@@ -58,8 +56,8 @@ TEST(BackupProcedure, ACompleteBackupIsTheStationsImageByteForByte) {
         << rig.host.comTxt;
     EXPECT_TRUE(rig.boxes.shown.empty());
     EXPECT_EQ(rig.host.percent, "100%");
-    EXPECT_EQ(rig.sim.station().display(), "Datenbank lesen");
-    EXPECT_FALSE(rig.sim.station().bootloaderActive());
+    EXPECT_EQ(rig.station().display(), "Datenbank lesen");
+    EXPECT_FALSE(rig.station().bootloaderActive());
     EXPECT_TRUE(rig.host.buttons && rig.host.datei);
     EXPECT_FALSE(rig.serial.PortOpen());
 }
@@ -83,45 +81,40 @@ TEST(BackupProcedure, AnotherDatabaseVersionLeavesOnlyTheSerialNumber) {
     BackupRig rig(options);
     rig.backup.Run();
     ExpectFailure(rig, "\rDatenbank ID lesen : \r keine gültige Version!\r");
-    const std::uint32_t serial = rig.memory().Serial();
-    EXPECT_EQ(
-        ReadAll(rig.path),
-        (Bytes{static_cast<unsigned char>(serial >> 24), static_cast<unsigned char>(serial >> 16),
-               static_cast<unsigned char>(serial >> 8), static_cast<unsigned char>(serial)}));
+    Bytes serial;  // only the serial number, big-endian
+    for (int shift : {24, 16, 8, 0}) serial.push_back((rig.memory().Serial() >> shift) & 0xFF);
+    EXPECT_EQ(ReadAll(rig.path), serial);
     EXPECT_EQ(rig.host.comTxt, " Datenbank prüfen");
 }
 
 TEST(BackupProcedure, AFailureInTheRouteGroupsKeepsTheirNameInTheStatusLine) {
     BackupRig rig;
     rig.host.onComTxt = [&](const std::string& text) {
-        if (text == " Fahrstraßen Gruppen") {
-            rig.sim.station().options().faults.silentAfterRequests =
-                rig.sim.station().requests() + 5;
-        }
+        if (text == " Fahrstraßen Gruppen")
+            rig.station().options().faults.silentAfterRequests = rig.station().requests() + 5;
     };
     rig.backup.Run();
     ExpectFailure(rig, "\rRead LongData: Timeout: kein Antwort auf LocoNet! \r");
     EXPECT_EQ(rig.host.comTxt, " Fahrstraßen Gruppen");
-    EXPECT_TRUE(rig.sim.station().bootloaderActive());  // not told to leave it
+    EXPECT_TRUE(rig.station().bootloaderActive());  // not told to leave it
     const std::size_t size = ReadAll(rig.path).size();
     EXPECT_TRUE(size > 62348 && size < 69516) << size;  // inside the route groups
 }
 
-TEST(BackupProcedure, APortThatDoesNotOpenCreatesNoFile) {
-    BackupRig rig;
-    rig.serial.openError = "Permission denied";
-    rig.backup.Run();
-    ExpectFailure(rig, "\r\r");
-    EXPECT_FALSE(std::filesystem::exists(rig.path));
-}
+TEST(BackupProcedure, APortOrFileThatFailsIsNamedAndEndsTheRun) {
+    BackupRig noPort;
+    noPort.serial.openError = "Permission denied";
+    noPort.backup.Run();
+    ExpectFailure(noPort, "\r\r");
+    EXPECT_FALSE(std::filesystem::exists(noPort.path));
 
-TEST(BackupProcedure, AFileThatCannotBeWrittenIsNamedWithTheSystemsReason) {
+    // A file that cannot be written is named with the system's reason.
     BackupRig rig;
     rig.settings.BackupFileName = rig.dir.File("no-such-folder/backup.CDF");
     rig.backup.Run();
     ExpectFailure(rig, "Die Datei " + rig.settings.BackupFileName +
                            " kann nicht geschrieben werden: No such file or directory");
-    EXPECT_EQ(rig.sim.station().requests(), 0);
+    EXPECT_EQ(rig.station().requests(), 0);
 
     if (!std::filesystem::exists("/dev/full")) return;
     BackupRig full;
@@ -130,7 +123,7 @@ TEST(BackupProcedure, AFileThatCannotBeWrittenIsNamedWithTheSystemsReason) {
     ExpectFailure(full,
                   "Die Datei /dev/full kann nicht geschrieben werden: No space left on device");
     // Stopped as soon as the disk refused, not at the end of the database.
-    EXPECT_LT(full.sim.station().Count(station::Request::DataFlashRead), 100);
+    EXPECT_LT(full.station().Count(station::Request::DataFlashRead), 100);
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 // window stand-in that records what the procedure did to it.
 #pragma once
 
+#include <cstdio>
 #include <functional>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -29,19 +31,16 @@ public:
     void LoadMenu() override { Record("LoadMenu"), LoadMenuFileChoice(dialog_, settings_); }
     // A German system: decimal comma.
     std::string FormatNumber(double value) override {
-        std::string s = std::to_string(value);
-        s.erase(s.find_last_not_of('0') + 1);
-        if (s.back() == '.') s.pop_back();
-        if (auto dot = s.find('.'); dot != std::string::npos) s[dot] = ',';
-        return s;
+        char s[32];
+        std::snprintf(s, sizeof s, "%g", value);
+        return std::regex_replace(s, std::regex("\\."), ",");
     }
-    void SetBarWidth(double twips) override { bar = twips; }
+    void SetBarWidth(double) override {}
     double BackgroundWidth() const override { return 3195; }
     void SetPercentText(const std::string& text) override { percent = text; }
 
     bool buttons = true, datei = true;
     std::string comTxt = "- ", percent;
-    double bar = 0;
     std::vector<std::string> calls;
     std::function<void(const std::string&)> onComTxt;
 

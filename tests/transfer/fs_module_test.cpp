@@ -31,10 +31,10 @@ protected:
         };
     }
     StatusCode Status = -1;
+    std::int32_t K = 65535, v = 0;
 };
 
 TEST_F(FsModuleTest, ProgrammingOnGoesOutEncodedAndBringsTheModulesKey) {
-    std::int32_t K = 65535;
     FsProgOn(device, 6541, K, Status);
     EXPECT_EQ(Status, 0);
     EXPECT_EQ(K, memory().fsKey);
@@ -42,22 +42,16 @@ TEST_F(FsModuleTest, ProgrammingOnGoesOutEncodedAndBringsTheModulesKey) {
     EXPECT_EQ(Bytes(serial.writes[0].begin(), serial.writes[0].end()),
               (Bytes{0xED, 0x0F, 0x08, 0x05, 0x00, 0x21, 0x71, 0x0D, 0x19, 0x00, 0x00, 0x7F, 0x7F,
                      0x00, 0x54}));
-}
-
-TEST_F(FsModuleTest, ASilentModuleCostsTenAttemptsOfTwoTenthsOfASecond) {
-    station().options().faults.silentFsModule = true;
-    std::int32_t K = 65535;
-    const double start = clock.Now();
-    FsProgOn(device, 6541, K, Status);
-    EXPECT_EQ(Status, 300031);
-    EXPECT_EQ(station().Count(Request::FsProgOn), 10);
-    EXPECT_GT(clock.Now() - start, 2.0);
-    EXPECT_LT(clock.Now() - start, 2.1);
+    // The key query leaves programming mode again.
+    std::int32_t key = 0;
+    ReadFsModuleKey(device, key, Status);
+    EXPECT_EQ(Status, 0);
+    EXPECT_EQ(key, memory().fsKey);
+    EXPECT_FALSE(station().fsProgramming());
 }
 
 TEST_F(FsModuleTest, AReplyForAnotherEntryIsNoReply) {
     memory().SetFsEntry(1000, 0xFFFF);
-    std::int32_t K = 65535, v = 0;
     FsProgOn(device, 6541, K, Status);
     AskForTheNextEntry(1);
     FsReadEntry(device, 6541, 1000, v, Status);
@@ -71,9 +65,18 @@ TEST_F(FsModuleTest, AReplyForAnotherEntryIsNoReply) {
     EXPECT_EQ(station().Count(Request::FsReadEntry), 12);
 }
 
-TEST_F(FsModuleTest, FailureCodesOfTheTransmitterTheWriteAndProgrammingOff) {
+TEST_F(FsModuleTest, FailureCodesOfASilentModuleTheTransmitterTheWriteAndProgrammingOff) {
+    // A silent module costs ten attempts of two tenths of a second.
+    station().options().faults.silentFsModule = true;
+    double start = clock.Now();
+    FsProgOn(device, 6541, K, Status);
+    EXPECT_EQ(Status, 300031);
+    EXPECT_EQ(station().Count(Request::FsProgOn), 10);
+    EXPECT_GT(clock.Now() - start, 2.0);
+    EXPECT_LT(clock.Now() - start, 2.1);
+    station().options().faults.silentFsModule = false;
+
     serial.failOutput = true;
-    std::int32_t K = 65535, v = 0;
     FsProgOn(device, 6541, K, Status);
     EXPECT_EQ(Status, 301012);
     FsReadEntry(device, 6541, 5, v, Status);
@@ -87,7 +90,7 @@ TEST_F(FsModuleTest, FailureCodesOfTheTransmitterTheWriteAndProgrammingOff) {
     EXPECT_EQ(station().Count(Request::FsWriteEntry), 1);  // a refusal is not retried
 
     station().options().faults.missingEcho = true;
-    const double start = clock.Now();
+    start = clock.Now();
     FsProgOff(device, 6541, K, Status);
     EXPECT_EQ(Status, 330013);
     EXPECT_GT(clock.Now() - start, 3.0);
@@ -125,14 +128,6 @@ TEST_F(FsModuleTest, BackupReadsOnlyWhatTheGroupsNeedAndRestoreWritesItBack) {
     EXPECT_EQ(target.station().Count(Request::FsWriteEntry), 78 + 25 + 25);
     const Bytes restored = target.sim.ExpectedBackup();
     EXPECT_EQ(Bytes(restored.end() - 4000, restored.end()), bytes);
-}
-
-TEST_F(FsModuleTest, TheKeyQueryLeavesProgrammingModeAgain) {
-    std::int32_t key = 0;
-    ReadFsModuleKey(device, key, Status);
-    EXPECT_EQ(Status, 0);
-    EXPECT_EQ(key, memory().fsKey);
-    EXPECT_FALSE(station().fsProgramming());
 }
 
 }  // namespace

@@ -33,19 +33,14 @@ inline void WriteAll(const std::string& path, const Bytes& bytes) {
 }
 
 // Removed with its contents when the test ends.
-class TempDir {
-public:
-    TempDir() {
-        static std::atomic<int> counter{0};
-        path_ = std::filesystem::temp_directory_path() /
-                ("cv2xfer-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-        std::filesystem::create_directories(path_);
-    }
-    ~TempDir() { std::filesystem::remove_all(path_); }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
+struct TempDir {
+    TempDir() { std::filesystem::create_directories(path); }
+    ~TempDir() { std::filesystem::remove_all(path); }
+    std::string File(const std::string& name) const { return (path / name).string(); }
+    inline static std::atomic<int> counter{0};
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() /
+        ("cv2xfer-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
 };
 
 inline station::StationOptions InstantStation() {
