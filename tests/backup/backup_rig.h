@@ -56,7 +56,6 @@ struct BackupRig : StationRig {
         : StationRig(std::move(options)) {
         settings.BackupFileName = path;
     }
-    std::string path = dir.File("backup.CDF");
     FakeFileDialog dialog;
     FakeHost host{settings, dialog, link};
     Progress progressDisplay{host};

@@ -17,8 +17,6 @@ protected:
         EXPECT_TRUE(file.Open(path, mode));
         return file;
     }
-    std::string path = dir.File("x.CDF");
-    BackupFile file{progress};
 };
 
 TEST_F(BackupFileTest, FieldsAreWrittenBigEndianAndRecordsInBlockOrder) {
@@ -30,11 +28,10 @@ TEST_F(BackupFileTest, FieldsAreWrittenBigEndianAndRecordsInBlockOrder) {
     file.PutWord(0x0080);
     file.PutWord(-1);
     file.PutRecord(device.block());
-    file.Close();
-    EXPECT_EQ(testing::ReadAll(path), (Bytes{0,    0,    0,    5,    0x47, 0x86, 0x8C, 0x7B,
-                                             0x01, 0xFF, 0x00, 0x80, 0xFF, 0xFF,              //
-                                             0xA8, 0xA9, 0xAA, 0xAB, 0xAC, 0xAD, 0xAE, 0xAF,  //
-                                             0xA7, 0xA6, 0xA5, 0xA4, 0xA3, 0xA2, 0xA1, 0xA0}));
+    EXPECT_EQ(Written(), (Bytes{0,    0,    0,    5,    0x47, 0x86, 0x8C, 0x7B,
+                                0x01, 0xFF, 0x00, 0x80, 0xFF, 0xFF,              //
+                                0xA8, 0xA9, 0xAA, 0xAB, 0xAC, 0xAD, 0xAE, 0xAF,  //
+                                0xA7, 0xA6, 0xA5, 0xA4, 0xA3, 0xA2, 0xA1, 0xA0}));
     EXPECT_EQ(progress.bytes, 4 + 4 + 2 + 2 + 2 + 16);
 
     // Read back: words unsigned, the record into RecordBuf(1..16) and from

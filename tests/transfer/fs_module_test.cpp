@@ -102,16 +102,13 @@ TEST_F(FsModuleTest, BackupReadsOnlyWhatTheGroupsNeedAndRestoreWritesItBack) {
     memory().SetFsEntry(31, 8);
     memory().SetFsEntry(32, 77);
     for (int e = 55; e < 80; ++e) memory().SetFsEntry(e, e == 58 ? 0xFFFF : 1000 + e);
-    const std::string path = dir.File("fs.CDF");
-    BackupFile file(progress);
     ASSERT_TRUE(file.Open(path, BackupFile::Mode::ReadWrite));
     BackupFsModule(device, file, Status);
-    file.Close();
     EXPECT_EQ(Status, 0);
     EXPECT_EQ(station().Count(Request::FsReadEntry), 78 + 2 + 25);
     EXPECT_FALSE(station().fsProgramming());
 
-    const Bytes bytes = testing::ReadAll(path);
+    const Bytes bytes = Written();
     const Bytes image = sim.ExpectedBackup();
     EXPECT_EQ(bytes, Bytes(image.end() - 4000, image.end()));
     EXPECT_EQ(Bytes(bytes.begin() + 50, bytes.begin() + 56), (Bytes{0x01, 0x2C, 0, 8, 0, 8}));

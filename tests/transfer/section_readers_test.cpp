@@ -20,17 +20,10 @@ protected:
         OpenPort();
         EXPECT_TRUE(file.Open(path, BackupFile::Mode::ReadWrite));
     }
-    Bytes Written() {
-        file.Close();
-        return testing::ReadAll(path);
-    }
     Bytes PageBytes(int page, int length) {
         auto p = memory().DataPage(page);
         return Bytes(p.begin(), p.begin() + length);
     }
-
-    std::string path = dir.File("sections.CDF");
-    BackupFile file{progress};
     StatusCode Status = -1;
 };
 

@@ -1,5 +1,5 @@
 // The program's link and device on a fake clock, wired to the simulated
-// station through the fake serial port; a temp folder for backup files.
+// station through the fake serial port; a backup file in a temp folder.
 #pragma once
 
 #include <unistd.h>
@@ -64,6 +64,11 @@ struct StationRig {
         serial.SetPortOpen(true);
         serial.SetRThreshold(1);
     }
+    // The backup file's bytes, once closed.
+    Bytes Written() {
+        file.Close();
+        return ReadAll(path);
+    }
     station::CommandStation& station() { return sim.station(); }
     station::StationMemory& memory() { return sim.memory(); }
 
@@ -78,6 +83,8 @@ struct StationRig {
     station::SimulatedStation sim;
     TempDir dir;
     CountingProgress progress;
+    std::string path = dir.File("backup.CDF");
+    BackupFile file{progress};
 };
 
 }  // namespace cv2::testing
