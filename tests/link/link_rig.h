@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "link/link.h"
@@ -23,6 +24,10 @@ struct LinkRig {
         settings.LocoNetIfFlag = kind != 0;
         settings.UsbIfFlag = kind == 2;
         pump.AddSource(&serial);
+    }
+    LinkRig(int kind, ComPortSetting port, long rate) : LinkRig(kind) {
+        settings.ComPort = std::move(port);
+        settings.BaudRate = rate;
     }
     // Opens the fake port the way a finished set-up leaves it, without logging it.
     void OpenQuietly(int inputLen) {

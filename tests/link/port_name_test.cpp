@@ -6,35 +6,25 @@
 namespace cv2 {
 namespace {
 
-TEST(PortName, NumbersAndNumericTextsAreComPorts) {
-#ifdef _WIN32
-    EXPECT_EQ(PortDeviceName(ComPortSetting::Number(1)), "COM1");
-    EXPECT_EQ(PortDeviceName(ComPortSetting::Text(" 12 ")), "COM12");
-#else
-    EXPECT_EQ(PortDeviceName(ComPortSetting::Number(1)), "/dev/ttyS0");
-    EXPECT_EQ(PortDeviceName(ComPortSetting::Number(7)), "/dev/ttyS6");
-    EXPECT_EQ(PortDeviceName(ComPortSetting::Text(" 12 ")), "/dev/ttyS11");
+TEST(PortName, DeviceNameAndComNumberOfEverySetting) {
+#ifndef _WIN32
+    EXPECT_EQ(ComPortDeviceName(1), "/dev/ttyS0");
+    EXPECT_EQ(ComPortDeviceName(12), "/dev/ttyS11");
 #endif
-}
-
-TEST(PortName, NamesAreUsedAsTheyStand) {
-    for (const char* name : {"/dev/ttyUSB0", "ttyACM0", "COM4", "/dev/pts/3"}) {
-        EXPECT_EQ(PortDeviceName(ComPortSetting::Text(name)), name);
-    }
-}
-
-TEST(PortName, ComNumberOfDeviceNames) {
+    // Numbers and whole-number texts are COM numbers.
+    for (long n : {1L, 7L})
+        EXPECT_EQ(PortDeviceName(ComPortSetting::Number(n)), ComPortDeviceName(n));
+    EXPECT_EQ(PortDeviceName(ComPortSetting::Text(" 12 ")), ComPortDeviceName(12));
+    EXPECT_EQ(ComPortNumber(ComPortSetting::Text(" 12 ")), 12);
     EXPECT_EQ(ComPortNumber(ComPortSetting::Number(2)), 2);
-    EXPECT_EQ(ComPortNumber(ComPortSetting::Text("2")), 2);
-    EXPECT_EQ(ComPortNumber(ComPortSetting::Text("COM1")), 1);
-    EXPECT_EQ(ComPortNumber(ComPortSetting::Text("com2")), 2);
-    EXPECT_EQ(ComPortNumber(ComPortSetting::Text("/dev/ttyS1")), 2);
-    EXPECT_EQ(ComPortNumber(ComPortSetting::Text("ttyS0")), 1);
-}
-
-TEST(PortName, OtherNamesHaveNoComNumber) {
-    for (const char* name : {"/dev/ttyUSB0", "ttyACM1", "COM", "COM2x", "/dev/ttyS", "", "2a"}) {
-        EXPECT_EQ(ComPortNumber(ComPortSetting::Text(name)), 0) << name;
+    // Any other text is used as it stands; COM and ttyS names have a COM number.
+    const std::pair<const char*, long> names[] = {
+        {"COM4", 4},         {"com2", 2},    {"/dev/ttyS1", 2}, {"ttyS0", 1},
+        {"/dev/ttyUSB0", 0}, {"ttyACM1", 0}, {"COM", 0},        {"COM2x", 0},
+        {"/dev/ttyS", 0},    {"2a", 0},      {"/dev/pts/3", 0}, {"", 0}};
+    for (const auto& [name, com] : names) {
+        EXPECT_EQ(PortDeviceName(ComPortSetting::Text(name)), name);
+        EXPECT_EQ(ComPortNumber(ComPortSetting::Text(name)), com) << name;
     }
 }
 

@@ -17,12 +17,10 @@ public:
     PtyPair() {
         master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
         if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) return;
-        const char* name = ::ptsname(master_);
-        if (!name) return;
-        slaveName_ = name;
+        if (const char* name = ::ptsname(master_)) slaveName_ = name;
         // Held open so the master never sees a hang-up while the program
         // closes and reopens its side.
-        keepSlave_ = ::open(name, O_RDWR | O_NOCTTY);
+        if (!slaveName_.empty()) keepSlave_ = ::open(slaveName_.c_str(), O_RDWR | O_NOCTTY);
     }
     ~PtyPair() {
         if (keepSlave_ >= 0) ::close(keepSlave_);
@@ -33,11 +31,9 @@ public:
 
     bool ok() const { return master_ >= 0 && keepSlave_ >= 0; }
     const std::string& slaveName() const { return slaveName_; }
-    int master() const { return master_; }
 
     void Write(const std::string& bytes) const {
-        std::size_t done = 0;
-        while (done < bytes.size()) {
+        for (std::size_t done = 0; done < bytes.size();) {
             const ssize_t n = ::write(master_, bytes.data() + done, bytes.size() - done);
             if (n <= 0) return;
             done += static_cast<std::size_t>(n);
@@ -50,8 +46,8 @@ public:
         const auto end = std::chrono::steady_clock::now() + limit;
         while (out.size() < count && std::chrono::steady_clock::now() < end) {
             pollfd p{master_, POLLIN, 0};
-            if (::poll(&p, 1, 10) <= 0 || !(p.revents & POLLIN)) continue;
             char buf[256];
+            if (::poll(&p, 1, 10) <= 0 || !(p.revents & POLLIN)) continue;
             const ssize_t n = ::read(master_, buf, sizeof buf);
             if (n > 0) out.append(buf, static_cast<std::size_t>(n));
         }
