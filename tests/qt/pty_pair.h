@@ -2,9 +2,8 @@
 // the slave by name, the test plays the peer on the master.
 #pragma once
 
-#include <fcntl.h>
 #include <poll.h>
-#include <stdlib.h>
+#include <pty.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -15,12 +14,10 @@ namespace cv2::test {
 class PtyPair {
 public:
     PtyPair() {
-        master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
-        if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) return;
-        if (const char* name = ::ptsname(master_)) slaveName_ = name;
-        // Held open so the master never sees a hang-up while the program
-        // closes and reopens its side.
-        if (!slaveName_.empty()) keepSlave_ = ::open(slaveName_.c_str(), O_RDWR | O_NOCTTY);
+        // The slave stays open here too, so the master never sees a hang-up
+        // while the program closes and reopens its side.
+        char name[128] = {};
+        if (::openpty(&master_, &keepSlave_, name, nullptr, nullptr) == 0) slaveName_ = name;
     }
     ~PtyPair() {
         if (keepSlave_ >= 0) ::close(keepSlave_);
