@@ -30,7 +30,10 @@ std::string WriteBlockFrame() {
 
 TEST(CommandFrames, FrameOfEachCommand) {
     const std::pair<Command, std::string> cases[] = {
-        {[](Device& d, StatusCode& s) { d.PackCommand(), d.SendCommand(s); },  // all fields zero
+        {[](Device& d, StatusCode& s) {
+             d.PackCommand();
+             d.SendCommand(s);
+         },  // all fields zero
          Bytes({0xED, 0x1F, 0x08, 0x5A, 0x52, 0x70, 0x00, 0x00, 0x00, 0x00, 0x70,
                 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
                 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x0D})},
@@ -150,8 +153,9 @@ TEST(OtherCommands, StatusForEachAnswer) {
         {serial, {}, 13}, {serial, {ok, ""}, 13},
     };
     // clang-format on
-    for (const auto& [send, replies, expected] : cases) {
-        EXPECT_EQ(DeviceRig().Run(send, replies), expected) << expected;
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto& [send, replies, expected] = cases[i];
+        EXPECT_EQ(DeviceRig().Run(send, replies), expected) << "row " << i;
     }
     EXPECT_EQ(RunWithFailedSend(start, ok + LongAck(0x01)), 111012);
 }

@@ -11,7 +11,6 @@
 
 #include "device/device.h"
 #include "device/keys.h"
-#include "link/link.h"
 #include "platform/fake/fake_clock.h"
 #include "platform/fake/fake_dialogs.h"
 #include "platform/fake/fake_event_pump.h"

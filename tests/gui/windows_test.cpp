@@ -153,9 +153,7 @@ private slots:
         Click(Option("UpDevOpt", 0));
         QCOMPARE(BaudState(), QString("+-X-"));
         Click(Option("BdrtOpt", 0));
-        auto* port = opt->findChild<QLineEdit*>("ComPortTxT");
-        port->selectAll();
-        QTest::keyClicks(port, "COM4");
+        opt->findChild<QLineEdit*>("ComPortTxT")->setText("COM4");
         Click(opt->findChild<QPushButton*>("OK_But"));
         QCOMPARE(InterfaceKind(settings), 0);
         QCOMPARE(settings.BaudRate, 9600L);
@@ -180,23 +178,6 @@ private slots:
         QCOMPARE(opt->findChild<QLineEdit*>("ComPortTxT")->text(), QString("3"));
     }
 
-    void noSecondProcedureStartsWhileOneRuns() {
-        Start();
-        int writes = 0;
-        bool enabledAfterOptions = true;
-        win->onReadDF = [&] {
-            win->DisableButtons();
-            OpenOptions();
-            opt->close();  // would bring the buttons back in an idle window
-            enabledAfterOptions = TransferButtonsEnabled();
-            Button("WriteDF_But")->click();
-        };
-        win->onWriteDF = [&] { ++writes; };
-        Button("ReadDF_But")->click();
-        QVERIFY(!enabledAfterOptions);
-        QCOMPARE(writes, 0);
-    }
-
     // --- the end ---
 
     void endMenuWritesSettingsEvenIfUnwritableAndQuits() {
@@ -211,7 +192,7 @@ private slots:
         QCOMPARE(quits, 2);
     }
 
-    void closeRequestWhileAProcedureWaitsWritesAndQuits() {
+    void whileAProcedureWaitsNothingElseStartsAndACloseWritesTheSettingsAndQuits() {
         QByteArray atQuit;
         bool runningAtQuit = false;
         Start({}, [&] {
@@ -221,13 +202,22 @@ private slots:
         });
         settings.BaudRate = 16666;
         QtEventPump pump;
-        int passes = 0;
+        int passes = 0, writes = 0;
+        bool enabledAfterOptions = true;
+        win->onWriteDF = [&] { ++writes; };
         win->onReadDF = [&] {
+            win->DisableButtons();
+            OpenOptions();
+            opt->close();  // would bring the buttons back in an idle window
+            enabledAfterOptions = TransferButtonsEnabled();
+            Button("WriteDF_But")->click();
             // The window is asked to close while the procedure waits for a reply.
             QCoreApplication::postEvent(win.get(), new QCloseEvent);
             while (quits == 0 && ++passes < 1000) pump.ProcessEvents();
         };
         Button("ReadDF_But")->click();
+        QVERIFY(!enabledAfterOptions);
+        QCOMPARE(writes, 0);
         QCOMPARE(quits, 1);
         QVERIFY(runningAtQuit);
         QCOMPARE(atQuit, QByteArray("3\r\n16666\r\n\"\"\r\n"));

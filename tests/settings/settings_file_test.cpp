@@ -18,40 +18,31 @@ namespace fs = std::filesystem;
 
 // Differs from the defaults in every field, so a fall-back shows.
 Settings NonDefault() { return {ComPortSetting::Number(7), 9600, false, false, "/tmp/old.CDF"}; }
-const Settings kDefaults{};
-
-struct ReadCase {
-    const char* what;
-    std::string text;
-    bool ok;
-    Settings expected;
-};
 
 TEST(SettingsText, ReadingRules) {
-    const auto usb = [](ComPortSetting port, long baud, std::string file = {}) {
-        return Settings{std::move(port), baud, true, true, std::move(file)};
+    using Port = ComPortSetting;
+    // {text, read, port, baud rate, file name}; the defaults when not read.
+    const std::tuple<std::string, bool, Port, long, std::string> cases[] = {
+        {"3\r\n115200\r\n\"\"\r\n", true, Port::Number(3), 115200, ""},
+        {"\"4\"\r\n19200\r\n\"\"\r\n", true, Port::Text("4"), 19200, ""},  // quoted: text
+        {"/dev/ttyUSB0\r\n16666\r\n\"\"\r\n", true, Port::Text("/dev/ttyUSB0"), 16666, ""},
+        {"6,16666,\"\"", true, Port::Number(6), 16666, ""},
+        {"  12 \n 9600\n\"\"\n", true, Port::Number(12), 9600, ""},
+        // A quoted comma; the rest of an item is ignored.
+        {"\"a,b\" x\r\n57600\r\n\"C:\\D\\x.CDF\"\r\n", true, Port::Text("a,b"), 57600,
+         "C:\\D\\x.CDF"},
+        {"\"COM9\"\r\n9600\r\n", false, Port::Number(3), 115200, ""},  // two lines
+        {"", false, Port::Number(3), 115200, ""},
+        {"4\r\nschnell\r\n\"\"\r\n", false, Port::Number(3), 115200, ""},
     };
-    const ReadCase cases[] = {
-        {"bare number", "3\r\n115200\r\n\"\"\r\n", true, usb(ComPortSetting::Number(3), 115200)},
-        {"quoted number is text", "\"4\"\r\n19200\r\n\"\"\r\n", true,
-         usb(ComPortSetting::Text("4"), 19200)},
-        {"unquoted text", "/dev/ttyUSB0\r\n16666\r\n\"\"\r\n", true,
-         usb(ComPortSetting::Text("/dev/ttyUSB0"), 16666)},
-        {"commas", "6,16666,\"\"", true, usb(ComPortSetting::Number(6), 16666)},
-        {"LF and blanks", "  12 \n 9600\n\"\"\n", true, usb(ComPortSetting::Number(12), 9600)},
-        {"quoted comma, rest of item ignored", "\"a,b\" x\r\n57600\r\n\"C:\\D\\x.CDF\"\r\n", true,
-         usb(ComPortSetting::Text("a,b"), 57600, "C:\\D\\x.CDF")},
-        {"two lines", "\"COM9\"\r\n9600\r\n", false, kDefaults},
-        {"empty", "", false, kDefaults},
-        {"baud rate not a number", "4\r\nschnell\r\n\"\"\r\n", false, kDefaults},
-    };
-    for (const ReadCase& c : cases) {
+    for (const auto& [text, read, port, baud, file] : cases) {
+        SCOPED_TRACE(text);
         Settings s = NonDefault();
-        EXPECT_EQ(ParseSettingsText(c.text, true, s), c.ok) << c.what;
-        EXPECT_EQ(s.ComPort, c.expected.ComPort) << c.what;
-        EXPECT_EQ(s.BaudRate, c.expected.BaudRate) << c.what;
-        EXPECT_EQ(InterfaceKind(s), 2) << c.what;
-        EXPECT_EQ(s.BackupFileName, c.expected.BackupFileName) << c.what;
+        EXPECT_EQ(ParseSettingsText(text, true, s), read);
+        EXPECT_EQ(s.ComPort, port);
+        EXPECT_EQ(s.BaudRate, baud);
+        EXPECT_EQ(InterfaceKind(s), 2);
+        EXPECT_EQ(s.BackupFileName, file);
     }
 }
 
@@ -64,9 +55,8 @@ protected:
     void TearDown() override { fs::remove_all(dir_); }
     void Write(const std::string& bytes) { std::ofstream(path_, std::ios::binary) << bytes; }
 
-    fs::path dir_ = fs::temp_directory_path() /
-                    ("cv2_settings_" + std::to_string(::getpid()) + "_" +
-                     ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    // Each test runs in a process of its own.
+    fs::path dir_ = fs::temp_directory_path() / ("cv2_settings_" + std::to_string(::getpid()));
     std::string path_;
 };
 
