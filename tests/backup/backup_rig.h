@@ -3,8 +3,8 @@
 #pragma once
 
 #include <cstdio>
+#include <cstring>
 #include <functional>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -33,7 +33,8 @@ public:
     std::string FormatNumber(double value) override {
         char s[32];
         std::snprintf(s, sizeof s, "%g", value);
-        return std::regex_replace(s, std::regex("\\."), ",");
+        if (char* dot = std::strchr(s, '.')) *dot = ',';
+        return s;
     }
     void SetBarWidth(double) override {}
     double BackgroundWidth() const override { return 3195; }
