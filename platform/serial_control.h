@@ -32,11 +32,11 @@ public:
     // Reason of the last failure, in the system's words.
     virtual std::string ErrorText() const = 0;
 
-    virtual void SetInputMode(int mode) = 0;  // 0: text, one character per byte
+    virtual void SetInputMode(int mode) = 0;   // 0: text, one character per byte
     virtual void SetInputLen(int length) = 0;  // most characters one Input() returns; 0: all
-    virtual int InBufferCount() const = 0;  // received characters waiting
-    virtual void ClearInBuffer() = 0;  // InBufferCount = 0: discard them
-    virtual void ClearOutBuffer() = 0;  // OutBufferCount = 0: discard unsent output
+    virtual int InBufferCount() const = 0;     // received characters waiting
+    virtual void ClearInBuffer() = 0;          // InBufferCount = 0: discard them
+    virtual void ClearOutBuffer() = 0;         // OutBufferCount = 0: discard unsent output
     // Removes and returns up to InputLen waiting characters, each byte as one char.
     virtual std::string Input() = 0;
     // Sleeps until received characters are waiting or the seconds have passed,

@@ -48,7 +48,8 @@ void FakeSerial::ClearInBuffer() {
 void FakeSerial::ClearOutBuffer() { log.push_back("OutBufferCount=0"); }
 
 std::string FakeSerial::Input() {
-    std::size_t n = inputLen_ == 0 ? input_.size() : std::min<std::size_t>(inputLen_, input_.size());
+    std::size_t n =
+        inputLen_ == 0 ? input_.size() : std::min<std::size_t>(inputLen_, input_.size());
     std::string out = input_.substr(0, n);
     input_.erase(0, n);
     return out;

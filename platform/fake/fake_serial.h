@@ -57,16 +57,17 @@ public:
     // Drops bytes scheduled but not yet arrived (the line went dead).
     void DropPending() { pending_.clear(); }
 
-    std::vector<std::string> log;  // "CommPort=/dev/ttyS1", "Settings=19200,n,8,1", "PortOpen=1", ...
+    // Property writes in order: "CommPort=/dev/ttyS1", "Settings=19200,n,8,1", "PortOpen=1", ...
+    std::vector<std::string> log;
     std::vector<std::string> writes;  // one entry per Output() call
-    std::string written;  // every byte written, in order
+    std::string written;              // every byte written, in order
     std::function<void(const std::string&)> onOutput;
 
     // CTS as the peer drives it; a function, if set, wins (lets a test drop CTS mid-frame).
     bool cts = true;
     std::function<bool()> ctsFn;
     // Failures to simulate.
-    std::string openError;  // non-empty: opening fails with this reason
+    std::string openError;       // non-empty: opening fails with this reason
     std::string refuseSettings;  // a settings text the port refuses
     bool failOutput = false;
     bool rtsUnsupported = false;

@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-
 #include "app/elapsed_time.h"
 #include "app/file_choice.h"
 #include "tests/backup/backup_rig.h"
