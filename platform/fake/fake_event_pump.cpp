@@ -4,10 +4,6 @@
 
 namespace cv2 {
 
-void FakeEventPump::RemoveSource(FakeEventSource* source) {
-    sources_.erase(std::remove(sources_.begin(), sources_.end(), source), sources_.end());
-}
-
 void FakeEventPump::ProcessEvents() {
     ++passes_;
     if (onPass) onPass();

@@ -28,7 +28,6 @@ public:
     explicit FakeEventPump(FakeClock& clock, double tick = 0.005) : clock_(clock), tick_(tick) {}
 
     void AddSource(FakeEventSource* source) { sources_.push_back(source); }
-    void RemoveSource(FakeEventSource* source);
 
     void ProcessEvents() override;
 

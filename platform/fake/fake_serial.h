@@ -54,8 +54,6 @@ public:
     // Bytes arriving now / at time t (kept in order of arrival time).
     void Inject(const std::string& bytes) { InjectAt(clock_.Now(), bytes); }
     void InjectAt(double t, const std::string& bytes);
-    // Drops bytes scheduled but not yet arrived (the line went dead).
-    void DropPending() { pending_.clear(); }
 
     // Property writes in order: "CommPort=/dev/ttyS1", "Settings=19200,n,8,1", "PortOpen=1", ...
     std::vector<std::string> log;
@@ -72,9 +70,6 @@ public:
     bool failOutput = false;
     bool rtsUnsupported = false;
 
-    int inputLen() const { return inputLen_; }
-    int rThreshold() const { return rThreshold_; }
-    bool breakOn() const { return break_; }
     bool rts() const { return rts_; }
 
 private:
