@@ -2,8 +2,6 @@
 
 #include <cstdint>
 
-#include "app/elapsed_time.h"
-#include "transfer/backup_file.h"
 #include "transfer/fs_module.h"
 #include "transfer/section_readers.h"
 
@@ -13,131 +11,88 @@ namespace {
 
 constexpr const char* kFailureTitle = "Fehler beim Speichern der Datenbank";
 constexpr const char* kDisplayGreeting = "Datenbank lesen";
-constexpr std::int16_t kCursorColumn = 10;
-constexpr std::int16_t kCursorRow = 50;
-// Seconds to let the station settle after the bootloader start and before its end.
-constexpr double kSettleAfterStart = 1.0;
-constexpr double kSettleBeforeEnd = 0.5;
-
-enum class Reader { IdTable, ExtraData, Group, Page, Route, FsModule };
-
-// One step of the file: the status line text (nullptr keeps the previous one),
-// the reader and its page range and layout.
-struct Section {
-    const char* text;
-    Reader reader;
-    std::int16_t firstPage, pageCount, perPage, tag, recordsPerRoute;
-};
-
-// In file order; the order is the file format.
-constexpr Section kSections[] = {
-    {" Datenbank Index", Reader::IdTable, 0, 0, 0, 0, 0},
-    {" Zusatzdaten ", Reader::ExtraData, 0, 0, 0, 0, 0},
-    {" Lokdaten ", Reader::Group, 7501, 500, 5, 0x00, 0},
-    {" Keyboard Gruppen", Reader::Group, 7168, 64, 7, 0xC0, 0},
-    {" Rückmelder Gruppen", Reader::Group, 7232, 64, 7, 0xE0, 0},
-    {" TALIX Gruppen", Reader::Group, 7424, 64, 7, 0xD0, 0},
-    {" Fahrstraßen Gruppen", Reader::Group, 7360, 64, 7, 0xF0, 0},
-    {" Booster", Reader::Group, 7296, 64, 9, 0x88, 0},
-    {" Magnetartikel", Reader::Page, 6400, 256, 32, 0, 0},
-    {nullptr, Reader::Page, 6656, 256, 32, 0, 0},
-    {" TALIX", Reader::Page, 6144, 256, 32, 0, 0},
-    // Routes: 8 per page, 4 blocks apart, 3 blocks each.
-    {" Fahrstraßen", Reader::Route, 6912, 256, 8, 4, 3},
-    {nullptr, Reader::FsModule, 0, 0, 0, 0, 0},
-};
 
 void ReadSection(const Section& s, Device& device, BackupFile& file, StatusCode& Status) {
-    switch (s.reader) {
-        case Reader::IdTable:
+    switch (s.kind) {
+        case SectionKind::IdTable:
             ReadIdTable(device, file, Status);
             break;
-        case Reader::ExtraData:
+        case SectionKind::ExtraData:
             ReadExtraData(device, file, Status);
             break;
-        case Reader::Group:
+        case SectionKind::Group:
             ReadGroupSection(device, file, s.firstPage, s.pageCount, s.perPage, s.tag, Status);
             break;
-        case Reader::Page:
+        case SectionKind::Page:
             ReadPageSection(device, file, s.firstPage, s.pageCount, s.perPage, Status);
             break;
-        case Reader::Route:
-            ReadRouteSection(device, file, s.firstPage, s.pageCount, s.perPage, s.tag,
+        case SectionKind::Route:
+            ReadRouteSection(device, file, s.firstPage, s.pageCount, s.perPage, s.routeStride,
                              s.recordsPerRoute, Status);
             break;
-        case Reader::FsModule:
+        case SectionKind::FsModule:
             BackupFsModule(device, file, Status);
+            break;
+        case SectionKind::Serial:
+        case SectionKind::VersionWords:
             break;
     }
 }
 
 }  // namespace
 
-void BackupProcedure::Run() {
-    if (settings_.BackupFileName.empty()) host_.LoadMenu();
-    if (settings_.BackupFileName.empty()) return;
+ProcedureResult BackupProcedure::Run() {
+    ProcedureHost& host = parts_.host;
+    Settings& settings = parts_.settings;
+    if (settings.BackupFileName.empty()) host.LoadMenu();
+    if (settings.BackupFileName.empty()) return {Outcome::NoFile, 0, {}};
 
-    host_.SetDateiMenuEnabled(false);
-    const double start = link_.clock().Now();
-    progress_.ResetProgress();
-    host_.DisableButtons();
+    host.SetDateiMenuEnabled(false);
+    const double start = parts_.link.clock().Now();
+    parts_.progress.ResetProgress();
+    host.DisableButtons();
 
     StatusCode Status = 0;
-    BackupFile file(progress_);
+    BackupFile file(parts_.progress);
     // A step failed: the station's status, or the file could not be written.
     auto failed = [&] { return Status != 0 || file.failed(); };
     auto run = [&]() -> bool {
-        Status = link_.OpenLink();
+        Status = parts_.link.OpenLink();
         if (failed()) return false;
-        if (!file.Open(settings_.BackupFileName, BackupFile::Mode::ReadWrite)) return false;
-
-        host_.SetComTxt(" Datenbank prüfen");
-        device_.BootloaderStart(Status);
-        if (failed()) return false;
-        link_.rx().ClearFrames();
-        link_.Pause(kSettleAfterStart);
-        device_.DisplayClear(Status);
-        if (failed()) return false;
-        device_.DisplayCursor(kCursorColumn, kCursorRow, Status);
-        if (failed()) return false;
-        device_.DisplayText(kDisplayGreeting, Status);
-        if (failed()) return false;
+        if (!file.Open(settings.BackupFileName, BackupFile::Mode::ReadWrite)) return false;
+        if (!StartStation(parts_, kDisplayGreeting, Status) || failed()) return false;
 
         double serial = 0;
         std::int16_t id3 = 0, id2 = 0, id1 = 0, id0 = 0;  // identity bytes: a restore's concern
-        device_.ReadSerialNumber(serial, id3, id2, id1, id0, Status);
+        parts_.device.ReadSerialNumber(serial, id3, id2, id1, id0, Status);
         if (failed()) return false;
         file.PutLong(static_cast<std::uint32_t>(serial));
-        CheckDatabaseVersion(device_, file, kVersionModeBackup, Status);
+        CheckDatabaseVersion(parts_.device, file, kVersionModeBackup, Status);
         if (failed()) return false;
 
-        for (const Section& section : kSections) {
-            if (section.text) host_.SetComTxt(section.text);
-            ReadSection(section, device_, file, Status);
-            if (failed()) return false;
-        }
-
-        progress_.CompleteProgress();
-        link_.Pause(kSettleBeforeEnd);
-        device_.BootloaderEnd(Status);
-        if (failed()) return false;
+        const bool sections = ForEachSection(host, false, [&](const Section& section) {
+            ReadSection(section, parts_.device, file, Status);
+            return !failed();
+        });
+        if (!sections || !FinishStation(parts_, Status) || failed()) return false;
         file.Close();
         return !failed();
     };
 
+    ProcedureResult result;
     if (run()) {
-        host_.EnableButtons();
-        host_.SetComTxt(ElapsedTimeText(host_, ElapsedMinutes(start, link_.clock().Now())));
+        host.EnableButtons();
+        ShowElapsedTime(parts_, start);
     } else {
         // The status line keeps the section that failed; the station stays in
         // its bootloader; what was written stays in the file.
-        const std::string text = Status != 0 ? ErrorText(Status) : file.errorText();
-        boxes_.Show(text, kFailureTitle, BoxButtons::Ok, BoxIcon::Critical);
+        result = ReportFailure(parts_, kFailureTitle, Status, file);
         file.Close();
-        host_.EnableButtons();
+        host.EnableButtons();
     }
-    host_.SetDateiMenuEnabled(true);
-    host_.ClosePort();
+    host.SetDateiMenuEnabled(true);
+    host.ClosePort();
+    return result;
 }
 
 }  // namespace cv2

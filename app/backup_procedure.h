@@ -3,12 +3,7 @@
 // status line; the first failing step ends the run with one message box.
 #pragma once
 
-#include "app/procedure_host.h"
-#include "app/progress.h"
-#include "device/device.h"
-#include "link/link.h"
-#include "platform/message_box.h"
-#include "settings/settings.h"
+#include "app/procedure_course.h"
 
 namespace cv2 {
 
@@ -16,24 +11,14 @@ class BackupProcedure {
 public:
     BackupProcedure(ProcedureHost& host, Settings& settings, Link& link, Device& device,
                     Progress& progress, MessageBoxes& boxes)
-        : host_(host),
-          settings_(settings),
-          link_(link),
-          device_(device),
-          progress_(progress),
-          boxes_(boxes) {}
+        : parts_{host, settings, link, device, progress, boxes} {}
 
     // The click on "Datenbank auf dem PC sichern": runs from the file choice
     // (when no file is set) to the closed port, on the caller's thread.
-    void Run();
+    ProcedureResult Run();
 
 private:
-    ProcedureHost& host_;
-    Settings& settings_;
-    Link& link_;
-    Device& device_;
-    Progress& progress_;
-    MessageBoxes& boxes_;
+    ProcedureParts parts_;
 };
 
 }  // namespace cv2

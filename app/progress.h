@@ -7,11 +7,12 @@
 #include <string>
 
 #include "transfer/byte_progress.h"
+#include "transfer/file_layout.h"
 
 namespace cv2 {
 
 // Size of a complete backup file: what a run moves in all.
-constexpr std::int32_t kProgressTotal = 574252;
+constexpr std::int32_t kProgressTotal = kBackupFileSize;
 
 // The widgets the display draws on (the main window's bar and text).
 class ProgressView {

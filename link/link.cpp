@@ -149,6 +149,8 @@ void Link::ClosePort() {
 }
 
 std::int16_t Link::OpenLink() {
+    failureText_.clear();
+    failureShown_ = false;
     switch (InterfaceKind(settings_)) {
         case 0:
             return OpenKind0();
@@ -159,11 +161,18 @@ std::int16_t Link::OpenLink() {
     }
 }
 
+std::string Link::PortName() const {
+    return comm_.CommPort().empty() ? PortDeviceName(settings_.ComPort) : comm_.CommPort();
+}
+
 std::int16_t Link::PortFailure(const std::string& what) {
-    const std::string port =
-        comm_.CommPort().empty() ? PortDeviceName(settings_.ComPort) : comm_.CommPort();
-    boxes_.Show("Die Schnittstelle " + port + " " + what + ": " + comm_.ErrorText(), kBoxTitle,
-                BoxButtons::Ok, BoxIcon::Exclamation);
+    failureText_ = "Die Schnittstelle " + PortName() + " " + what + ": " + comm_.ErrorText();
+    return kLinkFailed;
+}
+
+std::int16_t Link::UnitSilent() {
+    failureText_ = "Die Tandemo/Centrova-Einheit an der Schnittstelle " + PortName() +
+                   " antwortet nicht.\rIst sie angeschlossen und eingeschaltet?";
     return kLinkFailed;
 }
 
@@ -178,6 +187,8 @@ std::int16_t Link::OpenKind1() {
     const long number = ComPortNumber(settings_.ComPort);
     if (number != 1 && number != 2) {
         boxes_.Show(kComPortRestriction, kBoxTitle, BoxButtons::Ok, BoxIcon::Exclamation);
+        failureText_ = kComPortRestriction;
+        failureShown_ = true;
         return kLinkFailed;
     }
     if (!comm_.PortOpen()) comm_.SetCommPort(PortDeviceName(settings_.ComPort));
@@ -198,6 +209,7 @@ std::int16_t Link::OpenKind1() {
         io_.Out32(static_cast<std::int16_t>(base + kDivisorLow), kLocoNetDivisor);
         io_.Out32(static_cast<std::int16_t>(base + kDivisorHigh), 0);
         io_.Out32(static_cast<std::int16_t>(base + kLineControl), lcr);
+        if (!io_.LastWriteTookEffect()) return PortFailure(Refused("16457 Bit/s"));
     }
     comm_.SetSThreshold(kSendThreshold);
     comm_.SetRThreshold(kReceiveThreshold);
@@ -229,16 +241,18 @@ std::int16_t Link::OpenKind0() {
     if (!comm_.SetBreak(false)) return PortFailure(Refused("Break"));
     Pause(kShortPause);
 
-    if (SendText(std::string(kKind0RateCommand) + kCarriageReturn) != 0) return kLinkFailed;
-    if (!AwaitPrompt()) return kLinkFailed;
+    if (SendText(std::string(kKind0RateCommand) + kCarriageReturn) != 0) return UnitSilent();
+    if (!AwaitPrompt()) return UnitSilent();
     Pause(kShortPause);
 
     comm_.SetPortOpen(false);
     if (!comm_.SetSettings(kKind0FrameSettings)) return PortFailure(Refused(kKind0FrameSettings));
     if (!comm_.SetPortOpen(true)) return PortFailure(kCannotOpen);
 
-    if (SendText(std::string(kKind0FrameModeCommand) + kCarriageReturn) != 0) return kLinkFailed;
-    if (!AwaitPrompt()) return kLinkFailed;
+    if (SendText(std::string(kKind0FrameModeCommand) + kCarriageReturn) != 0) {
+        return UnitSilent();
+    }
+    if (!AwaitPrompt()) return UnitSilent();
 
     comm_.SetPortOpen(false);
     comm_.SetInputLen(1);

@@ -29,8 +29,11 @@ public:
     Link& operator=(const Link&) = delete;
 
     // Opens and configures the port for the interface kind of the settings.
-    // 0: ready; 1: not (a box of its own names the port and the reason).
+    // 0: ready; 1: not, and failureText() says why in German. Only the serial
+    // interface's port restriction shows a box of its own (failureShown()).
     std::int16_t OpenLink();
+    const std::string& failureText() const { return failureText_; }
+    bool failureShown() const { return failureShown_; }
     // Waits more than the given seconds while processing events.
     void Pause(double seconds);
     // Sends the text character by character under CTS; 0 sent, 1 time-out.
@@ -54,8 +57,11 @@ private:
     std::int16_t OpenKind2();
     // Waits for a text containing "]" without processing events; true when it came.
     bool AwaitPrompt();
-    // Shows why the port could not be set up; returns the set-up's failure status.
+    // Keeps why the port could not be set up; returns the set-up's failure status.
     std::int16_t PortFailure(const std::string& what);
+    // The unit of kind 0 did not take a command text or did not prompt.
+    std::int16_t UnitSilent();
+    std::string PortName() const;
 
     SerialControl& comm_;
     PortIo& io_;
@@ -64,6 +70,8 @@ private:
     MessageBoxes& boxes_;
     const Settings& settings_;
     ReceiveAssembler rx_;
+    std::string failureText_;
+    bool failureShown_ = false;
 };
 
 }  // namespace cv2

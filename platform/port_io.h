@@ -12,6 +12,9 @@ public:
     virtual std::int16_t Inp32(std::int16_t address) = 0;
     // Writes the low byte of value to address.
     virtual void Out32(std::int16_t address, std::int16_t value) = 0;
+    // False when the last write could not take effect: the line rate a new
+    // divisor asks for was refused by the port's driver.
+    virtual bool LastWriteTookEffect() const { return true; }
 };
 
 }  // namespace cv2

@@ -2,8 +2,79 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
+#include <vector>
 
 namespace cv2 {
+
+namespace {
+
+// 574252 as "574.252".
+std::string GroupedNumber(std::int64_t n) {
+    std::string digits = std::to_string(n);
+    for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3) digits.insert(i, ".");
+    return digits;
+}
+
+}  // namespace
+
+std::string SystemReason(int err) {
+    switch (err) {
+        case ENOENT:
+            return "Datei oder Ordner gibt es nicht";
+        case EACCES:
+        case EPERM:
+            return "keine Berechtigung";
+        case EISDIR:
+            return "das ist ein Ordner";
+        case ENOTDIR:
+            return "ein Teil des Pfads ist kein Ordner";
+        case ENOSPC:
+            return "der Datenträger ist voll";
+        case EROFS:
+            return "der Datenträger ist schreibgeschützt";
+        case EIO:
+            return "Ein-/Ausgabefehler des Datenträgers";
+        case EBADF:
+            return "die Datei ist nicht geöffnet";
+        default:
+            return std::strerror(err);
+    }
+}
+
+std::string CheckBackupFile(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::file_status st = fs::status(path, ec);
+    if (ec || !fs::exists(st)) {
+        return "Die Datei " + path + " kann nicht gelesen werden: " + SystemReason(ENOENT);
+    }
+    if (fs::is_directory(st)) {
+        return "Die Datei " + path + " kann nicht gelesen werden: " + SystemReason(EISDIR);
+    }
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return "Die Datei " + path + " kann nicht gelesen werden: " + SystemReason(errno);
+    // Counted by reading, so that devices and pipes are measured as they are.
+    std::vector<char> buffer(1 << 16);
+    std::int64_t size = 0;
+    std::size_t got = 0;
+    while ((got = std::fread(buffer.data(), 1, buffer.size(), f)) > 0 && size < kBackupFileSize) {
+        size += static_cast<std::int64_t>(got);
+    }
+    const bool readError = std::ferror(f) != 0;
+    const int err = errno;
+    std::fclose(f);
+    if (readError && size < kBackupFileSize) {
+        return "Die Datei " + path + " kann nicht gelesen werden: " + SystemReason(err);
+    }
+    if (size < kBackupFileSize) {
+        return "Die Datei " + path + " ist keine vollständige Sicherung: sie hat " +
+               GroupedNumber(size) + " Bytes, eine Sicherung hat " +
+               GroupedNumber(kBackupFileSize) + " Bytes.";
+    }
+    return {};
+}
 
 BackupFile::~BackupFile() {
     if (file_) std::fclose(file_);
@@ -38,7 +109,7 @@ void BackupFile::Close() {
 
 void BackupFile::SetError(const char* what, int err) {
     if (!error_.empty()) return;  // the first failure is the one worth reporting
-    error_ = "Die Datei " + path_ + " kann nicht " + what + " werden: " + std::strerror(err);
+    error_ = "Die Datei " + path_ + " kann nicht " + what + " werden: " + SystemReason(err);
 }
 
 void BackupFile::WriteBytes(const std::uint8_t* bytes, int count) {

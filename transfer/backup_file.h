@@ -11,15 +11,12 @@
 #include "device/device.h"
 #include "device/status.h"
 #include "transfer/byte_progress.h"
+#include "transfer/file_layout.h"
 
 namespace cv2 {
 
-// Size of a complete backup file.
-constexpr long kBackupFileSize = 574252;
-// Bytes of one record: a 16-byte block of the station's transfer buffer.
-constexpr int kRecordBytes = 16;
 // Version words behind the serial number, and the value each must hold.
-constexpr int kVersionWordCount = 10;
+constexpr int kVersionWordCount = SectionOf(SectionKind::VersionWords).perPage;
 constexpr std::uint32_t kDatabaseVersion = 5;
 // A version word of the backup file is not the expected one.
 constexpr StatusCode kFileVersionInvalid = 140099;
@@ -77,6 +74,14 @@ private:
     std::string error_;
     bool pastEnd_ = false;
 };
+
+// The system's reason for a failed file operation, in German.
+std::string SystemReason(int err);
+
+// Empty when path can be read and holds at least a complete backup (a longer
+// file is used up to that size); otherwise a German sentence that names the
+// file and says why it cannot be restored.
+std::string CheckBackupFile(const std::string& path);
 
 // Reads the ten version words that follow the serial number; Status 0 when all
 // are 5, else 140099 as soon as one is not (nothing further is read).

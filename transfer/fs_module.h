@@ -9,6 +9,7 @@
 #include "device/device.h"
 #include "device/status.h"
 #include "transfer/backup_file.h"
+#include "transfer/file_layout.h"
 
 namespace cv2 {
 
@@ -20,9 +21,9 @@ constexpr std::int32_t kFsModuleAddress = 6541;
 // The key sent with programming on before the module's own is known.
 constexpr std::int32_t kFsNoKey = 65535;
 // Entries 5..2004, in 80 groups of 25.
-constexpr std::int32_t kFsFirstEntry = 5;
-constexpr int kFsGroupCount = 80;
-constexpr int kFsGroupSize = 25;
+constexpr std::int32_t kFsFirstEntry = SectionOf(SectionKind::FsModule).firstPage;
+constexpr int kFsGroupCount = SectionOf(SectionKind::FsModule).pageCount;
+constexpr int kFsGroupSize = SectionOf(SectionKind::FsModule).perPage;
 // A first entry of 0 marks a group empty; an entry of 8 ends a group.
 constexpr std::int32_t kFsGroupEmpty = 0;
 constexpr std::int32_t kFsGroupEnd = 8;

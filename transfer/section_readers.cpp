@@ -66,13 +66,14 @@ void CheckDatabaseVersion(Device& device, BackupFile& file, int Mode, StatusCode
 }
 
 void ReadIdTable(Device& device, BackupFile& file, StatusCode& Status) {
-    for (std::int16_t page : kIdTablePages) {
-        device.SamFlashRead(page, Status);
+    const Section& ids = SectionOf(SectionKind::IdTable);
+    for (int page = ids.firstPage; page < ids.firstPage + ids.pageCount; ++page) {
+        device.SamFlashRead(static_cast<std::int16_t>(page), Status);
         if (Status != 0) {
             Status += kStepReadIdTable;
             return;
         }
-        for (int k = 0; k < 16; ++k) {
+        for (int k = 0; k < ids.perPage; ++k) {
             if (!CopyBlock(device, file, kBlockBytes * k, kStepReadIdTable, Status)) return;
         }
     }
@@ -80,7 +81,8 @@ void ReadIdTable(Device& device, BackupFile& file, StatusCode& Status) {
 }
 
 void ReadExtraData(Device& device, BackupFile& file, StatusCode& Status) {
-    for (int page = kExtraFirstPage; page <= kExtraLastPage; ++page) {
+    const Section& extra = SectionOf(SectionKind::ExtraData);
+    for (int page = extra.firstPage; page < extra.firstPage + extra.pageCount; ++page) {
         if (page == kExtraLongPage) continue;
         device.DataFlashRead(static_cast<std::int16_t>(page), Status);
         if (Status != 0) return;
@@ -88,7 +90,7 @@ void ReadExtraData(Device& device, BackupFile& file, StatusCode& Status) {
     }
     device.DataFlashRead(kExtraLongPage, Status);
     if (Status != 0) return;
-    for (int k = 0; k < kExtraBlockCount; ++k) {
+    for (int k = 0; k < extra.perPage; ++k) {
         if (!CopyBlock(device, file, kBlockBytes * k, 0, Status)) return;
     }
 }

@@ -21,15 +21,10 @@ constexpr StatusCode kStepReadIdTable = 270000;
 constexpr StatusCode kDatabaseVersionInvalid = 10099;
 
 // Data flash page holding the version words (bytes 24..63).
-constexpr std::int16_t kVersionPage = 8003;
-// SAM flash pages of the ID table.
-constexpr std::int16_t kIdTablePages[] = {964, 965};
-// Extra data: the first block of each of these pages, then kExtraBlockCount
-// blocks of kExtraLongPage.
-constexpr std::int16_t kExtraFirstPage = 8180;
-constexpr std::int16_t kExtraLastPage = 8191;
-constexpr std::int16_t kExtraLongPage = 8182;
-constexpr int kExtraBlockCount = 7;
+constexpr std::int16_t kVersionPage = SectionOf(SectionKind::VersionWords).firstPage;
+// Extra data: the first block of each of its pages except this one, then the
+// blocks of this one.
+constexpr std::int16_t kExtraLongPage = SectionOf(SectionKind::ExtraData).firstPage + 2;
 
 // Mode of CheckDatabaseVersion that appends the words to the backup file.
 constexpr int kVersionModeBackup = 1;

@@ -88,7 +88,10 @@ void MainWin::BuildMenus() {
     Datei_menu->setObjectName("Datei_menu");
     QAction* load = Datei_menu->addAction("Datei", this, [this] { LoadMenu(); });
     load->setObjectName("Load_menu");
-    QAction* options = Datei_menu->addAction("Optionen", this, [this] { ShowOptions(); });
+    QAction* options = Datei_menu->addAction("Optionen", this, [this] {
+        // The restore leaves this menu usable; its settings must not change under it.
+        if (!procedureRunning_) ShowOptions();
+    });
     options->setObjectName("Opt_menu");
     QAction* quit = Datei_menu->addAction("Beenden", this, [this] { SaveSettingsAndQuit(); });
     quit->setObjectName("ende_menu");

@@ -32,8 +32,10 @@ public:
 
 private:
     void RunBackup();
+    void RunRestore();
 
     MessageBoxes& boxes_;
+    FileDialog& fileDialog_;
     QtClock clock_;
     QtEventPump pump_;
     QtSerialControl comm1_;

@@ -18,6 +18,8 @@ public:
     };
     std::vector<Access> log;
     std::map<std::int16_t, std::int16_t> registers;
+    // Every write leaves the driver refusing the rate it asked for.
+    bool refuseRate = false;
 
     std::int16_t Inp32(std::int16_t address) override {
         std::int16_t v = registers.count(address) ? registers[address] : 0;
@@ -28,6 +30,7 @@ public:
         registers[address] = static_cast<std::int16_t>(value & 0xFF);
         log.push_back({true, address, static_cast<std::int16_t>(value & 0xFF)});
     }
+    bool LastWriteTookEffect() const override { return !refuseRate; }
 };
 
 }  // namespace cv2

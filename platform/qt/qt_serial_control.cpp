@@ -7,7 +7,10 @@
 #include <vector>
 
 #ifdef Q_OS_UNIX
+#include <grp.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #endif
@@ -108,8 +111,55 @@ QtSerialControl::~QtSerialControl() {
 
 void QtSerialControl::SetCommPort(const std::string& portName) { portName_ = portName; }
 
+namespace {
+
+// Why the system refused the device, in words a user can act on. Qt reports a
+// port locked by another program and a device the user may not open alike;
+// the device's own permissions tell them apart.
+std::string PermissionReason(const std::string& device) {
+#ifdef Q_OS_UNIX
+    struct stat st {};
+    if (::access(device.c_str(), R_OK | W_OK) != 0 && errno == EACCES) {
+        std::string group = "dialout";
+        if (::stat(device.c_str(), &st) == 0) {
+            if (const struct group* g = ::getgrgid(st.st_gid)) group = g->gr_name;
+        }
+        return "keine Berechtigung (Zugriff verweigert). Unter Linux muss der Benutzer in der "
+               "Gruppe \"" +
+               group + "\" sein, der das Gerät gehört (sudo usermod -aG " + group +
+               " $USER), und sich danach neu anmelden";
+    }
+#endif
+    (void)device;
+    return "das Gerät ist belegt: ein anderes Programm benutzt die Schnittstelle";
+}
+
+}  // namespace
+
 bool QtSerialControl::Fail() {
-    error_ = port_.errorString().toStdString();
+    switch (port_.error()) {
+        case QSerialPort::DeviceNotFoundError:
+            error_ = "das Gerät gibt es nicht (nicht angeschlossen oder falscher Name)";
+            break;
+        case QSerialPort::PermissionError:
+            error_ = PermissionReason(portName_);
+            break;
+        case QSerialPort::OpenError:
+            error_ = "die Schnittstelle ist schon geöffnet";
+            break;
+        case QSerialPort::ResourceError:
+            error_ = "das Gerät wurde entfernt oder antwortet nicht mehr";
+            break;
+        case QSerialPort::UnsupportedOperationError:
+            error_ = "der Treiber der Schnittstelle kann das nicht";
+            break;
+        case QSerialPort::TimeoutError:
+            error_ = "die Schnittstelle antwortet nicht";
+            break;
+        default:
+            error_ = "Fehler der Schnittstelle (" + port_.errorString().toStdString() + ")";
+            break;
+    }
     port_.clearError();
     return false;
 }
@@ -117,7 +167,7 @@ bool QtSerialControl::Fail() {
 bool QtSerialControl::SetSettings(const std::string& settings) {
     const auto line = ParseLineSettings(settings);
     if (!line) {
-        error_ = "Invalid settings text";
+        error_ = "ungültige Leitungseinstellung";
         return false;
     }
     if (port_.isOpen() && !ApplyLine(*line)) return false;
@@ -136,7 +186,7 @@ bool QtSerialControl::ApplyLine(const LineSettings& line) {
 
 bool QtSerialControl::SetLineRate(qint32 bitsPerSecond) {
     if (!port_.isOpen()) {
-        error_ = "Port not open";
+        error_ = "die Schnittstelle ist nicht geöffnet";
         return false;
     }
     return port_.setBaudRate(bitsPerSecond) || Fail();
@@ -201,7 +251,7 @@ bool QtSerialControl::WaitForInput(double seconds) {
 
 bool QtSerialControl::Output(const std::string& bytes) {
     if (!port_.isOpen()) {
-        error_ = "Port not open";
+        error_ = "die Schnittstelle ist nicht geöffnet";
         return false;
     }
     const auto size = static_cast<qint64>(bytes.size());
@@ -253,7 +303,7 @@ bool QtSerialControl::SetRTSEnable(bool on) {
 
 bool QtSerialControl::SetBreak(bool on) {
     if (!port_.isOpen()) {
-        error_ = "Port not open";
+        error_ = "die Schnittstelle ist nicht geöffnet";
         return false;
     }
     return port_.setBreakEnabled(on) || Fail();
@@ -270,7 +320,7 @@ bool QtSerialControl::ApplyHandshaking() {
 
 bool QtSerialControl::SetHandshaking(int mode) {
     if (mode < kHandshakeNone || mode > kHandshakeRtsXonXoff) {
-        error_ = "Invalid handshaking mode";
+        error_ = "ungültige Flusssteuerung";
         return false;
     }
     handshaking_ = mode;

@@ -21,7 +21,8 @@ constexpr long kUartBaseRate = 115200;
 UartPortIo::UartPortIo(RateSink sink) : sink_(std::move(sink)) {}
 
 UartPortIo::UartPortIo(QtSerialControl& control)
-    : UartPortIo([&control](int, long rate) { control.SetLineRate(static_cast<qint32>(rate)); }) {}
+    : UartPortIo(
+          [&control](int, long rate) { return control.SetLineRate(static_cast<qint32>(rate)); }) {}
 
 UartPortIo::Uart* UartPortIo::Find(std::int16_t address, int& offset) {
     for (std::size_t i = 0; i < kBases.size(); ++i) {
@@ -46,6 +47,7 @@ void UartPortIo::Out32(std::int16_t address, std::int16_t value) {
     int offset = 0;
     Uart* uart = Find(address, offset);
     if (!uart) return;
+    tookEffect_ = true;
     const auto byte = static_cast<std::uint8_t>(value & 0xFF);
     const bool latch = (uart->lineControl & kDivisorLatchAccess) != 0;
     if (offset == kLineControlOffset) {
@@ -56,7 +58,7 @@ void UartPortIo::Out32(std::int16_t address, std::int16_t value) {
             uart->divisorWritten = false;
             const int divisor = uart->divisorLow | (uart->divisorHigh << 8);
             const int com = static_cast<int>(uart - uarts_.data()) + 1;
-            if (divisor > 0 && sink_) sink_(com, kUartBaseRate / divisor);
+            if (divisor > 0 && sink_) tookEffect_ = sink_(com, kUartBaseRate / divisor);
         }
         return;
     }

@@ -15,8 +15,9 @@ class QtSerialControl;
 
 class UartPortIo : public PortIo {
 public:
-    // Called with the COM number (1-4) and the rate a new divisor gives.
-    using RateSink = std::function<void(int comNumber, long bitsPerSecond)>;
+    // Called with the COM number (1-4) and the rate a new divisor gives; false
+    // when the port refuses that rate.
+    using RateSink = std::function<bool(int comNumber, long bitsPerSecond)>;
 
     explicit UartPortIo(RateSink sink);
     // Gives the rate to the port the control has open: the program opens only
@@ -25,6 +26,7 @@ public:
 
     std::int16_t Inp32(std::int16_t address) override;
     void Out32(std::int16_t address, std::int16_t value) override;
+    bool LastWriteTookEffect() const override { return tookEffect_; }
 
 private:
     struct Uart {
@@ -37,6 +39,7 @@ private:
 
     std::array<Uart, 4> uarts_;
     RateSink sink_;
+    bool tookEffect_ = true;
 };
 
 }  // namespace cv2

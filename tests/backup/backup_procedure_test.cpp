@@ -105,8 +105,11 @@ TEST(BackupProcedure, AFailureInTheRouteGroupsKeepsTheirNameInTheStatusLine) {
 TEST(BackupProcedure, APortOrFileThatFailsIsNamedAndEndsTheRun) {
     BackupRig noPort;
     noPort.serial.openError = "Permission denied";
-    noPort.backup.Run();
-    ExpectFailure(noPort, "\r\r");
+    EXPECT_EQ(noPort.backup.Run().status, 1);
+    // One box, the procedure's, naming the port and the reason.
+    EXPECT_EQ(noPort.boxes.shown.size(), 1u);
+    ExpectFailure(noPort, "Die Schnittstelle " + noPort.serial.CommPort() +
+                              " kann nicht geöffnet werden: Permission denied");
     EXPECT_FALSE(std::filesystem::exists(noPort.path));
 
     // A file that cannot be written is named with the system's reason.
@@ -114,7 +117,7 @@ TEST(BackupProcedure, APortOrFileThatFailsIsNamedAndEndsTheRun) {
     rig.settings.BackupFileName = rig.dir.File("no-such-folder/backup.CDF");
     rig.backup.Run();
     ExpectFailure(rig, "Die Datei " + rig.settings.BackupFileName +
-                           " kann nicht geschrieben werden: No such file or directory");
+                           " kann nicht geschrieben werden: Datei oder Ordner gibt es nicht");
     EXPECT_EQ(rig.station().requests(), 0);
 
     if (!std::filesystem::exists("/dev/full")) return;
@@ -122,7 +125,7 @@ TEST(BackupProcedure, APortOrFileThatFailsIsNamedAndEndsTheRun) {
     full.settings.BackupFileName = "/dev/full";
     full.backup.Run();
     ExpectFailure(full,
-                  "Die Datei /dev/full kann nicht geschrieben werden: No space left on device");
+                  "Die Datei /dev/full kann nicht geschrieben werden: der Datenträger ist voll");
     // Stopped as soon as the disk refused, not at the end of the database.
     EXPECT_LT(full.station().Count(station::Request::DataFlashRead), 100);
 }

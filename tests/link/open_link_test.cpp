@@ -49,6 +49,7 @@ TEST(OpenLinkSerialInterface, OnlyCom1AndCom2AndTheUartDivisorOnlyAt16666) {
             EXPECT_TRUE(rig.serial.log.empty());
             ExpectOneBox(
                 rig, "Sie können das LocoNet-Interface nur mit Comport 1 oder Comport 2 benutzen!");
+            EXPECT_TRUE(rig.link.failureShown());  // the procedure adds no second box
             continue;
         }
         ASSERT_EQ(rig.link.OpenLink(), 0);
@@ -92,27 +93,34 @@ TEST(OpenLinkUsbInterface, AnyPortAt115200WhateverTheRate) {
 TEST(OpenLinkFailures, APortThatCannotBeSetUpNamesPortAndReason) {
     struct Row {
         int kind;
-        void (*inject)(FakeSerial&);
-        std::string box;
+        void (*inject)(LinkRig&);
+        std::string text;
+        long rate = 9600;
     };
     const std::string com1 = ComPortDeviceName(1);
     const Row rows[] = {
-        {2, [](FakeSerial& s) { s.openError = "No such file or directory"; },
+        {2, [](LinkRig& r) { r.serial.openError = "No such file or directory"; },
          "Die Schnittstelle /dev/ttyUSB0 kann nicht geöffnet werden: No such file or directory"},
-        {1, [](FakeSerial& s) { s.rtsUnsupported = true; },
+        {1, [](LinkRig& r) { r.serial.rtsUnsupported = true; },
          "Die Schnittstelle " + com1 +
              " lässt die Einstellung RTS nicht zu: Inappropriate ioctl for device"},
-        {1, [](FakeSerial& s) { s.refuseSettings = "9600,n,8,1"; },
+        {1, [](LinkRig& r) { r.serial.refuseSettings = "9600,n,8,1"; },
          "Die Schnittstelle " + com1 +
              " lässt die Einstellung 9600,n,8,1 nicht zu: Invalid argument"},
+        // The driver does not take the rate the UART divisor asks for.
+        {1, [](LinkRig& r) { r.io.refuseRate = true; },
+         "Die Schnittstelle " + com1 + " lässt die Einstellung 16457 Bit/s nicht zu: ", 16666},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.box);
-        LinkRig rig(row.kind, row.kind == 2 ? Port::Text("/dev/ttyUSB0") : Port::Number(1), 9600);
-        row.inject(rig.serial);
+        SCOPED_TRACE(row.text);
+        LinkRig rig(row.kind, row.kind == 2 ? Port::Text("/dev/ttyUSB0") : Port::Number(1),
+                    row.rate);
+        row.inject(rig);
         EXPECT_EQ(rig.link.OpenLink(), 1);
-        EXPECT_FALSE(rig.serial.PortOpen());
-        ExpectOneBox(rig, row.box);
+        // The procedure shows the one box; the link keeps the text for it.
+        EXPECT_TRUE(rig.boxes.shown.empty());
+        EXPECT_FALSE(rig.link.failureShown());
+        EXPECT_TRUE(rig.link.failureText().starts_with(row.text)) << rig.link.failureText();
     }
 }
 

@@ -14,7 +14,10 @@ using Rates = std::vector<std::pair<int, long>>;
 
 TEST(UartPortIo, DivisorTakesEffectOnlyWhenTheLatchClosesAfterADivisorWrite) {
     Rates rates;
-    UartPortIo io{[&](int com, long rate) { rates.emplace_back(com, rate); }};
+    UartPortIo io{[&](int com, long rate) {
+        rates.emplace_back(com, rate);
+        return true;
+    }};
     io.Out32(0x2F8, 7);  // transmit register, not the divisor
     io.Out32(0x2FB, 0x83);
     io.Out32(0x2FB, 0x03);  // latch opened and closed, no divisor written

@@ -1,0 +1,75 @@
+// What the backup and the restore have in common: the parts they drive, how a
+// run ended (for the window nothing more than a box, for the command-line tool
+// its exit code), the station's start and end around the sections, the walk
+// over the file's sections, and the one failure box.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "app/procedure_host.h"
+#include "app/progress.h"
+#include "device/device.h"
+#include "link/link.h"
+#include "platform/message_box.h"
+#include "settings/settings.h"
+#include "transfer/backup_file.h"
+#include "transfer/file_layout.h"
+
+namespace cv2 {
+
+enum class Outcome {
+    Done,          // every step succeeded
+    NoFile,        // no file chosen: nothing happened
+    Declined,      // the user answered No: nothing was written
+    FileUnusable,  // the file is not a complete backup: nothing reached the station
+    Failed,        // a step failed; status and message say which
+};
+
+struct ProcedureResult {
+    Outcome outcome = Outcome::Done;
+    StatusCode status = 0;
+    std::string message;  // the failure box's text (CR between lines)
+};
+
+struct ProcedureParts {
+    ProcedureHost& host;
+    Settings& settings;
+    Link& link;
+    Device& device;
+    Progress& progress;
+    MessageBoxes& boxes;
+};
+
+// Bootloader start, a cleared receive buffer, the settle pause and the
+// greeting on the station's display. False at the first failing command.
+bool StartStation(ProcedureParts& parts, const char* greeting, StatusCode& Status);
+// Full bar, the settle pause and the bootloader's end.
+bool FinishStation(ProcedureParts& parts, StatusCode& Status);
+
+// Runs step for every section behind the version words, in file order, after
+// showing its status text (the backup's or the restore's; an empty one keeps
+// the line as it is). Stops when step returns false.
+template <typename Step>
+bool ForEachSection(ProcedureHost& host, bool restore, Step step) {
+    for (const Section& section : kFileLayout) {
+        if (section.kind == SectionKind::Serial || section.kind == SectionKind::VersionWords) {
+            continue;
+        }
+        const std::string_view text = restore ? section.restoreText : section.backupText;
+        if (!text.empty()) host.SetComTxt(std::string(text));
+        if (!step(section)) return false;
+    }
+    return true;
+}
+
+// The failure path's box: the link's own account of a port it could not set
+// up, the file's system error, or the status code's text. No box when the link
+// set-up has already told the user (the serial interface's port restriction).
+ProcedureResult ReportFailure(ProcedureParts& parts, const char* title, StatusCode Status,
+                              const BackupFile& file);
+
+// The elapsed minutes since start in the status line.
+void ShowElapsedTime(ProcedureParts& parts, double start);
+
+}  // namespace cv2

@@ -1,0 +1,149 @@
+#include "app/restore_procedure.h"
+
+#include <cstdint>
+
+#include "app/file_choice.h"
+#include "transfer/fs_module.h"
+#include "transfer/section_readers.h"
+#include "transfer/section_writers.h"
+
+namespace cv2 {
+
+namespace {
+
+constexpr const char* kFailureTitle = "Fehler beim Laden der Datenbank";
+constexpr const char* kDisplayGreeting = "Datenbank schreiben";
+constexpr const char* kQuestionTitle = "CV-2 - Sicherung";
+constexpr const char* kOverwriteQuestion =
+    " Soll die aktive Datenbank in der CV-2 überschrieben werden?";
+constexpr const char* kOtherStationTitle = "Achtung";
+constexpr const char* kOtherStationQuestion =
+    "Die CentrovaII hat eine andere Serienummer, \r"
+    "wie die im Datenfile abgespeicherte Seriennummer!\r"
+    " Sollen die Daten in dieser Centrova überschrieben werden? ";
+// CheckDatabaseVersion only checks the station's words in a restore.
+constexpr int kVersionModeCheck = 0;
+
+struct Patch {
+    std::int16_t bytes[4] = {kNoIdentityPatch, kNoIdentityPatch, kNoIdentityPatch,
+                             kNoIdentityPatch};
+    std::int32_t routeKey = kNoRoutePatch;
+};
+
+void WriteSection(const Section& s, const Patch& patch, Device& device, BackupFile& file,
+                  StatusCode& Status) {
+    switch (s.kind) {
+        case SectionKind::IdTable:
+            WriteIdTable(device, file, patch.bytes[0], patch.bytes[1], patch.bytes[2],
+                         patch.bytes[3], Status);
+            break;
+        case SectionKind::ExtraData:
+            WriteExtraData(device, file, Status);
+            break;
+        case SectionKind::Group:
+            WriteGroupSection(device, file, s.firstPage, s.pageCount, s.perPage, s.tag, Status);
+            break;
+        case SectionKind::Page:
+            WritePageSection(device, file, s.firstPage, s.pageCount, s.perPage, Status);
+            break;
+        case SectionKind::Route:
+            if (patch.routeKey == kNoRoutePatch) {
+                WriteRouteSection(device, file, s.firstPage, s.pageCount, s.perPage, s.routeStride,
+                                  s.recordsPerRoute, Status);
+            } else {
+                WriteRouteSectionPatched(device, file, s.firstPage, s.pageCount, s.perPage,
+                                         s.routeStride, s.recordsPerRoute, patch.routeKey, Status);
+            }
+            break;
+        case SectionKind::FsModule:
+            RestoreFsModule(device, file, Status);
+            break;
+        case SectionKind::Serial:
+        case SectionKind::VersionWords:
+            break;
+    }
+}
+
+}  // namespace
+
+ProcedureResult RestoreProcedure::Run() {
+    ProcedureHost& host = parts_.host;
+    Settings& settings = parts_.settings;
+    settings.BackupFileName =
+        ChooseBackupFile(fileDialog_, kBackupExtension, 0, settings.BackupFileName);
+    if (settings.BackupFileName.empty()) return {Outcome::NoFile, 0, {}};
+
+    // A file that cannot be a complete backup never reaches the station.
+    if (std::string problem = CheckBackupFile(settings.BackupFileName); !problem.empty()) {
+        parts_.boxes.Show(problem, kFailureTitle, BoxButtons::Ok, BoxIcon::Critical);
+        return {Outcome::FileUnusable, 0, problem};
+    }
+    if (parts_.boxes.Show(kOverwriteQuestion, kQuestionTitle, BoxButtons::YesNo, BoxIcon::None) !=
+        BoxAnswer::Yes) {
+        return {Outcome::Declined, 0, {}};
+    }
+
+    const double start = parts_.link.clock().Now();
+    parts_.progress.ResetProgress();
+    host.DisableButtons();
+
+    StatusCode Status = 0;
+    BackupFile file(parts_.progress);
+    bool declined = false;
+    auto failed = [&] { return Status != 0 || file.failed(); };
+    auto run = [&]() -> bool {
+        Status = parts_.link.OpenLink();
+        if (failed()) return false;
+        if (!file.Open(settings.BackupFileName, BackupFile::Mode::Read)) return false;
+        if (!StartStation(parts_, kDisplayGreeting, Status) || failed()) return false;
+
+        double serial = 0;
+        Patch patch;
+        std::int16_t station[4] = {};
+        parts_.device.ReadSerialNumber(serial, station[0], station[1], station[2], station[3],
+                                       Status);
+        if (failed()) return false;
+        const std::uint32_t fileSerial = file.GetLong();
+        if (static_cast<double>(fileSerial) != serial) {
+            if (parts_.boxes.Show(kOtherStationQuestion, kOtherStationTitle, BoxButtons::YesNo,
+                                  BoxIcon::Critical) != BoxAnswer::Yes) {
+                declined = true;
+                return false;
+            }
+            ReadFsModuleKey(parts_.device, patch.routeKey, Status);
+            if (failed()) return false;
+            for (int i = 0; i < 4; ++i) patch.bytes[i] = station[i];
+        }
+        CheckDatabaseVersion(parts_.device, file, kVersionModeCheck, Status);
+        if (failed()) return false;
+        CheckFileVersion(file, Status);
+        if (failed()) return false;
+
+        const bool sections = ForEachSection(host, true, [&](const Section& section) {
+            WriteSection(section, patch, parts_.device, file, Status);
+            return !failed();
+        });
+        return sections && FinishStation(parts_, Status) && !failed();
+    };
+
+    ProcedureResult result;
+    if (run()) {
+        file.Close();
+        host.EnableButtons();
+        ShowElapsedTime(parts_, start);
+    } else {
+        // The station keeps what was written up to the failure and stays in its
+        // bootloader; a declined file from another station ends without a box.
+        if (declined) {
+            result = {Outcome::Declined, 0, {}};
+        } else {
+            result = ReportFailure(parts_, kFailureTitle, Status, file);
+        }
+        file.Close();
+        host.EnableButtons();
+    }
+    host.ClosePort();
+    return result;
+}
+
+}  // namespace cv2

@@ -1,0 +1,27 @@
+// The restore: writes a backup file back into the station, section by section
+// in file order, after the user has chosen the file and agreed to overwrite
+// the active database. A file from another station is adapted to the target
+// when the user agrees: its identity bytes and FS module key go into the data.
+#pragma once
+
+#include "app/procedure_course.h"
+#include "platform/file_dialog.h"
+
+namespace cv2 {
+
+class RestoreProcedure {
+public:
+    RestoreProcedure(ProcedureHost& host, Settings& settings, Link& link, Device& device,
+                     Progress& progress, MessageBoxes& boxes, FileDialog& fileDialog)
+        : parts_{host, settings, link, device, progress, boxes}, fileDialog_(fileDialog) {}
+
+    // The click on "Datenbank in die CV2 übertragen": from the open dialog to
+    // the closed port, on the caller's thread.
+    ProcedureResult Run();
+
+private:
+    ProcedureParts parts_;
+    FileDialog& fileDialog_;
+};
+
+}  // namespace cv2

@@ -1,0 +1,158 @@
+#include "transfer/section_writers.h"
+
+#include "transfer/file_layout.h"
+#include "transfer/section_readers.h"
+
+namespace cv2 {
+
+namespace {
+
+constexpr int kBlockBytes = kRecordBytes;
+constexpr std::int16_t kTagMask = 0xFC;
+// RecordBuf position of file byte 4 of a record: a group page's tag.
+constexpr int kTagByte = 4;
+// The extra data's preset: an empty record sent at offsets 0..32, a byte apart,
+// fills the first 48 bytes of the transfer buffer with 0xFF.
+constexpr int kPresetWrites = 33;
+// RecordBuf positions of a route's FS module key, low byte first.
+constexpr int kKeyLowByte = 15;
+constexpr int kKeyHighByte = 16;
+constexpr int kPatchedRouteRecord = 1;
+
+// WriteBlock of RecordBuf. False when the writer must stop: the command failed
+// (Status holds its code plus step) or the file could not be read.
+bool SendRecord(Device& device, const BackupFile& file, int offset, StatusCode step,
+                StatusCode& Status) {
+    if (file.failed()) return false;
+    device.WriteBlock(static_cast<std::int16_t>(offset), file.RecordBuf, Status);
+    if (Status != 0) {
+        Status += step;
+        return false;
+    }
+    return true;
+}
+
+// Commits the transfer buffer to a data flash page; adds step on failure.
+bool CommitPage(Device& device, int page, StatusCode step, StatusCode& Status) {
+    device.DataFlashWrite(static_cast<std::int16_t>(page), Status);
+    if (Status != 0) {
+        Status += step;
+        return false;
+    }
+    return true;
+}
+
+// The route writers' common walk; key kNoRoutePatch leaves the records as read.
+void WriteRoutes(Device& device, BackupFile& file, std::int16_t FirstPage, std::int16_t PageCount,
+                 std::int16_t RoutesPerPage, std::int16_t RouteStride, std::int16_t RecordsPerRoute,
+                 std::int32_t key, StatusCode& Status) {
+    for (int page = FirstPage; page < FirstPage + PageCount; ++page) {
+        for (int j = 0; j < RoutesPerPage; ++j) {
+            for (int i = 0; i < RecordsPerRoute; ++i) {
+                file.GetRecord();
+                if (key != kNoRoutePatch && i == kPatchedRouteRecord) {
+                    file.RecordBuf[kKeyLowByte] = static_cast<std::int16_t>(key & 0xFF);
+                    file.RecordBuf[kKeyHighByte] = static_cast<std::int16_t>((key / 256) & 0xFF);
+                }
+                const int offset = RouteStride * kBlockBytes * j + kBlockBytes * i;
+                if (!SendRecord(device, file, offset, kStepWriteShortData, Status)) return;
+            }
+        }
+        if (!CommitPage(device, page, kStepWriteShortData, Status)) return;
+    }
+    Status = 0;
+}
+
+}  // namespace
+
+void ClearRecordBuf(RecordBuffer& RecordBuf) { RecordBuf.fill(255); }
+
+void WriteIdTable(Device& device, BackupFile& file, std::int16_t P1, std::int16_t P2,
+                  std::int16_t P3, std::int16_t P4, StatusCode& Status) {
+    const bool patch = !(P1 == kNoIdentityPatch && P2 == kNoIdentityPatch &&
+                         P3 == kNoIdentityPatch && P4 == kNoIdentityPatch);
+    const Section& ids = SectionOf(SectionKind::IdTable);
+    for (int page = ids.firstPage; page < ids.firstPage + ids.pageCount; ++page) {
+        for (int k = 0; k < ids.perPage; ++k) {
+            file.GetRecord();
+            auto& buf = file.RecordBuf;
+            const bool empty = buf[1] == 255 && buf[2] == 255 && buf[3] == 255 && buf[4] == 255;
+            if (k == 0 && patch && !empty) {
+                buf[1] = P1, buf[2] = P2, buf[3] = P3, buf[4] = P4;
+            }
+            if (!SendRecord(device, file, kBlockBytes * k, kStepWriteIdTable, Status)) return;
+        }
+        device.SamFlashWrite(static_cast<std::int16_t>(page), Status);
+        if (Status != 0) {
+            Status += kStepWriteIdTable;
+            return;
+        }
+    }
+    Status = 0;
+}
+
+void WriteExtraData(Device& device, BackupFile& file, StatusCode& Status) {
+    ClearRecordBuf(file.RecordBuf);
+    for (int offset = 0; offset < kPresetWrites; ++offset) {
+        device.WriteBlock(static_cast<std::int16_t>(offset), file.RecordBuf, Status);
+    }
+    const Section& extra = SectionOf(SectionKind::ExtraData);
+    for (int page = extra.firstPage; page < extra.firstPage + extra.pageCount; ++page) {
+        if (page == kExtraLongPage) continue;
+        file.GetRecord();
+        if (!SendRecord(device, file, 0, 0, Status)) return;
+        if (!CommitPage(device, page, 0, Status)) return;
+    }
+    for (int k = 0; k < extra.perPage; ++k) {
+        file.GetRecord();
+        if (!SendRecord(device, file, kBlockBytes * k, 0, Status)) return;
+    }
+    device.DataFlashWrite(kExtraLongPage, Status);
+}
+
+void WriteGroupSection(Device& device, BackupFile& file, std::int16_t FirstPage,
+                       std::int16_t PageCount, std::int16_t RecordsPerPage, std::int16_t Tag,
+                       StatusCode& Status) {
+    for (int page = FirstPage; page < FirstPage + PageCount; ++page) {
+        file.GetRecord();
+        if (!SendRecord(device, file, 0, kStepWriteLongData, Status)) return;
+        const bool used = (file.RecordBuf[kTagByte] & kTagMask) == Tag;
+        for (int k = 1; k < RecordsPerPage; ++k) {
+            file.GetRecord();  // an unused page's empty records are read and dropped
+            if (used && !SendRecord(device, file, kBlockBytes * k, kStepWriteLongData, Status)) {
+                return;
+            }
+        }
+        if (file.failed() || !CommitPage(device, page, kStepWriteLongData, Status)) return;
+    }
+    Status = 0;
+}
+
+void WritePageSection(Device& device, BackupFile& file, std::int16_t FirstPage,
+                      std::int16_t PageCount, std::int16_t RecordsPerPage, StatusCode& Status) {
+    for (int page = FirstPage; page < FirstPage + PageCount; ++page) {
+        for (int k = 0; k < RecordsPerPage; ++k) {
+            file.GetRecord();
+            if (!SendRecord(device, file, kBlockBytes * k, kStepWritePage, Status)) return;
+        }
+        if (!CommitPage(device, page, kStepWritePage, Status)) return;
+    }
+    Status = 0;
+}
+
+void WriteRouteSection(Device& device, BackupFile& file, std::int16_t FirstPage,
+                       std::int16_t PageCount, std::int16_t RoutesPerPage, std::int16_t RouteStride,
+                       std::int16_t RecordsPerRoute, StatusCode& Status) {
+    WriteRoutes(device, file, FirstPage, PageCount, RoutesPerPage, RouteStride, RecordsPerRoute,
+                kNoRoutePatch, Status);
+}
+
+void WriteRouteSectionPatched(Device& device, BackupFile& file, std::int16_t FirstPage,
+                              std::int16_t PageCount, std::int16_t RoutesPerPage,
+                              std::int16_t RouteStride, std::int16_t RecordsPerRoute,
+                              std::int32_t FsModuleKey, StatusCode& Status) {
+    WriteRoutes(device, file, FirstPage, PageCount, RoutesPerPage, RouteStride, RecordsPerRoute,
+                FsModuleKey, Status);
+}
+
+}  // namespace cv2

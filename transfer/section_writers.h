@@ -1,0 +1,53 @@
+// The section writers of a restore: each consumes the records its reader wrote,
+// sends them into the station's transfer buffer at the offsets they came from
+// and commits each complete page to flash. Two of them adapt the data to
+// another station on the way: its identity bytes and its FS module key.
+#pragma once
+
+#include <cstdint>
+
+#include "device/device.h"
+#include "device/status.h"
+#include "transfer/backup_file.h"
+
+namespace cv2 {
+
+// Step numbers added to a failing command's code.
+constexpr StatusCode kStepWriteLongData = 220000;
+constexpr StatusCode kStepWriteShortData = 240000;
+constexpr StatusCode kStepWritePage = 260000;
+constexpr StatusCode kStepWriteIdTable = 280000;
+
+// All four identity bytes -1: the ID table goes out as the file holds it.
+constexpr std::int16_t kNoIdentityPatch = -1;
+// Key of the route writer that leaves the routes as the file holds them.
+constexpr std::int32_t kNoRoutePatch = -1;
+
+// Bytes 1..4 of the first record of each ID table page become P1..P4, unless
+// all four arguments are -1 or the page's four bytes are all 0xFF (empty).
+void WriteIdTable(Device& device, BackupFile& file, std::int16_t P1, std::int16_t P2,
+                  std::int16_t P3, std::int16_t P4, StatusCode& Status);
+// Presets the transfer buffer with 0xFF, then the extra data pages. A failing
+// command leaves its own code, no step added.
+void WriteExtraData(Device& device, BackupFile& file, StatusCode& Status);
+// The first record of a page decides by its tag whether the page's other
+// records are sent or read and dropped.
+void WriteGroupSection(Device& device, BackupFile& file, std::int16_t FirstPage,
+                       std::int16_t PageCount, std::int16_t RecordsPerPage, std::int16_t Tag,
+                       StatusCode& Status);
+void WritePageSection(Device& device, BackupFile& file, std::int16_t FirstPage,
+                      std::int16_t PageCount, std::int16_t RecordsPerPage, StatusCode& Status);
+void WriteRouteSection(Device& device, BackupFile& file, std::int16_t FirstPage,
+                       std::int16_t PageCount, std::int16_t RoutesPerPage, std::int16_t RouteStride,
+                       std::int16_t RecordsPerRoute, StatusCode& Status);
+// As WriteRouteSection, with the key in bytes 15 (low) and 16 (high) of every
+// route's second record.
+void WriteRouteSectionPatched(Device& device, BackupFile& file, std::int16_t FirstPage,
+                              std::int16_t PageCount, std::int16_t RoutesPerPage,
+                              std::int16_t RouteStride, std::int16_t RecordsPerRoute,
+                              std::int32_t FsModuleKey, StatusCode& Status);
+
+// RecordBuf(0..16) := 255.
+void ClearRecordBuf(RecordBuffer& RecordBuf);
+
+}  // namespace cv2
