@@ -1,4 +1,4 @@
-// A backup procedure wired to the simulated station on a fake clock, with a
+// The backup and restore procedures wired to the simulated station on a fake clock, with a
 // window stand-in that records what the procedure did to it.
 #pragma once
 
@@ -10,6 +10,7 @@
 
 #include "app/backup_procedure.h"
 #include "app/file_choice.h"
+#include "app/restore_procedure.h"
 #include "tests/transfer/station_rig.h"
 
 namespace cv2::testing {
@@ -61,6 +62,13 @@ struct BackupRig : StationRig {
     FakeHost host{settings, dialog, link};
     Progress progressDisplay{host};
     BackupProcedure backup{host, settings, link, device, progressDisplay, boxes};
+    RestoreProcedure restore{host, settings, link, device, progressDisplay, boxes, dialog};
+
+    // Restores the file at path, answering the file dialog with it.
+    ProcedureResult Restore(const std::string& file) {
+        dialog.answers.push_back(file);
+        return restore.Run();
+    }
 };
 
 }  // namespace cv2::testing
