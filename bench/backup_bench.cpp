@@ -1,7 +1,8 @@
-// A complete backup against the simulated station, timed: in process on the
-// fake clock (instant, and at LocoNet wire speed, where the fake clock tells
-// how long the run takes on a real line), and through cv2sim on a
-// pseudo-terminal with the real serial port, event loop and clock.
+// A complete backup and a complete restore against the simulated station,
+// timed: in process on the fake clock (instant, and at LocoNet wire speed,
+// where the fake clock tells how long the run takes on a real line), and
+// through cv2sim on a pseudo-terminal with the real serial port, event loop and
+// clock.
 //   bench_backup [--factor F] [--no-pty] [--sim PATH]
 #include <sys/resource.h>
 
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "app/backup_procedure.h"
+#include "app/restore_procedure.h"
 #include "device/keys.h"
 #include "platform/fake/fake_port_io.h"
 #include "platform/qt/qt_clock.h"
@@ -47,8 +49,12 @@ std::vector<char> ReadFile(const std::string& path) {
 }
 
 // The window's part, without a window: remembers the status line and the
-// message a failure would show.
-class ConsoleHost : public ProcedureHost, public ProgressView, public MessageBoxes {
+// message a failure would show, answers every question with Yes and the file
+// dialog with the file in use.
+class ConsoleHost : public ProcedureHost,
+                    public ProgressView,
+                    public MessageBoxes,
+                    public FileDialog {
 public:
     void DisableButtons() override {}
     void EnableButtons() override {}
@@ -62,9 +68,15 @@ public:
     void SetBarWidth(double) override {}
     double BackgroundWidth() const override { return 3195; }
     void SetPercentText(const std::string&) override {}
-    BoxAnswer Show(const std::string& text, const std::string&, BoxButtons, BoxIcon) override {
+    BoxAnswer Show(const std::string& text, const std::string&, BoxButtons buttons,
+                   BoxIcon) override {
+        if (buttons == BoxButtons::YesNo) return BoxAnswer::Yes;
         failure = text;
         return BoxAnswer::Ok;
+    }
+    std::string Show(FileDialogMode, const std::string&, const std::string& preset,
+                     const std::string&, const std::string&) override {
+        return preset;
     }
 
     Link* link = nullptr;
@@ -87,7 +99,29 @@ void CountFramesIn(SerialControl& serial, Link& link, long& count) {
     });
 }
 
-Figures InProcess(station::Speed speed, const std::string& file) {
+enum class Job { Backup, Restore };
+
+// Runs the job's procedure; a restore runs on the file as it is.
+void RunJob(Job job, ConsoleHost& host, Settings& settings, Link& link, Device& device,
+            Progress& progress) {
+    if (job == Job::Backup) {
+        BackupProcedure(host, settings, link, device, progress, host).Run();
+    } else {
+        RestoreProcedure(host, settings, link, device, progress, host, host).Run();
+    }
+}
+
+template <typename A, typename B>
+bool SameBytes(const A& a, const B& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](auto x, auto y) {
+        return static_cast<std::uint8_t>(x) == static_cast<std::uint8_t>(y);
+    });
+}
+
+// In process a restore writes another seed's content into the station.
+constexpr std::uint32_t kRestoreSeed = 2;
+
+Figures InProcess(Job job, station::Speed speed, const std::string& file) {
     FakeClock clock;
     FakeEventPump pump(clock);
     FakeSerial serial(clock);
@@ -97,6 +131,14 @@ Figures InProcess(station::Speed speed, const std::string& file) {
     settings.BackupFileName = file;
     station::StationOptions options;
     options.speed = speed;
+    if (job == Job::Restore) {
+        options.seed = kRestoreSeed;
+        station::SimulatedStation source(clock, serial, options);
+        const std::vector<std::uint8_t> image = source.ExpectedBackup();
+        std::ofstream(file, std::ios::binary)
+            .write(reinterpret_cast<const char*>(image.data()), std::ssize(image));
+        options.seed = 1;
+    }
     station::SimulatedStation sim(clock, serial, options);
     pump.AddSource(&serial);
     Link link(serial, io, clock, pump, host, settings, ServiceKey);
@@ -105,30 +147,28 @@ Figures InProcess(station::Speed speed, const std::string& file) {
     host.link = &link;
     Figures f;
     CountFramesIn(serial, link, f.framesIn);
-    BackupProcedure backup(host, settings, link, device, progress, host);
 
     const double start = clock.Now(), cpu = CpuSeconds();
     const auto wall = std::chrono::steady_clock::now();
-    backup.Run();
+    RunJob(job, host, settings, link, device, progress);
     f.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall).count();
     f.cpu = CpuSeconds() - cpu;
     f.lineTime = clock.Now() - start;
     f.framesOut = static_cast<long>(serial.writes.size());
-    const std::vector<char> written = ReadFile(file);
-    const std::vector<std::uint8_t> expected = sim.ExpectedBackup();
-    f.ok = host.failure.empty() &&
-           std::equal(written.begin(), written.end(), expected.begin(), expected.end(),
-                      [](char a, std::uint8_t b) { return static_cast<std::uint8_t>(a) == b; });
+    f.ok = host.failure.empty() && SameBytes(ReadFile(file), sim.ExpectedBackup());
     if (!host.failure.empty()) f.note = "failed in" + host.comTxt + ": " + host.failure;
     return f;
 }
 
-Figures OverPty(const std::string& sim, const std::string& speed, const std::string& file) {
+// A restore writes the file of the backup before it into a station of another seed.
+Figures OverPty(Job job, const std::string& sim, const std::string& speed,
+                const std::string& file) {
     Figures f;
     const std::string dump = file + ".dump";
     QProcess station;
-    station.start(QString::fromStdString(sim), {"--speed", QString::fromStdString(speed), "--dump",
-                                                QString::fromStdString(dump)});
+    station.start(QString::fromStdString(sim),
+                  {"--speed", QString::fromStdString(speed), "--seed",
+                   job == Job::Restore ? "3" : "1", "--dump", QString::fromStdString(dump)});
     if (!station.waitForStarted(5000) || !station.waitForReadyRead(5000)) {
         f.note = "cv2sim did not start";
         return f;
@@ -148,10 +188,9 @@ Figures OverPty(const std::string& sim, const std::string& speed, const std::str
     Progress progress(host);
     host.link = &link;
     CountFramesIn(serial, link, f.framesIn);
-    BackupProcedure backup(host, settings, link, device, progress, host);
 
     const double start = clock.Now(), cpu = CpuSeconds(), childCpu = ChildCpuSeconds();
-    backup.Run();
+    RunJob(job, host, settings, link, device, progress);
     f.wall = clock.Now() - start;
     f.cpu = CpuSeconds() - cpu;
 
@@ -165,7 +204,7 @@ Figures OverPty(const std::string& sim, const std::string& speed, const std::str
 }
 
 void Print(const char* name, const Figures& f) {
-    std::printf("%-28s %9.2f s wall %8.2f s CPU", name, f.wall, f.cpu);
+    std::printf("%-34s %9.2f s wall %8.2f s CPU", name, f.wall, f.cpu);
     if (f.childCpu > 0) std::printf(" (+%.2f s cv2sim)", f.childCpu);
     // The fake clock tells how long the run takes on a real line; the program's
     // writes are only countable on the fake port.
@@ -198,12 +237,20 @@ int main(int argc, char** argv) {
     const std::string file = (std::filesystem::temp_directory_path() /
                               ("cv2bench-" + std::to_string(::getpid()) + ".CDF"))
                                  .string();
-    std::printf("complete backup, %s bytes; frames counted at the program's port\n", "574252");
-    Print("in process, instant", InProcess({true, 1.0}, file));
-    Print("in process, wire speed", InProcess({false, 1.0}, file));
+    std::printf("complete backup and restore, %d bytes; frames counted at the program's port\n",
+                kBackupFileSize);
+    for (Job job : {Job::Backup, Job::Restore}) {
+        const std::string name = job == Job::Backup ? "backup" : "restore";
+        Print((name + ", in process, instant").c_str(), InProcess(job, {true, 1.0}, file));
+        Print((name + ", in process, wire").c_str(), InProcess(job, {false, 1.0}, file));
+    }
     if (pty) {
-        Print("cv2sim pty, instant", OverPty(sim, "instant", file));
-        Print(("cv2sim pty, wire x" + factor).c_str(), OverPty(sim, factor, file));
+        for (const std::string& speed : {std::string("instant"), factor}) {
+            const std::string label = speed == "instant" ? "instant" : "wire x" + speed;
+            Print(("backup, cv2sim pty, " + label).c_str(), OverPty(Job::Backup, sim, speed, file));
+            Print(("restore, cv2sim pty, " + label).c_str(),
+                  OverPty(Job::Restore, sim, speed, file));
+        }
     }
     std::filesystem::remove(file);
     return 0;
