@@ -112,6 +112,15 @@ TEST(BackupProcedure, APortOrFileThatFailsIsNamedAndEndsTheRun) {
                               " kann nicht geöffnet werden: Permission denied");
     EXPECT_FALSE(std::filesystem::exists(noPort.path));
 
+    // The serial interface's port restriction is its own box; none follows it.
+    BackupRig com3;
+    com3.settings.UsbIfFlag = false;
+    com3.settings.ComPort = ComPortSetting::Number(3);
+    EXPECT_EQ(com3.backup.Run().status, 1);
+    ASSERT_EQ(com3.boxes.shown.size(), 1u);
+    EXPECT_EQ(com3.boxes.shown[0].text,
+              "Sie können das LocoNet-Interface nur mit Comport 1 oder Comport 2 benutzen!");
+
     // A file that cannot be written is named with the system's reason.
     BackupRig rig;
     rig.settings.BackupFileName = rig.dir.File("no-such-folder/backup.CDF");
