@@ -209,5 +209,24 @@ TEST(CliInterrupt, CtrlCEndsTheRunThroughItsFailurePath) {
     EXPECT_LT(size, std::uintmax_t{kBackupFileSize});
 }
 
+TEST(HeadlessRun, BacksUpInspectsAndVerifiesTheSimulatorWithoutADisplay) {
+    TempDir dir;
+    for (const char* program : {"cv2cli", "cv2sim"}) {
+        std::filesystem::create_symlink(BuildTop() + "/" + program, dir.File(program));
+    }
+    const std::string command =
+        "env -u DISPLAY -u WAYLAND_DISPLAY CV2SIM_ARGS='--speed instant "
+        "--dump " +
+        dir.File("dump.CDF") + "' bash " CV2_SOURCE_DIR "/scripts/run.sh " + dir.path.string() +
+        " >" + dir.File("out") + " 2>&1";
+    const int status = std::system(command.c_str());
+    const std::string out = ReadText(dir.File("out"));
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << out;
+    EXPECT_NE(out.find("Die CV2 entspricht der Datei"), std::string::npos) << out;
+    const Bytes demo = ReadAll(dir.File("demo.CDF"));
+    EXPECT_EQ(demo.size(), std::size_t{kBackupFileSize});
+    EXPECT_EQ(demo, ReadAll(dir.File("dump.CDF")));
+}
+
 }  // namespace
 }  // namespace cv2::testing
