@@ -1,5 +1,6 @@
 # make run   - install what is missing, build, start the program (against the
-#              simulated station unless PORT names a real one: make run PORT=/dev/ttyUSB0)
+#              simulated station unless PORT names a real one: make run PORT=/dev/ttyUSB0);
+#              without a display, a backup with cv2cli that can be watched instead
 # make test  - install what is missing, build, run every test
 BUILD ?= build
 JOBS ?= $(shell nproc)
@@ -19,7 +20,7 @@ build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
 run: configure
-	@cmake --build $(BUILD) -j $(JOBS) --target cv2sicherung cv2sim
+	@cmake --build $(BUILD) -j $(JOBS) --target cv2sicherung cv2sim cv2cli
 	@bash scripts/run.sh "$(BUILD)" "$(PORT)"
 
 test: build

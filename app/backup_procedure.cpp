@@ -44,8 +44,8 @@ void ReadSection(const Section& s, Device& device, BackupFile& file, StatusCode&
 ProcedureResult BackupProcedure::Run() {
     ProcedureHost& host = parts_.host;
     Settings& settings = parts_.settings;
-    if (settings.BackupFileName.empty()) host.LoadMenu();
-    if (settings.BackupFileName.empty()) return {Outcome::NoFile, 0, {}};
+    if (!image_ && settings.BackupFileName.empty()) host.LoadMenu();
+    if (!image_ && settings.BackupFileName.empty()) return {Outcome::NoFile, 0, {}};
 
     host.SetDateiMenuEnabled(false);
     const double start = parts_.link.clock().Now();
@@ -59,7 +59,12 @@ ProcedureResult BackupProcedure::Run() {
     auto run = [&]() -> bool {
         Status = parts_.link.OpenLink();
         if (failed()) return false;
-        if (!file.Open(settings.BackupFileName, BackupFile::Mode::ReadWrite)) return false;
+        if (image_) {
+            image_->clear();
+            file.OpenMemory(*image_);
+        } else if (!file.Open(settings.BackupFileName, BackupFile::Mode::ReadWrite)) {
+            return false;
+        }
         if (!StartStation(parts_, kDisplayGreeting, Status) || failed()) return false;
 
         double serial = 0;

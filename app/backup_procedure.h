@@ -3,6 +3,9 @@
 // status line; the first failing step ends the run with one message box.
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include "app/procedure_course.h"
 
 namespace cv2 {
@@ -17,8 +20,13 @@ public:
     // (when no file is set) to the closed port, on the caller's thread.
     ProcedureResult Run();
 
+    // Later runs read the station into image instead of the backup file (no
+    // file choice, nothing written to disk); nullptr goes back to the file.
+    void ReadIntoMemory(std::vector<std::uint8_t>* image) { image_ = image; }
+
 private:
     ProcedureParts parts_;
+    std::vector<std::uint8_t>* image_ = nullptr;
 };
 
 }  // namespace cv2

@@ -13,10 +13,8 @@ namespace {
 
 constexpr const char* kFailureTitle = "Fehler beim Laden der Datenbank";
 constexpr const char* kDisplayGreeting = "Datenbank schreiben";
-constexpr const char* kQuestionTitle = "CV-2 - Sicherung";
 constexpr const char* kOverwriteQuestion =
     " Soll die aktive Datenbank in der CV-2 überschrieben werden?";
-constexpr const char* kOtherStationTitle = "Achtung";
 constexpr const char* kOtherStationQuestion =
     "Die CentrovaII hat eine andere Serienummer, \r"
     "wie die im Datenfile abgespeicherte Seriennummer!\r"
@@ -78,8 +76,8 @@ ProcedureResult RestoreProcedure::Run() {
         parts_.boxes.Show(problem, kFailureTitle, BoxButtons::Ok, BoxIcon::Critical);
         return {Outcome::FileUnusable, 0, problem};
     }
-    if (parts_.boxes.Show(kOverwriteQuestion, kQuestionTitle, BoxButtons::YesNo, BoxIcon::None) !=
-        BoxAnswer::Yes) {
+    if (parts_.boxes.Show(kOverwriteQuestion, kOverwriteQuestionTitle, BoxButtons::YesNo,
+                          BoxIcon::None) != BoxAnswer::Yes) {
         return {Outcome::Declined, 0, {}};
     }
 

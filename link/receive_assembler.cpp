@@ -5,20 +5,6 @@
 namespace cv2 {
 
 namespace {
-// Total frame length, checksum included, by the opcode's upper bits;
-// 255: the second byte gives the length.
-constexpr std::int16_t ExpectedLength(std::uint8_t opcode) {
-    switch (opcode & 0xE0) {
-        case 0x80:
-            return 2;
-        case 0xA0:
-            return 4;
-        case 0xC0:
-            return 6;
-        default:
-            return 255;
-    }
-}
 // A slot holds 64 frame bytes; position 64 is the mark.
 constexpr std::int16_t kMaxFrame = ReceiveAssembler::kMark;
 // The assembler fills slots 0..31 in turn; slot 32 stays free for the senders.
@@ -29,7 +15,7 @@ constexpr std::int16_t kLengthFollows = 255;
 
 void ReceiveAssembler::Step(std::uint8_t b) {
     if (b & 0x80) {
-        RxExpected = ExpectedLength(b);
+        RxExpected = FrameLength(b);
         RxInFrame = true;
         RxPos = 0;
     }

@@ -9,6 +9,21 @@ namespace cv2 {
 
 using ServiceKeyBytes = std::array<std::uint8_t, 8>;
 
+// Total frame length, checksum included, by the opcode's upper bits;
+// 255: the second byte gives the length.
+constexpr std::int16_t FrameLength(std::uint8_t opcode) {
+    switch (opcode & 0xE0) {
+        case 0x80:
+            return 2;
+        case 0xA0:
+            return 4;
+        case 0xC0:
+            return 6;
+        default:
+            return 255;
+    }
+}
+
 class ReceiveAssembler {
 public:
     static constexpr int kSlots = 33;

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Starts the window program.
+# Starts the window program; without a display, run-headless.sh runs instead.
 #   run.sh BUILDDIR        against the simulated station: cv2sim serves a
 #                          pseudo-terminal, the settings file names its link,
 #                          and cv2sim is stopped when the program ends.
@@ -11,6 +11,13 @@ set -euo pipefail
 build="${1:-build}"
 port="${2:-}"
 build="$(cd "$build" && pwd)"
+
+# Without a display the window could only be drawn on an invisible screen:
+# the backup runs on the command line instead.
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    exec bash "$(dirname "$0")/run-headless.sh" "$build" "$port"
+fi
+
 program="$build/cv2sicherung"
 settings="$build/CV2_DF.INF"
 

@@ -1,5 +1,6 @@
 #include "transfer/backup_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -8,16 +9,11 @@
 
 namespace cv2 {
 
-namespace {
-
-// 574252 as "574.252".
 std::string GroupedNumber(std::int64_t n) {
     std::string digits = std::to_string(n);
     for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3) digits.insert(i, ".");
     return digits;
 }
-
-}  // namespace
 
 std::string SystemReason(int err) {
     switch (err) {
@@ -97,7 +93,17 @@ bool BackupFile::Open(const std::string& path, Mode mode) {
     return file_ != nullptr;
 }
 
+void BackupFile::OpenMemory(std::vector<std::uint8_t>& image) {
+    Close();
+    path_.clear();
+    error_.clear();
+    pastEnd_ = false;
+    image_ = &image;
+    imagePos_ = 0;
+}
+
 void BackupFile::Close() {
+    image_ = nullptr;
     if (!file_) return;
     // The last buffered bytes reach the disk here: a full disk may show only now.
     const bool flushed = std::fflush(file_) == 0;
@@ -113,7 +119,11 @@ void BackupFile::SetError(const char* what, int err) {
 }
 
 void BackupFile::WriteBytes(const std::uint8_t* bytes, int count) {
-    if (!file_) {
+    if (image_) {
+        if (image_->size() < imagePos_ + count) image_->resize(imagePos_ + count);
+        std::memcpy(image_->data() + imagePos_, bytes, count);
+        imagePos_ += count;
+    } else if (!file_) {
         SetError("geschrieben", EBADF);
     } else if (!failed() && std::fwrite(bytes, 1, count, file_) != static_cast<size_t>(count)) {
         SetError("geschrieben", errno);
@@ -123,7 +133,12 @@ void BackupFile::WriteBytes(const std::uint8_t* bytes, int count) {
 
 void BackupFile::ReadBytes(std::uint8_t* bytes, int count) {
     std::size_t got = 0;
-    if (!file_) {
+    if (image_) {
+        got = std::min<std::size_t>(count, image_->size() - imagePos_);
+        if (got > 0) std::memcpy(bytes, image_->data() + imagePos_, got);
+        imagePos_ += got;
+        if (got < static_cast<std::size_t>(count)) pastEnd_ = true;
+    } else if (!file_) {
         SetError("gelesen", EBADF);
     } else {
         got = std::fread(bytes, 1, count, file_);

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "device/device.h"
 #include "device/status.h"
@@ -36,10 +37,13 @@ public:
     // Opens path at offset 0. False when the system refuses; failed() and
     // errorText() then say so.
     bool Open(const std::string& path, Mode mode);
+    // Opens an image in memory at offset 0 in place of a file: writes overwrite
+    // or append to it, reads take from it. The image must outlive the opening.
+    void OpenMemory(std::vector<std::uint8_t>& image);
     // Flushes and closes; a failure of the final flush sets the error as a write
     // would. Closing a file that is not open does nothing.
     void Close();
-    bool isOpen() const { return file_ != nullptr; }
+    bool isOpen() const { return file_ != nullptr || image_ != nullptr; }
 
     // The primitives: each transfers at the current position, then adds its byte
     // count to the progress display. They report no status; a system error is
@@ -70,10 +74,15 @@ private:
 
     ByteProgress& progress_;
     std::FILE* file_ = nullptr;
+    std::vector<std::uint8_t>* image_ = nullptr;
+    std::size_t imagePos_ = 0;
     std::string path_;
     std::string error_;
     bool pastEnd_ = false;
 };
+
+// A byte count with German thousands dots: 574252 as "574.252".
+std::string GroupedNumber(std::int64_t n);
 
 // The system's reason for a failed file operation, in German.
 std::string SystemReason(int err);

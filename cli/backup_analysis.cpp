@@ -1,0 +1,159 @@
+#include "cli/backup_analysis.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+namespace cv2::cli {
+
+namespace {
+
+// Record byte that holds a group page's tag, and the bits of it compared.
+constexpr int kTagByte = 3;
+constexpr std::uint8_t kTagMask = 0xFC;
+constexpr std::uint8_t kErased = 0xFF;
+
+std::uint32_t LongAt(const Image& image, std::size_t offset) {
+    return std::uint32_t{image[offset]} << 24 | std::uint32_t{image[offset + 1]} << 16 |
+           std::uint32_t{image[offset + 2]} << 8 | image[offset + 3];
+}
+
+bool AllErased(const std::uint8_t* bytes, int count) {
+    return std::all_of(bytes, bytes + count, [](std::uint8_t b) { return b == kErased; });
+}
+
+}  // namespace
+
+LoadedFile LoadBackupFile(const std::string& path) {
+    LoadedFile file;
+    file.error = CheckBackupFile(path);
+    if (!file.error.empty()) return file;
+    std::ifstream in(path, std::ios::binary);
+    file.image.resize(kBackupFileSize);
+    in.read(reinterpret_cast<char*>(file.image.data()), kBackupFileSize);
+    if (in.gcount() != kBackupFileSize) {
+        file.error = "Die Datei " + path + " kann nicht gelesen werden.";
+        return file;
+    }
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    file.size = ec ? kBackupFileSize : static_cast<std::int64_t>(size);
+    return file;
+}
+
+Units UnitsOf(const Section& s) {
+    switch (s.kind) {
+        case SectionKind::Serial:
+            return {UnitKind::Value, 1, kLongBytes};
+        case SectionKind::VersionWords:
+            return {UnitKind::Word, s.perPage, kLongBytes};
+        case SectionKind::ExtraData:
+            return {UnitKind::Record, s.Length() / kRecordBytes, kRecordBytes};
+        case SectionKind::FsModule:
+            return {UnitKind::Group, s.pageCount, s.perPage * kWordBytes};
+        default:
+            return {UnitKind::Page, s.pageCount, s.RecordsOfPage() * kRecordBytes};
+    }
+}
+
+int UnitLabel(const Section& s, int index) {
+    return UnitsOf(s).kind == UnitKind::Page ? s.firstPage + index : index;
+}
+
+const char* UnitNoun(UnitKind kind, bool plural) {
+    switch (kind) {
+        case UnitKind::Value:
+            return plural ? "Werte" : "Wert";
+        case UnitKind::Word:
+            return plural ? "Versionswörter" : "Versionswort";
+        case UnitKind::Record:
+            return plural ? "Datensätze" : "Datensatz";
+        case UnitKind::Page:
+            return plural ? "Seiten" : "Seite";
+        case UnitKind::Group:
+            return plural ? "Gruppen" : "Gruppe";
+    }
+    return "";
+}
+
+const char* UnitKey(UnitKind kind) {
+    switch (kind) {
+        case UnitKind::Value:
+            return "value";
+        case UnitKind::Word:
+            return "word";
+        case UnitKind::Record:
+            return "record";
+        case UnitKind::Page:
+            return "page";
+        case UnitKind::Group:
+            return "group";
+    }
+    return "";
+}
+
+bool GroupPageInUse(const Section& section, const std::uint8_t* firstRecord) {
+    return (firstRecord[kTagByte] & kTagMask) == section.tag;
+}
+
+bool FsGroupInUse(const std::uint8_t* group) { return (group[0] << 8 | group[1]) != 0; }
+
+void AsBackupWouldWrite(Image& image) {
+    for (std::size_t i = 0; i < kFileLayout.size(); ++i) {
+        const Section& s = kFileLayout[i];
+        if (s.kind != SectionKind::Group) continue;
+        const Units units = UnitsOf(s);
+        for (int p = 0; p < units.count; ++p) {
+            std::uint8_t* page = image.data() + SectionOffset(i) + p * units.bytes;
+            if (GroupPageInUse(s, page)) continue;
+            std::fill(page + kRecordBytes, page + units.bytes, kErased);
+        }
+    }
+}
+
+std::vector<SectionDiff> CompareImages(const Image& a, const Image& b) {
+    std::vector<SectionDiff> diffs;
+    for (std::size_t i = 0; i < kFileLayout.size(); ++i) {
+        const Units units = UnitsOf(kFileLayout[i]);
+        SectionDiff diff{i, {}, 0};
+        for (int u = 0; u < units.count; ++u) {
+            const std::size_t start = SectionOffset(i) + static_cast<std::size_t>(u) * units.bytes;
+            int differing = 0;
+            for (int k = 0; k < units.bytes; ++k) differing += a[start + k] != b[start + k];
+            if (differing == 0) continue;
+            diff.units.push_back(u);
+            diff.bytes += differing;
+        }
+        if (!diff.units.empty()) diffs.push_back(std::move(diff));
+    }
+    return diffs;
+}
+
+Summary Summarize(const LoadedFile& file) {
+    Summary summary;
+    summary.size = file.size;
+    summary.serial = LongAt(file.image, SectionOffset(0));
+    const std::size_t versions = IndexOf(SectionOf(SectionKind::VersionWords));
+    for (int w = 0; w < kVersionWordCount; ++w) {
+        summary.versions[w] = LongAt(file.image, SectionOffset(versions) + w * kLongBytes);
+    }
+    for (std::size_t i = versions + 1; i < kFileLayout.size(); ++i) {
+        const Section& s = kFileLayout[i];
+        const Units units = UnitsOf(s);
+        SectionUse use{i, 0, units.count};
+        for (int u = 0; u < units.count; ++u) {
+            const std::uint8_t* unit = file.image.data() + SectionOffset(i) + u * units.bytes;
+            if (s.kind == SectionKind::Group) {
+                use.used += GroupPageInUse(s, unit);
+            } else if (s.kind == SectionKind::FsModule) {
+                use.used += FsGroupInUse(unit);
+            } else {
+                use.used += !AllErased(unit, units.bytes);
+            }
+        }
+        summary.sections.push_back(use);
+    }
+    return summary;
+}
+
+}  // namespace cv2::cli

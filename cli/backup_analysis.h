@@ -1,0 +1,71 @@
+// Looking into backup files without a station: loading one, what each section
+// holds in use, and which pages, records and FS module groups differ between
+// two images. Every position comes from the file layout table.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "transfer/backup_file.h"
+#include "transfer/file_layout.h"
+
+namespace cv2::cli {
+
+using Image = std::vector<std::uint8_t>;
+
+struct LoadedFile {
+    Image image;            // the first kBackupFileSize bytes
+    std::int64_t size = 0;  // the whole file's size
+    std::string error;      // German reason when the file is not a complete backup
+};
+LoadedFile LoadBackupFile(const std::string& path);
+
+// The parts a section is compared and counted in: station pages for the ID
+// table, groups, pages and routes; records for the extra data; Longs for the
+// serial number and version words; groups for the FS module.
+enum class UnitKind { Value, Word, Record, Page, Group };
+struct Units {
+    UnitKind kind;
+    int count;
+    int bytes;
+};
+Units UnitsOf(const Section& section);
+// How a unit is named to people and scripts: the station page number for
+// pages, otherwise its index in the section.
+int UnitLabel(const Section& section, int index);
+const char* UnitNoun(UnitKind kind, bool plural);
+const char* UnitKey(UnitKind kind);
+
+// A group page is in use when the tag in its first record matches the section's.
+bool GroupPageInUse(const Section& section, const std::uint8_t* firstRecord);
+// An FS module group is in use unless its first entry marks it empty.
+bool FsGroupInUse(const std::uint8_t* group);
+
+// Every unused group page as the backup writes it: the first record as it is,
+// the rest 0xFF. Makes a file comparable with a fresh read of the station.
+void AsBackupWouldWrite(Image& image);
+
+struct SectionDiff {
+    std::size_t section;     // index in kFileLayout
+    std::vector<int> units;  // indices of the differing units
+    int bytes = 0;           // differing bytes in all
+};
+// The sections in file order that differ; empty when the images are equal.
+std::vector<SectionDiff> CompareImages(const Image& a, const Image& b);
+
+struct SectionUse {
+    std::size_t section;
+    int used;
+    int total;
+};
+struct Summary {
+    std::int64_t size = 0;
+    std::uint32_t serial = 0;
+    std::array<std::uint32_t, kVersionWordCount> versions{};
+    std::vector<SectionUse> sections;  // every section behind the version words
+};
+Summary Summarize(const LoadedFile& file);
+
+}  // namespace cv2::cli

@@ -1,0 +1,250 @@
+#include "cli/cli_args.h"
+
+#include <array>
+#include <string_view>
+
+#include "settings/options_logic.h"
+
+namespace cv2::cli {
+
+namespace {
+
+// Commands as bits, for the options each one takes.
+constexpr unsigned Bit(Command c) { return 1u << static_cast<unsigned>(c); }
+constexpr unsigned kStation = Bit(Command::Backup) | Bit(Command::Restore) | Bit(Command::Verify);
+constexpr unsigned kJson =
+    Bit(Command::Verify) | Bit(Command::Inspect) | Bit(Command::Diff) | Bit(Command::Ports);
+constexpr unsigned kTrace = Bit(Command::Backup) | Bit(Command::Restore);
+
+struct CommandSpec {
+    std::string_view name;
+    Command command;
+    int files;  // FILE arguments the command needs
+};
+
+constexpr std::array<CommandSpec, 6> kCommands = {{
+    {"backup", Command::Backup, 1},
+    {"restore", Command::Restore, 1},
+    {"verify", Command::Verify, 1},
+    {"inspect", Command::Inspect, 1},
+    {"diff", Command::Diff, 2},
+    {"ports", Command::Ports, 0},
+}};
+
+struct OptionSpec {
+    std::string_view name;
+    bool takesValue;
+    unsigned commands;
+};
+
+constexpr std::array<OptionSpec, 7> kOptions = {{
+    {"--port", true, kStation},
+    {"--interface", true, kStation},
+    {"--baud", true, kStation},
+    {"--trace", true, kTrace},
+    {"--yes", false, Bit(Command::Restore)},
+    {"--other-station", false, Bit(Command::Restore)},
+    {"--json", false, kJson},
+}};
+
+// The interface names of the command line, in the order of the interface kinds.
+constexpr std::array<std::string_view, kInterfaceCount> kInterfaceNames = {"tandemo", "serial",
+                                                                           "usb"};
+
+std::string AllowedRates(const OptionsLogic& logic) {
+    std::string list;
+    for (int i = 0; i < kBaudCount; ++i) {
+        if (!logic.baudEnabled(i)) continue;
+        if (!list.empty()) list += ", ";
+        list += std::to_string(kBaudRates[i]);
+    }
+    return list;
+}
+
+// The options window's coupling: choosing the interface moves the rate onto
+// one it allows; a rate given on the command line must be one of those.
+bool CoupleBaud(CliArgs& args, const std::string* baudText, std::string& error) {
+    OptionsLogic logic;
+    logic.SelectBaud(kBaudCount - 1);  // 115200, the default
+    logic.ClickInterface(args.interfaceKind);
+    const std::string_view kind = kInterfaceNames[args.interfaceKind];
+    if (baudText) {
+        int index = -1;
+        for (int i = 0; i < kBaudCount; ++i) {
+            if (std::to_string(kBaudRates[i]) == *baudText) index = i;
+        }
+        if (index < 0) {
+            error =
+                "Die Baudrate " + *baudText + " gibt es nicht (9600, 16666, 19200 oder 115200).";
+            return false;
+        }
+        if (!logic.baudEnabled(index)) {
+            error = "Die Schnittstelle " + std::string(kind) + " erlaubt " + *baudText +
+                    " Baud nicht, nur " + AllowedRates(logic) + ".";
+            return false;
+        }
+        logic.SelectBaud(index);
+    }
+    args.baud = kBaudRates[logic.selectedBaud()];
+    return true;
+}
+
+}  // namespace
+
+Settings CliArgs::ToSettings() const {
+    Settings s;
+    OptionsLogic logic;
+    logic.ClickInterface(interfaceKind);
+    for (int i = 0; i < kBaudCount; ++i) {
+        if (kBaudRates[i] == baud) logic.SelectBaud(i);
+    }
+    logic.SetComPortText(port);
+    logic.Confirm(s);
+    return s;
+}
+
+ParseResult ParseCliArgs(const std::vector<std::string>& words) {
+    ParseResult result;
+    auto fail = [&](std::string error) {
+        result.error = std::move(error);
+        return result;
+    };
+    if (words.empty()) return fail("Kein Befehl angegeben.");
+    CliArgs args;
+    const std::string& first = words[0];
+    if (first == "--help" || first == "-h" || first == "help") {
+        result.args = args;
+        return result;
+    }
+    if (first == "--version") {
+        args.command = Command::Version;
+        result.args = args;
+        return result;
+    }
+    const CommandSpec* command = nullptr;
+    for (const CommandSpec& c : kCommands) {
+        if (c.name == first) command = &c;
+    }
+    if (!command) return fail("Unbekannter Befehl: " + first);
+    args.command = command->command;
+
+    std::string baudText;
+    bool baudGiven = false, interfaceGiven = false, optionsEnded = false;
+    for (std::size_t i = 1; i < words.size(); ++i) {
+        const std::string& word = words[i];
+        if (optionsEnded || word.size() < 2 || word[0] != '-') {
+            args.files.push_back(word);
+            continue;
+        }
+        if (word == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (word == "--help" || word == "-h") {
+            args.command = Command::Help;
+            result.args = args;
+            return result;
+        }
+        // "--name value" or "--name=value".
+        const std::size_t eq = word.find('=');
+        const std::string name = word.substr(0, eq);
+        const OptionSpec* option = nullptr;
+        for (const OptionSpec& o : kOptions) {
+            if (o.name == name) option = &o;
+        }
+        if (!option || !(option->commands & Bit(args.command))) {
+            return fail("Unbekannte Option für " + first + ": " + name);
+        }
+        std::string value;
+        if (option->takesValue) {
+            if (eq != std::string::npos) {
+                value = word.substr(eq + 1);
+            } else if (i + 1 < words.size()) {
+                value = words[++i];
+            }
+            if (value.empty()) return fail("Der Option " + name + " fehlt ihr Wert.");
+        } else if (eq != std::string::npos) {
+            return fail("Die Option " + name + " nimmt keinen Wert.");
+        }
+        if (name == "--port") {
+            args.port = value;
+        } else if (name == "--interface") {
+            int kind = -1;
+            for (int k = 0; k < kInterfaceCount; ++k) {
+                if (kInterfaceNames[k] == value) kind = k;
+            }
+            if (kind < 0)
+                return fail("Unbekannte Schnittstelle " + value + " (usb, serial oder tandemo).");
+            args.interfaceKind = kind;
+            interfaceGiven = true;
+        } else if (name == "--baud") {
+            baudText = value;
+            baudGiven = true;
+        } else if (name == "--trace") {
+            args.trace = value;
+        } else if (name == "--yes") {
+            args.yes = true;
+        } else if (name == "--other-station") {
+            args.otherStation = true;
+        } else {
+            args.json = true;
+        }
+    }
+
+    if ((Bit(args.command) & kStation) && args.port.empty()) {
+        return fail("Die Option --port fehlt: welche Schnittstelle führt zur CV2?");
+    }
+    if ((Bit(args.command) & kStation) && (baudGiven || interfaceGiven) &&
+        !CoupleBaud(args, baudGiven ? &baudText : nullptr, result.error)) {
+        return result;
+    }
+    const std::size_t wanted = static_cast<std::size_t>(command->files);
+    if (args.files.size() < wanted) {
+        return fail(wanted == 2 ? "Zwei Dateien angeben: FILE_A FILE_B." : "Die Datei fehlt.");
+    }
+    if (args.files.size() > wanted) return fail("Zu viele Argumente: " + args.files[wanted]);
+    result.args = std::move(args);
+    return result;
+}
+
+std::string UsageText() {
+    return "cv2cli: Sicherung der CV2 ohne Fenster\n"
+           "\n"
+           "  cv2cli backup  --port PORT [--interface usb|serial|tandemo] [--baud RATE]"
+           " [--trace FILE] FILE\n"
+           "  cv2cli restore --port PORT [--interface ...] [--baud ...] [--yes]"
+           " [--other-station] [--trace FILE] FILE\n"
+           "  cv2cli verify  --port PORT [--interface ...] [--baud ...] [--json] FILE\n"
+           "  cv2cli inspect [--json] FILE\n"
+           "  cv2cli diff    [--json] FILE_A FILE_B\n"
+           "  cv2cli ports   [--json]\n"
+           "  cv2cli --help | --version\n"
+           "\n"
+           "  backup    Datenbank der CV2 in FILE sichern            (back the station up into "
+           "FILE)\n"
+           "  restore   FILE in die CV2 übertragen                    (write FILE into the "
+           "station)\n"
+           "  verify    CV2 mit FILE vergleichen, nichts schreiben     (compare station and FILE)\n"
+           "  inspect   Inhalt einer Sicherungsdatei zeigen            (show what a backup holds)\n"
+           "  diff      zwei Sicherungsdateien vergleichen             (compare two backups)\n"
+           "  ports     serielle Schnittstellen dieses Rechners        (list serial ports)\n"
+           "\n"
+           "  --port PORT       COM-Nummer oder Gerätename, z. B. 3 oder /dev/ttyUSB0"
+           "  (COM number or device path)\n"
+           "  --interface I     usb (Standard), serial oder tandemo"
+           "  (interface kind, default usb)\n"
+           "  --baud RATE       9600, 16666, 19200 oder 115200, wie die Schnittstelle erlaubt"
+           "  (baud rate the interface allows; default 115200)\n"
+           "  --yes             aktive Datenbank ohne Rückfrage überschreiben"
+           "  (answer the overwrite question with yes)\n"
+           "  --other-station   auch eine Sicherung einer anderen CV2 übertragen"
+           "  (accept a file from another station)\n"
+           "  --trace FILE      jeden Rahmen mit Zeit und Richtung in FILE protokollieren"
+           "  (log every frame)\n"
+           "  --json            Ausgabe als JSON  (machine-readable output)\n"
+           "\n"
+           "Exit-Status: 0 gelungen, 1 Fehler beim Lauf, 2 Aufruf- oder Dateifehler,\n"
+           "3 abgelehnt, 4 CV2 bzw. Dateien verschieden.\n";
+}
+
+}  // namespace cv2::cli

@@ -1,0 +1,50 @@
+// The command line of cv2cli: the subcommand, the port and interface, the
+// answers to the restore's questions and the files. Plain C++ over a list of
+// words, so it can be tested and fuzzed without a port or Qt.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "settings/settings.h"
+
+namespace cv2::cli {
+
+// Exit codes of cv2cli.
+enum ExitCode {
+    kExitOk = 0,
+    kExitFailed = 1,     // the procedure failed, or the run was interrupted
+    kExitUsage = 2,      // bad command line, or a file that cannot be used
+    kExitDeclined = 3,   // a question was answered No
+    kExitDifferent = 4,  // the station or the second file differs
+};
+
+enum class Command { Help, Version, Backup, Restore, Verify, Inspect, Diff, Ports };
+
+struct CliArgs {
+    Command command = Command::Help;
+    std::string port;
+    int interfaceKind = 2;  // 0 Tandemo/Centrova, 1 serial LocoNet, 2 USB LocoNet
+    long baud = 115200;
+    bool yes = false;           // overwrite the station's active database
+    bool otherStation = false;  // write a file from a station with another serial number
+    bool json = false;
+    std::string trace;  // empty: no trace
+    std::vector<std::string> files;
+
+    // The window program's settings for this run: port, interface flags, rate.
+    Settings ToSettings() const;
+};
+
+struct ParseResult {
+    std::optional<CliArgs> args;
+    std::string error;  // German, one line, when args is empty
+};
+
+// words excludes the program name.
+ParseResult ParseCliArgs(const std::vector<std::string>& words);
+
+std::string UsageText();
+
+}  // namespace cv2::cli

@@ -1,0 +1,77 @@
+// cv2cli: backup, restore and verify of the station from a terminal, a look
+// into backup files, and the machine's serial ports. Exit codes in cli_args.h.
+#include <QCoreApplication>
+#include <cstdio>
+
+#include "cli/backup_analysis.h"
+#include "cli/cli_args.h"
+#include "cli/reports.h"
+#include "cli/station_commands.h"
+
+using namespace cv2::cli;
+
+namespace {
+
+int Inspect(const CliArgs& args) {
+    const std::string& path = args.files[0];
+    const LoadedFile file = LoadBackupFile(path);
+    if (!file.error.empty()) {
+        std::fprintf(stderr, "%s\n", file.error.c_str());
+        return kExitUsage;
+    }
+    const Summary summary = Summarize(file);
+    std::fputs((args.json ? InspectJson(path, summary) : InspectText(path, summary)).c_str(),
+               stdout);
+    return kExitOk;
+}
+
+int Diff(const CliArgs& args) {
+    LoadedFile files[2];
+    for (int i = 0; i < 2; ++i) {
+        files[i] = LoadBackupFile(args.files[i]);
+        if (!files[i].error.empty()) {
+            std::fprintf(stderr, "%s\n", files[i].error.c_str());
+            return kExitUsage;
+        }
+    }
+    const auto diffs = CompareImages(files[0].image, files[1].image);
+    const std::string headline = diffs.empty() ? "Die Dateien sind gleich."
+                                               : "Die Dateien " + args.files[0] + " und " +
+                                                     args.files[1] + " unterscheiden sich:";
+    std::fputs((args.json ? ComparisonJson(diffs) : ComparisonText(headline, diffs)).c_str(),
+               stdout);
+    return diffs.empty() ? kExitOk : kExitDifferent;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const ParseResult parsed = ParseCliArgs(std::vector<std::string>(argv + 1, argv + argc));
+    if (!parsed.args) {
+        std::fprintf(stderr, "cv2cli: %s\nHilfe: cv2cli --help\n", parsed.error.c_str());
+        return kExitUsage;
+    }
+    const CliArgs& args = *parsed.args;
+    switch (args.command) {
+        case Command::Help:
+            std::fputs(UsageText().c_str(), stdout);
+            return kExitOk;
+        case Command::Version:
+            std::printf("cv2cli %d.%d.%d\n", CV2_VERSION_MAJOR, CV2_VERSION_MINOR,
+                        CV2_VERSION_PATCH);
+            return kExitOk;
+        case Command::Inspect:
+            return Inspect(args);
+        case Command::Diff:
+            return Diff(args);
+        default:
+            break;
+    }
+    QCoreApplication app(argc, argv);
+    if (args.command == Command::Ports) {
+        const auto ports = AvailablePorts();
+        std::fputs((args.json ? PortsJson(ports) : PortsText(ports)).c_str(), stdout);
+        return kExitOk;
+    }
+    return RunStationCommand(args);
+}

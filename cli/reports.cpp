@@ -1,0 +1,164 @@
+#include "cli/reports.h"
+
+#include <cstdio>
+
+namespace cv2::cli {
+
+namespace {
+
+// Differing units listed by name in the text output; the rest are counted.
+constexpr std::size_t kListedUnits = 12;
+
+bool VersionsValid(const Summary& s) {
+    for (std::uint32_t w : s.versions) {
+        if (w != kDatabaseVersion) return false;
+    }
+    return true;
+}
+
+std::string Hex4(int value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%04X", value & 0xFFFF);
+    return text;
+}
+
+template <typename T, typename F>
+std::string JsonArray(const std::vector<T>& items, F item) {
+    std::string out = "[";
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i) out += ",";
+        out += item(items[i]);
+    }
+    return out + "]";
+}
+
+std::string SectionKeys(const Section& s) {
+    return "\"key\":" + JsonString(std::string(s.key)) +
+           ",\"title\":" + JsonString(std::string(s.title)) + ",\"unit\":\"" +
+           UnitKey(UnitsOf(s).kind) + "\"";
+}
+
+}  // namespace
+
+std::string JsonString(const std::string& text) {
+    std::string out = "\"";
+    for (char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (u < 0x20) {
+            char esc[8];
+            std::snprintf(esc, sizeof esc, "\\u%04x", u);
+            out += esc;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+std::string InspectText(const std::string& path, const Summary& s) {
+    std::string out = "Datei: " + path + "\n";
+    out += "Größe: " + GroupedNumber(s.size) + " Bytes";
+    if (s.size > kBackupFileSize) {
+        out += " (eine Sicherung; die letzten " + GroupedNumber(s.size - kBackupFileSize) +
+               " Bytes gehören nicht dazu)";
+    } else {
+        out += " (vollständig)";
+    }
+    out += "\nSeriennummer: " + std::to_string(s.serial) + "\nDatenbankversion:";
+    for (std::uint32_t w : s.versions) out += " " + std::to_string(w);
+    out += VersionsValid(s) ? " (gültig)\n" : " (ungültig: jedes Wort muss 5 sein)\n";
+    out += "Belegt:\n";
+    for (const SectionUse& use : s.sections) {
+        const Section& section = kFileLayout[use.section];
+        char line[128];
+        std::snprintf(line, sizeof line, "  %-22s %4d/%-4d ", std::string(section.title).c_str(),
+                      use.used, use.total);
+        out += line;
+        out += UnitNoun(UnitsOf(section).kind, true);
+        out += "\n";
+    }
+    return out;
+}
+
+std::string InspectJson(const std::string& path, const Summary& s) {
+    std::string out = "{\"file\":" + JsonString(path) + ",\"size\":" + std::to_string(s.size) +
+                      ",\"complete\":true,\"serial\":" + std::to_string(s.serial) +
+                      ",\"version_words\":[";
+    for (std::size_t i = 0; i < s.versions.size(); ++i) {
+        out += (i ? "," : "") + std::to_string(s.versions[i]);
+    }
+    out += "],\"versions_valid\":";
+    out += VersionsValid(s) ? "true" : "false";
+    out += ",\"sections\":" + JsonArray(s.sections, [](const SectionUse& use) {
+               return "{" + SectionKeys(kFileLayout[use.section]) +
+                      ",\"used\":" + std::to_string(use.used) +
+                      ",\"total\":" + std::to_string(use.total) + "}";
+           });
+    return out + "}\n";
+}
+
+std::string ComparisonText(const std::string& headline, const std::vector<SectionDiff>& diffs) {
+    std::string out = headline + "\n";
+    for (const SectionDiff& d : diffs) {
+        const Section& section = kFileLayout[d.section];
+        const Units units = UnitsOf(section);
+        out += "  " + std::string(section.title) + ": " + std::to_string(d.units.size()) + " von " +
+               std::to_string(units.count) + " " + UnitNoun(units.kind, units.count != 1) + " (";
+        for (std::size_t i = 0; i < d.units.size() && i < kListedUnits; ++i) {
+            out += (i ? ", " : "") + std::to_string(UnitLabel(section, d.units[i]));
+        }
+        if (d.units.size() > kListedUnits) {
+            out += ", ... " + std::to_string(d.units.size() - kListedUnits) + " weitere";
+        }
+        out += "), " + std::to_string(d.bytes) + (d.bytes == 1 ? " Byte\n" : " Bytes\n");
+    }
+    return out;
+}
+
+std::string ComparisonJson(const std::vector<SectionDiff>& diffs) {
+    std::string out = "{\"equal\":";
+    out += diffs.empty() ? "true" : "false";
+    out += ",\"sections\":" + JsonArray(diffs, [](const SectionDiff& d) {
+               const Section& section = kFileLayout[d.section];
+               return "{" + SectionKeys(section) +
+                      ",\"total\":" + std::to_string(UnitsOf(section).count) + ",\"differing\":" +
+                      JsonArray(d.units,
+                                [&](int u) { return std::to_string(UnitLabel(section, u)); }) +
+                      ",\"bytes\":" + std::to_string(d.bytes) + "}";
+           });
+    return out + "}\n";
+}
+
+std::string PortsText(const std::vector<PortEntry>& ports) {
+    if (ports.empty()) return "Keine serielle Schnittstelle gefunden.\n";
+    std::string out;
+    for (const PortEntry& p : ports) {
+        out += p.path;
+        if (!p.description.empty()) out += "  " + p.description;
+        if (!p.manufacturer.empty()) out += " (" + p.manufacturer + ")";
+        if (p.vendorId && p.productId)
+            out += "  USB " + Hex4(*p.vendorId) + ":" + Hex4(*p.productId);
+        out += "\n";
+    }
+    return out;
+}
+
+std::string PortsJson(const std::vector<PortEntry>& ports) {
+    return JsonArray(ports,
+                     [](const PortEntry& p) {
+                         auto id = [](const std::optional<int>& v) {
+                             return v ? JsonString(Hex4(*v)) : std::string("null");
+                         };
+                         return "{\"path\":" + JsonString(p.path) +
+                                ",\"description\":" + JsonString(p.description) +
+                                ",\"manufacturer\":" + JsonString(p.manufacturer) +
+                                ",\"vendor_id\":" + id(p.vendorId) +
+                                ",\"product_id\":" + id(p.productId) + "}";
+                     }) +
+           "\n";
+}
+
+}  // namespace cv2::cli

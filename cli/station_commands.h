@@ -1,0 +1,20 @@
+// The commands that talk to the station (backup, restore, verify) put together
+// like the window program: the real clock, event processing and serial port,
+// the link and device over them, and the very same procedures, with the
+// terminal in place of the window. Also the machine's serial ports.
+#pragma once
+
+#include <vector>
+
+#include "cli/cli_args.h"
+#include "cli/reports.h"
+
+namespace cv2::cli {
+
+// Runs backup, restore or verify and returns the exit code. Needs a
+// QCoreApplication.
+int RunStationCommand(const CliArgs& args);
+
+std::vector<PortEntry> AvailablePorts();
+
+}  // namespace cv2::cli

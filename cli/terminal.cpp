@@ -1,0 +1,121 @@
+#include "cli/terminal.h"
+
+#include <cmath>
+
+#include "app/restore_procedure.h"
+
+namespace cv2::cli {
+
+namespace {
+
+constexpr int kBarCells = 30;
+// Below this share the time left is guessed too wildly to show.
+constexpr double kEstimateFrom = 1.0;
+
+std::string RemainingText(double seconds) {
+    const long s = std::lround(seconds);
+    char text[40];
+    std::snprintf(text, sizeof text, "noch %ld:%02ld min", s / 60, s % 60);
+    return text;
+}
+
+}  // namespace
+
+std::string CrToNewline(const std::string& text) {
+    std::string out = text;
+    for (char& c : out) {
+        if (c == '\r') c = '\n';
+    }
+    return out;
+}
+
+TerminalHost::TerminalHost(std::FILE* out, bool redraw, const Clock& clock,
+                           std::function<void()> closePort,
+                           std::function<std::string(double)> formatNumber)
+    : out_(out),
+      redraw_(redraw),
+      clock_(clock),
+      closePort_(std::move(closePort)),
+      formatNumber_(std::move(formatNumber)) {}
+
+void TerminalHost::DisableButtons() {
+    running_ = true;
+    start_ = clock_.Now();
+    percent_ = 0;
+    nextTenth_ = 10;
+}
+
+void TerminalHost::EnableButtons() {
+    if (running_ && redraw_) {
+        std::fputs("\n", out_);
+        std::fflush(out_);
+    }
+    running_ = false;
+}
+
+void TerminalHost::SetComTxt(const std::string& text) {
+    status_ = text;
+    if (!running_) {
+        // The last text of a run: the time it took.
+        std::fprintf(out_, "%s\n", text.c_str());
+        std::fflush(out_);
+    } else if (redraw_) {
+        Draw();
+    } else {
+        PlainLine(text);
+    }
+}
+
+void TerminalHost::SetBarWidth(double width) {
+    percent_ = width;
+    if (!running_) return;
+    if (redraw_) {
+        Draw();
+        return;
+    }
+    bool crossed = false;
+    while (nextTenth_ <= 100 && percent_ >= nextTenth_) {
+        nextTenth_ += 10;
+        crossed = true;
+    }
+    if (crossed) PlainLine({});
+}
+
+void TerminalHost::PlainLine(const std::string& text) {
+    std::fprintf(out_, "%4ld%%%s\n", std::lround(std::floor(percent_)), text.c_str());
+    std::fflush(out_);
+}
+
+void TerminalHost::Draw() {
+    const int filled = static_cast<int>(percent_ / 100.0 * kBarCells);
+    std::string bar(static_cast<std::size_t>(filled), '#');
+    bar.resize(kBarCells, '.');
+    std::string estimate;
+    if (percent_ >= kEstimateFrom && percent_ < 100.0) {
+        const double elapsed = clock_.Now() - start_;
+        estimate = "  " + RemainingText(elapsed * (100.0 - percent_) / percent_);
+    }
+    // Carriage return and erase-to-end-of-line: the same line, drawn again.
+    std::fprintf(out_, "\r%-22s [%s] %3ld%%%s\x1b[K", status_.c_str(), bar.c_str(),
+                 std::lround(std::floor(percent_)), estimate.c_str());
+    std::fflush(out_);
+}
+
+BoxAnswer TerminalBoxes::Show(const std::string& text, const std::string& title, BoxButtons buttons,
+                              BoxIcon) {
+    if (buttons == BoxButtons::Ok) return BoxAnswer::Ok;
+    if ((title == kOverwriteQuestionTitle && yes_) ||
+        (title == kOtherStationTitle && otherStation_)) {
+        return BoxAnswer::Yes;
+    }
+    if (!ask_) return BoxAnswer::No;
+    std::fprintf(out_, "\n%s: %s [j/N] ", title.c_str(), CrToNewline(text).c_str());
+    std::fflush(out_);
+    char answer[16] = {};
+    if (!std::fgets(answer, sizeof answer, in_)) return BoxAnswer::No;
+    return answer[0] == 'j' || answer[0] == 'J' || answer[0] == 'y' || answer[0] == 'Y'
+               ? BoxAnswer::Yes
+               : BoxAnswer::No;
+}
+
+}  // namespace cv2::cli

@@ -1,0 +1,232 @@
+// cv2cli against cv2sim on a pseudo-terminal: a backup made once for the
+// suite, then what inspect, diff, verify and restore make of it; the exit
+// codes, the failure text with its Status line, the trace and an interrupt.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <sstream>
+
+#include "device/device.h"
+#include "station/command_station.h"
+#include "tests/cli/cli_rig.h"
+
+namespace cv2::testing {
+namespace {
+
+constexpr int kSeed = 11;
+const std::string kSeedOption = std::to_string(kSeed);
+
+// Offset of byte `at` in unit `unit` of the section with this key.
+std::size_t Where(std::string_view key, int unit, int at) {
+    for (std::size_t i = 0; i < kFileLayout.size(); ++i) {
+        if (kFileLayout[i].key != key) continue;
+        const Section& s = kFileLayout[i];
+        const int unitBytes = s.kind == SectionKind::FsModule ? s.perPage * kWordBytes
+                                                              : s.RecordsOfPage() * kRecordBytes;
+        return SectionOffset(i) + unit * unitBytes + at;
+    }
+    return 0;
+}
+
+class CliAgainstStation : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        dir = std::make_unique<TempDir>();
+        sim = std::make_unique<Simulator>(*dir, std::vector<std::string>{"--seed", kSeedOption});
+        backup = RunCli(*dir, "backup --port ./port a.CDF");
+    }
+    static void TearDownTestSuite() {
+        sim.reset();
+        dir.reset();
+    }
+    static Bytes StationContent() {
+        station::StationOptions options;
+        options.seed = kSeed;
+        return station::CommandStation(options).ExpectedBackup();
+    }
+    const TempDir& d() const { return *dir; }
+
+    inline static std::unique_ptr<TempDir> dir;
+    inline static std::unique_ptr<Simulator> sim;
+    inline static CliRun backup;
+};
+
+TEST_F(CliAgainstStation, BackupHoldsTheStationAndEndsWithTheTimeTaken) {
+    ASSERT_EQ(backup.code, 0) << backup.err;
+    EXPECT_EQ(ReadAll(d().File("a.CDF")), StationContent());
+    EXPECT_NE(backup.err.find("  10%\n"), std::string::npos) << backup.err;
+    const std::string last = backup.err.substr(backup.err.rfind('\n', backup.err.size() - 2) + 1);
+    EXPECT_EQ(last.rfind(" Zeit: ", 0), 0u) << last;
+    EXPECT_TRUE(EndsWith(last, " min\n")) << last;
+}
+
+TEST_F(CliAgainstStation, InspectDiffAndVerifyFindOneChangedPageAndOneFsGroup) {
+    const Bytes a = ReadAll(d().File("a.CDF"));
+    ASSERT_EQ(a.size(), std::size_t{kBackupFileSize});
+    const CliRun inspect = RunCli(d(), "inspect a.CDF");
+    EXPECT_EQ(inspect.code, 0);
+    const std::uint32_t serial = a[0] << 24 | a[1] << 16 | a[2] << 8 | a[3];
+    EXPECT_NE(inspect.out.find("Seriennummer: " + std::to_string(serial) + "\n"),
+              std::string::npos);
+    EXPECT_NE(inspect.out.find("5 5 5 5 5 5 5 5 5 5 (gültig)"), std::string::npos);
+    EXPECT_EQ(RunCli(d(), "diff a.CDF a.CDF").out, "Die Dateien sind gleich.\n");
+
+    Bytes changed = a;
+    changed[Where("accessories", 41, 5)] ^= 0x01;
+    changed[Where("fs_module", 2, 3)] ^= 0x40;
+    WriteAll(d().File("b.CDF"), changed);
+    const std::string expected =
+        R"({"equal":false,"sections":[{"key":"accessories","title":"Magnetartikel","unit":"page",)"
+        R"("total":256,"differing":[6441],"bytes":1},{"key":"fs_module","title":"FS-Modul",)"
+        R"("unit":"group","total":80,"differing":[2],"bytes":1}]})"
+        "\n";
+    const CliRun diff = RunCli(d(), "diff --json a.CDF b.CDF");
+    EXPECT_EQ(diff.code, 4);
+    EXPECT_EQ(diff.out, expected);
+    const CliRun verify = RunCli(d(), "verify --port ./port --json b.CDF");
+    EXPECT_EQ(verify.code, 4) << verify.err;
+    EXPECT_EQ(verify.out, expected);
+
+    // An unused locomotive page carries whatever in the file: compared as the backup writes it.
+    Bytes filler = a;
+    int unused = 0;
+    while ((a[Where("locomotives", unused, 3)] & 0xFC) == 0) ++unused;
+    filler[Where("locomotives", unused, 2 * kRecordBytes)] = 0x00;
+    WriteAll(d().File("c.CDF"), filler);
+    const CliRun same = RunCli(d(), "verify --port ./port c.CDF");
+    EXPECT_EQ(same.code, 0) << same.err;
+    EXPECT_EQ(same.out, "Die CV2 entspricht der Datei c.CDF.\n");
+}
+
+TEST_F(CliAgainstStation, RestoreWritesOnlyWhenTheQuestionsAreAnsweredYes) {
+    const CliRun unasked = RunCli(d(), "restore --port ./port a.CDF");
+    EXPECT_EQ(unasked.code, 3);
+    EXPECT_EQ(unasked.err, "Abgelehnt: es wurde nichts übertragen.\n");
+    const CliRun restore = RunCli(d(), "restore --port ./port --yes a.CDF");
+    EXPECT_EQ(restore.code, 0) << restore.err;
+
+    TempDir other;
+    Simulator otherStation(other, {"--identity", "1"});
+    const std::string file = d().File("a.CDF");
+    EXPECT_EQ(RunCli(other, "restore --port ./port --yes " + file).code, 3);
+}
+
+TEST(CliBadInput, UsageFileAndPortErrorsExitBeforeTheStation) {
+    TempDir dir;
+    Bytes full(kBackupFileSize, 0xFF);
+    WriteAll(dir.File("short.CDF"), Bytes(full.begin(), full.end() - 1));
+    WriteAll(dir.File("empty.CDF"), {});
+    full.push_back(0);
+    WriteAll(dir.File("long.CDF"), full);
+    std::filesystem::create_directories(dir.File("folder"));
+    const struct {
+        const char* args;
+        int code;
+        const char* err;  // part of stderr
+    } rows[] = {
+        {"frobnicate", 2, "Unbekannter Befehl: frobnicate"},
+        {"backup --port 3 --baud 19200 x.CDF", 2, "erlaubt 19200 Baud nicht"},
+        {"inspect", 2, "Die Datei fehlt."},
+        {"inspect short.CDF", 2, "sie hat 574.251 Bytes"},
+        {"inspect empty.CDF", 2, "sie hat 0 Bytes"},
+        {"inspect long.CDF", 0, ""},
+        {"restore --port 3 --yes short.CDF", 2, "keine vollständige Sicherung"},
+        {"verify --port 3 folder", 2, "das ist ein Ordner"},
+        {"backup --port 3 folder", 2, "kann nicht geschrieben werden: das ist ein Ordner"},
+        {"backup --port 3 nowhere/x.CDF", 2, "Datei oder Ordner gibt es nicht"},
+        {"backup --port /dev/cv2-none x.CDF", 1, "Die Schnittstelle /dev/cv2-none "},
+    };
+    for (const auto& row : rows) {
+        const CliRun run = RunCli(dir, row.args);
+        EXPECT_EQ(run.code, row.code) << row.args << "\n" << run.err;
+        EXPECT_NE(run.err.find(row.err), std::string::npos) << row.args << "\n" << run.err;
+    }
+    EXPECT_NE(RunCli(dir, "inspect long.CDF").out.find("die letzten 1 Bytes gehören nicht dazu"),
+              std::string::npos);
+}
+
+TEST(CliAgainstFaults, FailureTextAndStatusLineEndStderr) {
+    const struct {
+        std::vector<std::string> sim;
+        const char* command;
+        StatusCode status;
+    } rows[] = {
+        {{"--version-word", "7"}, "backup --port ./port f.CDF", 10099},
+        {{"--no-answer", "BootloaderStart"}, "backup --port ./port f.CDF", 110013},
+        {{"--refuse-write", "1"}, "restore --yes --port ./port f.CDF", 281611},
+    };
+    for (const auto& row : rows) {
+        TempDir dir;
+        WriteAll(dir.File("f.CDF"), station::CommandStation().ExpectedBackup());
+        Simulator sim(dir, row.sim);
+        const CliRun run = RunCli(dir, row.command);
+        EXPECT_EQ(run.code, 1) << row.command;
+        const std::string::size_type status = run.err.rfind("Status ");
+        ASSERT_NE(status, std::string::npos) << run.err;
+        const StatusCode code = std::stoi(run.err.substr(status + 7));
+        EXPECT_EQ(code, row.status);
+        std::string text = ErrorText(code);
+        for (char& c : text) c = c == '\r' ? '\n' : c;
+        EXPECT_TRUE(EndsWith(run.err, text + "\nStatus " + std::to_string(code) + "\n")) << run.err;
+    }
+}
+
+TEST(CliTrace, NamesEveryFrameOfAShortFailingRun) {
+    TempDir dir;
+    Simulator sim(dir, {"--no-answer-after", "3"});
+    EXPECT_EQ(RunCli(dir, "backup --port ./port --trace t.txt f.CDF").code, 1);
+    std::vector<std::string> lines;
+    std::istringstream trace(ReadText(dir.File("t.txt")));
+    for (std::string line; std::getline(trace, line);) lines.push_back(line.substr(11));
+    // Four requests, each echoed; the first three answered (the bootloader start twice).
+    int sent = 0, answers = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].rfind("TX ", 0) == 0) {
+            ++sent;
+            ASSERT_LT(i + 1, lines.size());
+            EXPECT_EQ(lines[i + 1], "RX " + lines[i].substr(3));
+            ++i;
+        } else if (lines[i].rfind("RX ", 0) == 0) {
+            ++answers;
+        }
+    }
+    EXPECT_EQ(sent, 4);
+    EXPECT_EQ(answers, 4);
+    EXPECT_EQ(lines.front(), "-- Schnittstelle ./port");
+    EXPECT_EQ(lines.back(), "-- schließen");
+}
+
+TEST(CliInterrupt, CtrlCEndsTheRunThroughItsFailurePath) {
+    TempDir dir;
+    Simulator sim(dir, {"--speed", "wire"});
+    const CliRun run =
+        RunCli(dir, "backup --port ./port f.CDF", "timeout --preserve-status -s INT 2");
+    EXPECT_EQ(run.code, 1);
+    EXPECT_NE(run.err.find("Der Lauf wurde abgebrochen"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("\nStatus "), std::string::npos);
+    const auto size = std::filesystem::file_size(dir.File("f.CDF"));
+    EXPECT_GT(size, 0u);
+    EXPECT_LT(size, std::uintmax_t{kBackupFileSize});
+}
+
+TEST(HeadlessRun, BacksUpInspectsAndVerifiesTheSimulatorWithoutADisplay) {
+    TempDir dir;
+    for (const char* program : {"cv2cli", "cv2sim"}) {
+        std::filesystem::create_symlink(BuildTop() + "/" + program, dir.File(program));
+    }
+    const std::string command =
+        "env -u DISPLAY -u WAYLAND_DISPLAY CV2SIM_ARGS='--speed instant "
+        "--dump " +
+        dir.File("dump.CDF") + "' bash " CV2_SOURCE_DIR "/scripts/run.sh " + dir.path.string() +
+        " >" + dir.File("out") + " 2>&1";
+    const int status = std::system(command.c_str());
+    const std::string out = ReadText(dir.File("out"));
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << out;
+    EXPECT_NE(out.find("Die CV2 entspricht der Datei"), std::string::npos) << out;
+    const Bytes demo = ReadAll(dir.File("demo.CDF"));
+    EXPECT_EQ(demo.size(), std::size_t{kBackupFileSize});
+    EXPECT_EQ(demo, ReadAll(dir.File("dump.CDF")));
+}
+
+}  // namespace
+}  // namespace cv2::testing

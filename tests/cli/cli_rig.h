@@ -1,0 +1,78 @@
+// The built cv2cli run as a user runs it, against cv2sim on a pseudo-terminal:
+// both programs sit at the top of the build tree, one folder above the test.
+#pragma once
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "tests/transfer/station_rig.h"
+
+namespace cv2::testing {
+
+inline std::string BuildTop() {
+    return std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path().string();
+}
+
+// cv2sim serving a pseudo-terminal linked at port; stopped when it goes.
+struct Simulator {
+    Simulator(const TempDir& dir, const std::vector<std::string>& options)
+        : port(dir.File("port")) {
+        std::vector<std::string> words = {BuildTop() + "/cv2sim", "--speed", "instant", "--link",
+                                          port};
+        words.insert(words.end(), options.begin(), options.end());
+        int out[2];
+        if (pipe(out) != 0) return;
+        pid = fork();
+        if (pid == 0) {
+            dup2(out[1], 1);
+            std::vector<char*> argv;
+            for (auto& w : words) argv.push_back(w.data());
+            argv.push_back(nullptr);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+        close(out[1]);
+        char c;  // the first line, the port path, says it is serving
+        while (read(out[0], &c, 1) == 1 && c != '\n') {
+        }
+        close(out[0]);
+    }
+    ~Simulator() {
+        if (pid > 0 && kill(pid, SIGTERM) == 0) waitpid(pid, nullptr, 0);
+    }
+    std::string port;
+    pid_t pid = -1;
+};
+
+struct CliRun {
+    int code = -1;
+    std::string out, err;
+};
+
+inline std::string ReadText(const std::string& path) {
+    const Bytes bytes = ReadAll(path);
+    return {bytes.begin(), bytes.end()};
+}
+
+// Runs "cv2cli ARGS" through the shell with no terminal on stdin; prefix goes
+// before the program (an environment setting or a wrapper like timeout).
+inline CliRun RunCli(const TempDir& dir, const std::string& args, const std::string& prefix = "") {
+    const std::string out = dir.File("stdout"), err = dir.File("stderr");
+    const std::string command = "cd " + dir.path.string() + " && " + prefix + " " + BuildTop() +
+                                "/cv2cli " + args + " >" + out + " 2>" + err + " </dev/null";
+    const int status = std::system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(out), ReadText(err)};
+}
+
+inline bool EndsWith(const std::string& text, const std::string& tail) {
+    return text.size() >= tail.size() &&
+           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+}  // namespace cv2::testing

@@ -1,0 +1,168 @@
+// cv2cli without a port: the command line, the comparison and counting of
+// backup images, the trace lines and the terminal's progress and answers.
+#include <gtest/gtest.h>
+
+#include "app/restore_procedure.h"
+#include "cli/backup_analysis.h"
+#include "cli/cli_args.h"
+#include "cli/reports.h"
+#include "cli/serial_trace.h"
+#include "cli/terminal.h"
+#include "platform/fake/fake_clock.h"
+#include "station/command_station.h"
+#include "tests/support/byte_strings.h"
+
+namespace cv2::cli {
+namespace {
+
+using test::Bytes;
+
+std::vector<std::string> Words(const std::string& line) {
+    std::vector<std::string> words;
+    std::istringstream in(line);
+    for (std::string w; in >> w;) words.push_back(w);
+    return words;
+}
+
+TEST(CliArgs, OptionsCoupleInterfaceAndBaudLikeTheOptionsWindow) {
+    const struct {
+        const char* line;
+        int kind;
+        long baud;
+        const char* error;  // empty: accepted
+    } rows[] = {
+        {"backup --port 3 a.CDF", 2, 115200, ""},
+        {"restore --port=/dev/ttyUSB0 --interface tandemo --yes a.CDF", 0, 19200, ""},
+        {"verify --port 1 --interface serial --baud 16666 --json a.CDF", 1, 16666, ""},
+        {"backup --port 1 --interface serial -- -a.CDF", 1, 115200, ""},
+        {"backup --port 3 --baud 19200 a.CDF", 0, 0,
+         "Die Schnittstelle usb erlaubt 19200 Baud nicht, nur 115200."},
+        {"backup --port 3 --interface tandemo --baud 115200 a", 0, 0, "nur 9600, 19200."},
+        {"backup --port 3 --baud 12345 a", 0, 0, "Die Baudrate 12345 gibt es nicht"},
+        {"backup --port 3 --interface com a", 0, 0, "Unbekannte Schnittstelle com"},
+        {"inspect --yes a", 0, 0, "Unbekannte Option für inspect: --yes"},
+        {"backup --json --port 3 a", 0, 0, "Unbekannte Option für backup: --json"},
+        {"backup a.CDF", 0, 0, "Die Option --port fehlt"},
+        {"backup a.CDF --port", 0, 0, "Der Option --port fehlt ihr Wert."},
+        {"restore --port 3 --yes=1 a", 0, 0, "Die Option --yes nimmt keinen Wert."},
+        {"diff a", 0, 0, "Zwei Dateien angeben"},
+        {"inspect a b", 0, 0, "Zu viele Argumente: b"},
+        {"", 0, 0, "Kein Befehl angegeben."},
+    };
+    for (const auto& row : rows) {
+        const ParseResult r = ParseCliArgs(Words(row.line));
+        if (*row.error) {
+            EXPECT_FALSE(r.args) << row.line;
+            EXPECT_NE(r.error.find(row.error), std::string::npos) << row.line << ": " << r.error;
+            continue;
+        }
+        ASSERT_TRUE(r.args) << row.line << ": " << r.error;
+        EXPECT_EQ(r.args->interfaceKind, row.kind) << row.line;
+        EXPECT_EQ(r.args->baud, row.baud) << row.line;
+        const Settings s = r.args->ToSettings();
+        EXPECT_EQ(InterfaceKind(s), row.kind) << row.line;
+        EXPECT_EQ(s.BaudRate, row.baud) << row.line;
+    }
+    const ParseResult restore = ParseCliArgs(Words("restore --other-station --port 4 x"));
+    ASSERT_TRUE(restore.args);
+    EXPECT_TRUE(restore.args->otherStation && !restore.args->yes);
+    EXPECT_EQ(restore.args->ToSettings().ComPort.ToText(), "4");
+    EXPECT_EQ(restore.args->files, std::vector<std::string>{"x"});
+}
+
+TEST(BackupAnalysis, ErasedImageUsesNothingButFsGroups) {
+    LoadedFile erased;
+    erased.image.assign(kBackupFileSize, 0xFF);
+    erased.size = kBackupFileSize;
+    const std::size_t locos = IndexOf(kFileLayout[4]);
+    erased.image[SectionOffset(locos) + 3] = 0x03;  // tag 0x00 in the upper six bits
+    const Summary s = Summarize(erased);
+    EXPECT_EQ(s.serial, 0xFFFFFFFFu);
+    for (const SectionUse& use : s.sections) {
+        const std::string_view key = kFileLayout[use.section].key;
+        const int expected = key == "locomotives" ? 1 : key == "fs_module" ? use.total : 0;
+        EXPECT_EQ(use.used, expected) << key;
+    }
+    const std::string json = InspectJson("x", s);
+    EXPECT_NE(json.find(R"({"key":"locomotives","title":"Lokdaten","unit":"page","used":1,)"
+                        R"("total":500})"),
+              std::string::npos);
+    EXPECT_NE(json.find(R"("versions_valid":false)"), std::string::npos);
+}
+
+TEST(BackupAnalysis, ReportListsTwelveUnitsAndCountsTheRest) {
+    SectionDiff d{IndexOf(SectionOf(SectionKind::FsModule)), {}, 20};
+    for (int g = 0; g < 20; ++g) d.units.push_back(g);
+    EXPECT_EQ(ComparisonText("-", {d}),
+              "-\n  FS-Modul: 20 von 80 Gruppen (0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, ... 8 "
+              "weitere), 20 Bytes\n");
+    EXPECT_EQ(PortsJson({{"/dev/ttyUSB0", "Loco \"A\"", "", 0x1A86, 0x7523}}),
+              R"([{"path":"/dev/ttyUSB0","description":"Loco \"A\"","manufacturer":"",)"
+              R"("vendor_id":"1A86","product_id":"7523"}])"
+              "\n");
+}
+
+std::string Captured(std::FILE* f) {
+    std::rewind(f);
+    std::string text;
+    for (int c; (c = std::fgetc(f)) != EOF;) text += static_cast<char>(c);
+    std::fclose(f);
+    return text;
+}
+
+TEST(FrameTrace, OneLinePerFrameBurstAndStepWithTheTimeOfItsFirstByte) {
+    FakeClock clock;
+    std::FILE* out = std::tmpfile();
+    {
+        FrameTrace trace(out, clock);
+        trace.Step("öffnen");
+        clock.Advance(0.0125);
+        trace.Sent(Bytes({0xA0, 0x01}));  // a frame handed over byte by byte
+        clock.Advance(0.001);
+        trace.Sent(Bytes({0x02, 0x5C}));
+        clock.Advance(0.002);
+        trace.Received(Bytes({0xA0, 0x01, 0x02, 0x5C, 0x12, 0x34, 0xE5, 0x04, 0x00, 0x1E}));
+        trace.Sent("xB19200\r");
+        trace.Received("]");
+        trace.Sent(Bytes({0xE5, 0x05, 0x00}));  // cut short by the closing step
+        trace.Step("schließen");
+    }
+    EXPECT_EQ(Captured(out),
+              "       0.0 -- öffnen\n"
+              "      12.5 TX A0 01 02 5C\n"
+              "      15.5 RX A0 01 02 5C\n"
+              "      15.5 RX 12 34\n"
+              "      15.5 RX E5 04 00 1E\n"
+              "      15.5 TX 78 42 31 39 32 30 30 0D  \"xB19200\\r\"\n"
+              "      15.5 RX 5D  \"]\"\n"
+              "      15.5 TX E5 05 00  (unvollständig)\n"
+              "      15.5 -- schließen\n");
+}
+
+TEST(TerminalHost, PlainLinesPerSectionAndTenPercentThenTheTimeTaken) {
+    FakeClock clock;
+    std::FILE* out = std::tmpfile();
+    TerminalHost host(
+        out, false, clock, [] {}, [](double v) { return std::to_string(v); });
+    host.DisableButtons();
+    host.SetComTxt(" Lokdaten ");
+    for (double p : {4.0, 9.9, 10.0, 12.0, 35.0, 100.0}) host.SetBarWidth(p);
+    host.EnableButtons();
+    host.SetComTxt(" Zeit: 0,25 min");
+    EXPECT_EQ(Captured(out), "   0% Lokdaten \n  10%\n  35%\n 100%\n Zeit: 0,25 min\n");
+}
+
+TEST(TerminalBoxes, ATerminalIsAskedWhenNoFlagAnswers) {
+    std::FILE* in = std::tmpfile();
+    std::fputs("j\n", in);
+    std::rewind(in);
+    std::FILE* out = std::tmpfile();
+    TerminalBoxes asking(false, true, in, out, true);
+    EXPECT_EQ(asking.Show("Eins\rZwei", kOverwriteQuestionTitle, BoxButtons::YesNo, BoxIcon::None),
+              BoxAnswer::Yes);
+    std::fclose(in);
+    EXPECT_EQ(Captured(out), "\nCV-2 - Sicherung: Eins\nZwei [j/N] ");
+}
+
+}  // namespace
+}  // namespace cv2::cli
