@@ -6,7 +6,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 PORT ?=
 
-.PHONY: all deps configure build run test test-sanitize screenshots fuzz clean
+.PHONY: all deps configure build run test test-sanitize test-windows screenshots fuzz clean
 
 all: build
 
@@ -32,6 +32,16 @@ test-sanitize: deps
 	@cmake --build $(BUILD)-sanitize -j $(JOBS)
 	@cd $(BUILD)-sanitize && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j $(JOBS) --timeout 900
 
+# The Qt-free core, the simulated station and their tests cross-built for 64-bit
+# Windows with mingw-w64 and run under Wine (its prefix lives in the build folder).
+test-windows:
+	@bash scripts/install-deps.sh windows
+	@cmake -S . -B $(BUILD)-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+	  -DCMAKE_BUILD_TYPE=Release -DCV2_WITH_QT=OFF -DCV2_GTEST_SOURCES=/usr/src/googletest >/dev/null
+	@cmake --build $(BUILD)-windows -j $(JOBS)
+	@cd $(BUILD)-windows && WINEPREFIX=$(CURDIR)/$(BUILD)-windows/wine WINEDEBUG=-all \
+	  ctest --output-on-failure -j $(JOBS) --timeout 300
+
 # MainWin, OptWin (as opened and enlarged) and frmHinweis as PNG files, drawn offscreen.
 screenshots: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target cv2sicherung
@@ -45,4 +55,4 @@ fuzz: configure
 	@$(BUILD)/fuzz/receive_assembler_fuzz -runs=$(FUZZ_RUNS) -max_len=512
 
 clean:
-	rm -rf $(BUILD) $(BUILD)-sanitize $(BUILD)-fuzz
+	rm -rf $(BUILD) $(BUILD)-sanitize $(BUILD)-fuzz $(BUILD)-windows

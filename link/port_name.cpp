@@ -62,6 +62,9 @@ std::string ComPortDeviceName(long number) {
 std::string PortDeviceName(const ComPortSetting& port) {
     if (!port.isText) return ComPortDeviceName(port.number);
     if (auto n = WholeNumber(port.text)) return ComPortDeviceName(*n);
+    // A typed COM or ttyS name opens the same port that its COM number stands
+    // for, so that the COM1/COM2 check and the port opened always agree.
+    if (const long n = ComPortNumber(port); n > 0) return ComPortDeviceName(n);
     return std::string(Trim(port.text));
 }
 

@@ -12,8 +12,9 @@ namespace cv2 {
 // The system's name for COM n: "/dev/ttyS<n-1>" on Linux, "COM<n>" on Windows.
 std::string ComPortDeviceName(long number);
 
-// The port to open: a number (or a text that reads as a whole number) is a COM
-// number; any other text is a device path or port name and is used as it is.
+// The port to open: a number, a text that reads as a whole number, or a COM
+// name ("COM2", "/dev/ttyS1", "ttyS1") is a COM number and opens as this
+// system's name for it; any other text is a port name used as it is.
 std::string PortDeviceName(const ComPortSetting& port);
 
 // The COM number the setting stands for: the number itself, or the number of a

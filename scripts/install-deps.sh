@@ -1,9 +1,15 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, only those missing.
+# Usage: install-deps.sh [windows]
 # Runs as root (or through sudo when available); does nothing when all are there.
 set -euo pipefail
-packages=(cmake make g++ pkg-config qt6-base-dev qt6-serialport-dev qt6-translations-l10n
-          libgtest-dev libgmock-dev clang libclang-rt-14-dev socat xvfb xauth)
+# With the argument "windows": what the cross build of the core and its run under Wine need.
+if [ "${1:-}" = windows ]; then
+  packages=(cmake make g++-mingw-w64-x86-64-posix googletest wine wine64)
+else
+  packages=(cmake make g++ pkg-config qt6-base-dev qt6-serialport-dev qt6-translations-l10n
+            libgtest-dev libgmock-dev clang libclang-rt-14-dev socat xvfb xauth)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,6 +1,10 @@
 #include "settings/settings_location.h"
 
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <cstdlib>
 #include <filesystem>
@@ -17,6 +21,15 @@ constexpr const char* kConfigSubfolder = "cv2sicherung";
 std::string EnvOrEmpty(const char* name) {
     const char* value = std::getenv(name);
     return value ? value : "";
+}
+
+bool FolderWritable(const std::string& folder) {
+#ifdef _WIN32
+    constexpr int kWritePermission = 2;
+    return ::_access(folder.c_str(), kWritePermission) == 0;
+#else
+    return ::access(folder.c_str(), W_OK) == 0;
+#endif
 }
 
 }  // namespace
@@ -38,9 +51,14 @@ std::string SettingsFolder(const std::string& programDir, bool programDirWritabl
 }
 
 std::string SettingsFilePath(const std::string& programDir) {
-    const bool writable = ::access(programDir.c_str(), W_OK) == 0;
+#ifdef _WIN32
+    // The user's roaming application data takes the place of the XDG folder.
     const std::string folder =
-        SettingsFolder(programDir, writable, EnvOrEmpty("XDG_CONFIG_HOME"), EnvOrEmpty("HOME"));
+        SettingsFolder(programDir, FolderWritable(programDir), EnvOrEmpty("APPDATA"), "");
+#else
+    const std::string folder = SettingsFolder(programDir, FolderWritable(programDir),
+                                              EnvOrEmpty("XDG_CONFIG_HOME"), EnvOrEmpty("HOME"));
+#endif
     if (folder != programDir) {
         std::error_code ignored;
         std::filesystem::create_directories(folder, ignored);

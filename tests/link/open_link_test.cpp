@@ -3,6 +3,7 @@
 // dialogue, and ports that cannot be opened or set.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -31,14 +32,16 @@ TEST(OpenLinkSerialInterface, OnlyCom1AndCom2AndTheUartDivisorOnlyAt16666) {
         Port port;
         long rate;
         int base;  // UART whose divisor is programmed
+        long com;  // the COM port opened
     };
-    const Row rows[] = {{Port::Number(2), 16666, 0x2F8},
-                        {Port::Number(1), 16666, 0x3F8},
-                        {Port::Text("/dev/ttyS1"), 16666, 0x2F8},
-                        {Port::Number(1), 9600, kNoUart},
-                        {Port::Number(2), 115200, kNoUart},
-                        {Port::Number(3), 16666, kRefused},
-                        {Port::Text("/dev/ttyUSB0"), 16666, kRefused}};
+    const Row rows[] = {{Port::Number(2), 16666, 0x2F8, 2},
+                        {Port::Number(1), 16666, 0x3F8, 1},
+                        {Port::Text("/dev/ttyS1"), 16666, 0x2F8, 2},
+                        {Port::Text("COM2"), 16666, 0x2F8, 2},
+                        {Port::Number(1), 9600, kNoUart, 1},
+                        {Port::Number(2), 115200, kNoUart, 2},
+                        {Port::Number(3), 16666, kRefused, 0},
+                        {Port::Text("/dev/ttyUSB0"), 16666, kRefused, 0}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.port.ToText() + " at " + std::to_string(row.rate));
         LinkRig rig(1, row.port, row.rate);
@@ -55,7 +58,7 @@ TEST(OpenLinkSerialInterface, OnlyCom1AndCom2AndTheUartDivisorOnlyAt16666) {
         ASSERT_EQ(rig.link.OpenLink(), 0);
         const std::string line = row.base == kNoUart ? std::to_string(row.rate) : "19200";
         EXPECT_EQ(rig.serial.log,
-                  (Log{"CommPort=" + PortDeviceName(row.port), "RTSEnable=1", "InputMode=0",
+                  (Log{"CommPort=" + ComPortDeviceName(row.com), "RTSEnable=1", "InputMode=0",
                        "Settings=" + line + ",n,8,1", "InputLen=1", "PortOpen=1", "InBufferCount=0",
                        "SThreshold=0", "RThreshold=1"}));
         std::vector<FakePortIo::Access> uart;
@@ -67,16 +70,6 @@ TEST(OpenLinkSerialInterface, OnlyCom1AndCom2AndTheUartDivisorOnlyAt16666) {
                     {true, lcr, 0x07}};
         EXPECT_EQ(rig.io.log, uart);
     }
-}
-
-TEST(OpenLinkSerialInterface, OpenPortKeepsItsNameAndIsNotReopened) {
-    LinkRig rig(1, Port::Number(2), 115200);
-    rig.serial.SetCommPort("/dev/ttyS1");
-    rig.OpenQuietly(1);
-    ASSERT_EQ(rig.link.OpenLink(), 0);
-    EXPECT_EQ(rig.serial.log,
-              (Log{"RTSEnable=1", "InputMode=0", "Settings=115200,n,8,1", "InputLen=1",
-                   "InBufferCount=0", "SThreshold=0", "RThreshold=1"}));
 }
 
 TEST(OpenLinkUsbInterface, AnyPortAt115200WhateverTheRate) {
@@ -165,6 +158,27 @@ TEST(OpenLinkTandemo, SwitchesTheUnitInto19200FrameModeWithoutEventsWhileWaiting
         // The answers never reached the receive handler.
         EXPECT_EQ(rig.link.rx().RxSlot, 0);
         EXPECT_EQ(rig.link.rx().RxFrames[0][0], 0);
+    }
+}
+
+TEST(OpenLink, AnOpenPortKeepsItsNameAndOnlyTheUnitsDialogueReopensIt) {
+    for (int kind : {0, 1, 2}) {
+        SCOPED_TRACE(kind);
+        LinkRig rig(kind, Port::Number(1), 115200);
+        rig.serial.SetCommPort("/dev/ttyUSB3");
+        rig.OpenQuietly(1);
+        Log commands;
+        AnswerTexts(rig, commands, {"]", "]"}, 0.05);
+        ASSERT_EQ(rig.link.OpenLink(), 0);
+        EXPECT_EQ(rig.serial.CommPort(), "/dev/ttyUSB3");
+        const Log& log = rig.serial.log;
+        EXPECT_EQ(std::count_if(log.begin(), log.end(),
+                                [](const std::string& e) { return e.starts_with("CommPort="); }),
+                  0);
+        // The unit's dialogue closes and reopens the port twice; kinds 1 and 2 leave it open.
+        EXPECT_EQ(std::count(log.begin(), log.end(), "PortOpen=0"), kind == 0 ? 2 : 0);
+        EXPECT_EQ(std::count(log.begin(), log.end(), "PortOpen=1"), kind == 0 ? 2 : 0);
+        EXPECT_EQ(commands.size(), kind == 0 ? 2u : 0u);
     }
 }
 

@@ -69,6 +69,14 @@ TEST(SendFrameSerialInterface, IgnoresCtsAndWritesByteByByte) {
     EXPECT_EQ(rig.serial.writes, (std::vector<std::string>{"\xB0", "\x01", "\x02", "\x4C"}));
 }
 
+TEST(SendFrameSerialInterface, MoreThanThreeSecondsOnTheBytesFails) {
+    // Half a second a pass, one byte a pass: the byte at exactly 3.0 s still goes.
+    LinkRig rig(1, 0.5);
+    rig.OpenQuietly(1);
+    EXPECT_EQ(rig.link.SendFrame(Frame(10, 0x20), 9), 1012);
+    EXPECT_EQ(rig.serial.writes.size(), 7u);
+}
+
 TEST(SendFrameTandemo, WaitsForCtsBeforeEachByte) {
     LinkRig rig(0);
     rig.OpenQuietly(1);

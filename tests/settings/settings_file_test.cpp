@@ -3,7 +3,6 @@
 #include "settings/settings_file.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -55,8 +54,8 @@ protected:
     void TearDown() override { fs::remove_all(dir_); }
     void Write(const std::string& bytes) { std::ofstream(path_, std::ios::binary) << bytes; }
 
-    // Each test runs in a process of its own.
-    fs::path dir_ = fs::temp_directory_path() / ("cv2_settings_" + std::to_string(::getpid()));
+    fs::path dir_ =
+        fs::temp_directory_path() / ("cv2_settings_" + std::to_string(std::random_device{}()));
     std::string path_;
 };
 
@@ -99,10 +98,14 @@ TEST_F(SettingsFileTest, MissingUnreadableBinaryOrHugeFilesGiveDefaults) {
 }
 
 TEST(SettingsFolder, BesideTheProgramElseInTheUsersConfigFolder) {
-    EXPECT_EQ(SettingsFolder("/opt/cv2", true, "/h/.cfg", "/h"), "/opt/cv2");
-    EXPECT_EQ(SettingsFolder("/usr/bin", false, "/h/.cfg", "/h"), "/h/.cfg/cv2sicherung");
-    EXPECT_EQ(SettingsFolder("/usr/bin", false, "", "/h"), "/h/.config/cv2sicherung");
-    EXPECT_EQ(SettingsFolder("/usr/bin", false, "rel", "/h"), "/h/.config/cv2sicherung");
+    // Compared as paths, from a root that is absolute here: Windows wants a drive
+    // letter and joins with its own separator.
+    using P = fs::path;
+    const std::string h = P("/h").is_absolute() ? "/h" : "C:/h";
+    EXPECT_EQ(P(SettingsFolder("/opt/cv2", true, h + "/.cfg", h)), P("/opt/cv2"));
+    EXPECT_EQ(P(SettingsFolder("/usr/bin", false, h + "/.cfg", h)), P(h + "/.cfg/cv2sicherung"));
+    EXPECT_EQ(P(SettingsFolder("/usr/bin", false, "", h)), P(h + "/.config/cv2sicherung"));
+    EXPECT_EQ(P(SettingsFolder("/usr/bin", false, "rel", h)), P(h + "/.config/cv2sicherung"));
 }
 
 }  // namespace

@@ -16,7 +16,6 @@
 namespace cv2::station::test {
 
 inline Bytes Hex(std::initializer_list<int> values) { return cv2::test::Bytes(values); }
-inline int At(const Bytes& b, std::size_t i) { return static_cast<std::uint8_t>(b.at(i)); }
 
 const Bytes kAccepted = Hex({0xB4, 0x6D, 0x7F, 0x59});
 const Bytes kRefused = Hex({0xB4, 0x6D, 0x00, 0x26});

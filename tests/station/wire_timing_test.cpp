@@ -37,17 +37,6 @@ TEST(WireTime, EchoAndReplyFollowEachOtherAndQueueOnLocoNet) {
     EXPECT_GE(second[0].time, d[1].time + 31 * kLn - 1e-9);
 }
 
-TEST(WireTime, ByteWiseWritesCompleteTheFrameWithTheLastByte) {
-    CommandStation s;
-    StationWire wire(s, {});
-    const Bytes frame = DataFlashRead(7000);
-    for (std::size_t i = 0; i + 1 < frame.size(); ++i)
-        EXPECT_TRUE(wire.Write(100.0 + 0.001 * i, frame.substr(i, 1), kUsb).empty());
-    const auto d = wire.Write(100.1, frame.substr(frame.size() - 1), kUsb);
-    ASSERT_EQ(d.size(), 2u);
-    EXPECT_NEAR(d[0].time, 100.1 + kUsb + 31 * kLn + kUsb, 1e-9);
-}
-
 TEST(WireTime, SpeedsScaleTheWireButKeepTheConfirmationGap) {
     for (auto [speed, scale] :
          {std::pair{Speed{}, 1.0}, {Speed{false, 10.0}, 0.1}, {Speed{true, 1.0}, 0.0}}) {

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <string>
+
 #include "tests/transfer/station_rig.h"
 
 namespace cv2 {
@@ -65,35 +68,88 @@ TEST_F(FsModuleTest, AReplyForAnotherEntryIsNoReply) {
     EXPECT_EQ(station().Count(Request::FsReadEntry), 12);
 }
 
-TEST_F(FsModuleTest, FailureCodesOfASilentModuleTheTransmitterTheWriteAndProgrammingOff) {
-    // A silent module costs ten attempts of two tenths of a second.
-    station().options().faults.silentFsModule = true;
-    double start = clock.Now();
-    FsProgOn(device, 6541, K, Status);
-    EXPECT_EQ(Status, 300031);
-    EXPECT_EQ(station().Count(Request::FsProgOn), 10);
-    EXPECT_GT(clock.Now() - start, 2.0);
-    EXPECT_LT(clock.Now() - start, 2.1);
-    station().options().faults.silentFsModule = false;
+// One FS exchange with fixed arguments.
+using FsCall = void (*)(Device&, StatusCode&);
 
-    serial.failOutput = true;
-    FsProgOn(device, 6541, K, Status);
-    EXPECT_EQ(Status, 301012);
-    FsReadEntry(device, 6541, 5, v, Status);
-    EXPECT_EQ(Status, 1012);
-    serial.failOutput = false;
+TEST(FsModuleFailures, CodeAttemptsAndTimeOfEachFailure) {
+    const FsCall on = [](Device& d, StatusCode& s) {
+        std::int32_t k = 65535;
+        FsProgOn(d, 6541, k, s);
+    };
+    const FsCall read = [](Device& d, StatusCode& s) {
+        std::int32_t v = 0;
+        FsReadEntry(d, 6541, 5, v, s);
+    };
+    const FsCall write = [](Device& d, StatusCode& s) { FsWriteEntry(d, 6541, 5, 1, s); };
+    const FsCall off = [](Device& d, StatusCode& s) { FsProgOff(d, 6541, 0x1234, s); };
+    using Rig = testing::StationRig;
+    const auto silent = [](Rig& r) { r.station().options().faults.silentFsModule = true; };
+    const auto failSend = [](Rig& r) { r.serial.failOutput = true; };
+    const auto refuse = [](Rig& r) { r.station().options().faults.refuseWrite = 1; };
+    const auto noEcho = [](Rig& r) { r.station().options().faults.missingEcho = true; };
+    // The send fails, yet a programming-off frame comes in.
+    const auto failSendFrameComes = [](Rig& r) {
+        r.serial.failOutput = true;
+        r.serial.InjectAt(r.clock.Now() + 0.1, std::string("\xE5\x0F\x08\x05\x00\x21\x00\x0D\x19"
+                                                           "\x00\x00\x34\x12\x40\x00",
+                                                           15));
+    };
+    struct Row {
+        FsCall call;
+        void (*fault)(Rig&);
+        Request request;
+        int requests;  // that reached the module
+        StatusCode status;
+        double from, to;  // seconds taken
+    };
+    constexpr double kMore = 1e-9;
+    const Row rows[] = {
+        {on, silent, Request::FsProgOn, 10, 300031, 2.0 + kMore, 2.05},
+        {read, silent, Request::FsReadEntry, 10, 310031, 5.0 + kMore, 5.05},
+        {write, silent, Request::FsWriteEntry, 10, 320031, 5.0 + kMore, 5.05},
+        {write, refuse, Request::FsWriteEntry, 1, 320032, 0.0, 0.05},  // no retry
+        {on, failSend, Request::FsProgOn, 0, 301012, 0.0, 0.01},
+        {read, failSend, Request::FsReadEntry, 0, 1012, 0.0, 0.01},
+        {write, failSend, Request::FsWriteEntry, 0, 1012, 0.0, 0.01},
+        {off, noEcho, Request::FsProgOff, 1, 330013, 3.0 + kMore, 3.05},
+        {off, failSendFrameComes, Request::FsProgOff, 0, 331012, 0.1, 0.15},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE(i);
+        const Row& row = rows[i];
+        Rig rig;
+        rig.OpenPort();
+        row.fault(rig);
+        const double start = rig.clock.Now();
+        StatusCode status = -1;
+        row.call(rig.device, status);
+        EXPECT_EQ(status, row.status);
+        EXPECT_EQ(rig.station().Count(row.request), row.requests);
+        EXPECT_GE(rig.clock.Now() - start, row.from);
+        EXPECT_LT(rig.clock.Now() - start, row.to);
+    }
+}
 
-    FsProgOn(device, 6541, K, Status);
-    station().options().faults.refuseWrite = 1;
-    FsWriteEntry(device, 6541, 5, 1, Status);
-    EXPECT_EQ(Status, 320032);
-    EXPECT_EQ(station().Count(Request::FsWriteEntry), 1);  // a refusal is not retried
-
-    station().options().faults.missingEcho = true;
-    start = clock.Now();
-    FsProgOff(device, 6541, K, Status);
-    EXPECT_EQ(Status, 330013);
-    EXPECT_GT(clock.Now() - start, 3.0);
+TEST_F(FsModuleTest, AFailingReadEndsTheBackupWithItsCodeAfterProgrammingOff) {
+    for (int e = 5; e <= 9; ++e) memory().SetFsEntry(e, 100 + e);
+    // From the fourth read on the module is silent and its frames come back
+    // without echo, so programming off fails as well, on its own status.
+    serial.onOutput = [this, forward = serial.onOutput](const std::string& bytes) {
+        if (station().Count(Request::FsReadEntry) == 3) {
+            station().options().faults.silentFsModule = true;
+            station().options().faults.missingEcho = true;
+        }
+        forward(bytes);
+    };
+    ASSERT_TRUE(file.Open(path, BackupFile::Mode::ReadWrite));
+    const double start = clock.Now();
+    BackupFsModule(device, file, Status);
+    EXPECT_EQ(Status, 310031);
+    EXPECT_EQ(station().Count(Request::FsReadEntry), 3 + 10);
+    EXPECT_EQ(station().Count(Request::FsProgOff), 1);
+    EXPECT_FALSE(station().fsProgramming());
+    EXPECT_GT(clock.Now() - start, 5.0 + 3.0);  // ten read attempts, then programming off's wait
+    EXPECT_EQ(Written(), (Bytes{0, 105, 0, 106, 0, 107}));
 }
 
 TEST_F(FsModuleTest, BackupReadsOnlyWhatTheGroupsNeedAndRestoreWritesItBack) {
@@ -102,10 +158,12 @@ TEST_F(FsModuleTest, BackupReadsOnlyWhatTheGroupsNeedAndRestoreWritesItBack) {
     memory().SetFsEntry(31, 8);
     memory().SetFsEntry(32, 77);
     for (int e = 55; e < 80; ++e) memory().SetFsEntry(e, e == 58 ? 0xFFFF : 1000 + e);
+    // Group 3 starts with 8, which does not end it; the 8 in its third entry does.
+    for (int e = 80; e < 84; ++e) memory().SetFsEntry(e, std::array{8, 5, 8, 9}[e - 80]);
     ASSERT_TRUE(file.Open(path, BackupFile::Mode::ReadWrite));
     BackupFsModule(device, file, Status);
     EXPECT_EQ(Status, 0);
-    EXPECT_EQ(station().Count(Request::FsReadEntry), 78 + 2 + 25);
+    EXPECT_EQ(station().Count(Request::FsReadEntry), 77 + 2 + 25 + 3);
     EXPECT_FALSE(station().fsProgramming());
 
     const Bytes bytes = Written();
@@ -113,6 +171,7 @@ TEST_F(FsModuleTest, BackupReadsOnlyWhatTheGroupsNeedAndRestoreWritesItBack) {
     EXPECT_EQ(bytes, Bytes(image.end() - 4000, image.end()));
     EXPECT_EQ(Bytes(bytes.begin() + 50, bytes.begin() + 56), (Bytes{0x01, 0x2C, 0, 8, 0, 8}));
     EXPECT_EQ(bytes[100 + 7], 0xFF);
+    EXPECT_EQ(Bytes(bytes.begin() + 150, bytes.begin() + 158), (Bytes{0, 8, 0, 5, 0, 8, 0, 8}));
 
     // Into another station: the same groups come out of it again.
     station::StationOptions other = testing::InstantStation();
@@ -122,7 +181,7 @@ TEST_F(FsModuleTest, BackupReadsOnlyWhatTheGroupsNeedAndRestoreWritesItBack) {
     ASSERT_TRUE(file.Open(path, BackupFile::Mode::Read));
     RestoreFsModule(target.device, file, Status);
     EXPECT_EQ(Status, 0);
-    EXPECT_EQ(target.station().Count(Request::FsWriteEntry), 78 + 25 + 25);
+    EXPECT_EQ(target.station().Count(Request::FsWriteEntry), 77 + 3 * 25);
     const Bytes restored = target.sim.ExpectedBackup();
     EXPECT_EQ(Bytes(restored.end() - 4000, restored.end()), bytes);
 }

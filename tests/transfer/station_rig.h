@@ -2,12 +2,11 @@
 // station through the fake serial port; a backup file in a temp folder.
 #pragma once
 
-#include <unistd.h>
-
 #include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -40,7 +39,7 @@ struct TempDir {
     inline static std::atomic<int> counter{0};
     const std::filesystem::path path =
         std::filesystem::temp_directory_path() /
-        ("cv2xfer-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+        ("cv2xfer-" + std::to_string(std::random_device{}()) + "-" + std::to_string(counter++));
 };
 
 inline station::StationOptions InstantStation() {

@@ -1,0 +1,18 @@
+# Cross build for 64-bit Windows with mingw-w64 (POSIX thread model), run under
+# Wine: cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
+set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
+set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# Self-contained programs: no libstdc++, libgcc or winpthread DLLs to find at run time.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+find_program(CV2_WINE NAMES wine wine64)
+if(CV2_WINE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CV2_WINE})
+endif()
