@@ -3,7 +3,7 @@
 # Runs as root (or through sudo when available); does nothing when all are there.
 set -euo pipefail
 packages=(cmake make g++ pkg-config qt6-base-dev qt6-serialport-dev qt6-translations-l10n
-          libgtest-dev libgmock-dev clang libclang-rt-14-dev socat xvfb)
+          libgtest-dev libgmock-dev clang libclang-rt-14-dev socat xvfb help2man strace)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
