@@ -31,7 +31,8 @@ test-sanitize: deps
 	@cmake --build $(BUILD)-sanitize -j $(JOBS)
 	@cd $(BUILD)-sanitize && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j $(JOBS) --timeout 900
 
-# MainWin, OptWin (as opened and enlarged) and frmHinweis as PNG files, drawn offscreen.
+# MainWin, OptWin (as opened and enlarged), frmHinweis, a backup half-way, the restore's
+# questions and a failure box as PNG files, drawn offscreen.
 screenshots: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target cv2sicherung
 	@QT_QPA_PLATFORM=offscreen $(BUILD)/cv2sicherung --screenshots $(BUILD)/screenshots
