@@ -70,8 +70,8 @@ ProcedureResult RestoreProcedure::Run() {
         parts_.boxes.Show(problem, kRestoreFailureTitle, BoxButtons::Ok, BoxIcon::Critical);
         return {Outcome::FileUnusable, 0, problem};
     }
-    if (parts_.boxes.Show(kOverwriteQuestion, kQuestionTitle, BoxButtons::YesNo, BoxIcon::None) !=
-        BoxAnswer::Yes) {
+    if (parts_.boxes.Show(kOverwriteQuestion, kOverwriteQuestionTitle, BoxButtons::YesNo,
+                          BoxIcon::None) != BoxAnswer::Yes) {
         return {Outcome::Declined, 0, {}};
     }
 

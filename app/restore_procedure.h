@@ -9,6 +9,12 @@
 
 namespace cv2 {
 
+// Titles of the two questions a restore asks, so that a host without windows
+// can tell them apart: the overwrite of the active database, and a file from
+// a station with another serial number.
+inline constexpr const char* kOverwriteQuestionTitle = "CV-2 - Sicherung";
+inline constexpr const char* kOtherStationTitle = "Achtung";
+
 class RestoreProcedure {
 public:
     RestoreProcedure(ProcedureHost& host, Settings& settings, Link& link, Device& device,

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "app/procedure_texts.h"
+#include "app/restore_procedure.h"
 #include "app/ui/main_win.h"
 #include "device/device.h"
 #include "platform/qtwidgets/qt_message_boxes.h"
@@ -61,8 +62,8 @@ bool RenderProcedureScreenshots(const QDir& dir, MainWin& mainWin) {
     mainWin.settings().BackupFileName.clear();
     mainWin.ShowSettings();
 
-    ok = SaveBox(dir, "restore-question.png", kOverwriteQuestion, kQuestionTitle, BoxButtons::YesNo,
-                 BoxIcon::None) &&
+    ok = SaveBox(dir, "restore-question.png", kOverwriteQuestion, kOverwriteQuestionTitle,
+                 BoxButtons::YesNo, BoxIcon::None) &&
          ok;
     ok = SaveBox(dir, "restore-other-station.png", kOtherStationQuestion, kOtherStationTitle,
                  BoxButtons::YesNo, BoxIcon::Critical) &&
