@@ -6,7 +6,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 PORT ?=
 
-.PHONY: all deps configure build run test test-sanitize test-windows screenshots fuzz clean
+.PHONY: all deps configure build run test test-sanitize test-windows screenshots package docs fuzz clean
 
 all: build
 
@@ -42,11 +42,24 @@ test-windows:
 	@cd $(BUILD)-windows && WINEPREFIX=$(CURDIR)/$(BUILD)-windows/wine WINEDEBUG=-all \
 	  ctest --output-on-failure -j $(JOBS) --timeout 300
 
-# MainWin, OptWin (as opened and enlarged) and frmHinweis as PNG files, drawn offscreen.
+# MainWin, OptWin (as opened and enlarged), frmHinweis, a backup half-way, the restore's
+# questions and a failure box as PNG files, drawn offscreen.
 screenshots: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target cv2sicherung
 	@QT_QPA_PLATFORM=offscreen $(BUILD)/cv2sicherung --screenshots $(BUILD)/screenshots
 	@ls $(BUILD)/screenshots
+
+# The Debian package (build/cv2sicherung_*.deb) with the programs, desktop entry,
+# icons and man pages; the tests are not built for it.
+package: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target cv2_shipped
+	@cd $(BUILD) && cpack -G DEB
+
+# The guide's error list from the program's own message tables, and its pictures.
+docs: screenshots
+	@cmake --build $(BUILD) --target cv2_error_guide
+	@$(BUILD)/dist/cv2_error_guide > docs/fehlermeldungen.md
+	@mkdir -p docs/images && cp $(BUILD)/screenshots/*.png docs/images/
 
 # A longer fuzz run of the receive assembler than the one in make test (needs clang++).
 FUZZ_RUNS ?= 5000000

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "app/procedure_texts.h"
 #include "transfer/fs_module.h"
 #include "transfer/section_readers.h"
 
@@ -9,7 +10,6 @@ namespace cv2 {
 
 namespace {
 
-constexpr const char* kFailureTitle = "Fehler beim Speichern der Datenbank";
 constexpr const char* kDisplayGreeting = "Datenbank lesen";
 
 void ReadSection(const Section& s, Device& device, BackupFile& file, StatusCode& Status) {
@@ -91,7 +91,7 @@ ProcedureResult BackupProcedure::Run() {
     } else {
         // The status line keeps the section that failed; the station stays in
         // its bootloader; what was written stays in the file.
-        result = ReportFailure(parts_, kFailureTitle, Status, file);
+        result = ReportFailure(parts_, kBackupFailureTitle, Status, file);
         file.Close();
         host.EnableButtons();
     }

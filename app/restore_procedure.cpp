@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "app/file_choice.h"
+#include "app/procedure_texts.h"
 #include "transfer/fs_module.h"
 #include "transfer/section_readers.h"
 #include "transfer/section_writers.h"
@@ -11,14 +12,7 @@ namespace cv2 {
 
 namespace {
 
-constexpr const char* kFailureTitle = "Fehler beim Laden der Datenbank";
 constexpr const char* kDisplayGreeting = "Datenbank schreiben";
-constexpr const char* kOverwriteQuestion =
-    " Soll die aktive Datenbank in der CV-2 überschrieben werden?";
-constexpr const char* kOtherStationQuestion =
-    "Die CentrovaII hat eine andere Serienummer, \r"
-    "wie die im Datenfile abgespeicherte Seriennummer!\r"
-    " Sollen die Daten in dieser Centrova überschrieben werden? ";
 // CheckDatabaseVersion only checks the station's words in a restore.
 constexpr int kVersionModeCheck = 0;
 
@@ -73,7 +67,7 @@ ProcedureResult RestoreProcedure::Run() {
 
     // A file that cannot be a complete backup never reaches the station.
     if (std::string problem = CheckBackupFile(settings.BackupFileName); !problem.empty()) {
-        parts_.boxes.Show(problem, kFailureTitle, BoxButtons::Ok, BoxIcon::Critical);
+        parts_.boxes.Show(problem, kRestoreFailureTitle, BoxButtons::Ok, BoxIcon::Critical);
         return {Outcome::FileUnusable, 0, problem};
     }
     if (parts_.boxes.Show(kOverwriteQuestion, kOverwriteQuestionTitle, BoxButtons::YesNo,
@@ -135,7 +129,7 @@ ProcedureResult RestoreProcedure::Run() {
         if (declined) {
             result = {Outcome::Declined, 0, {}};
         } else {
-            result = ReportFailure(parts_, kFailureTitle, Status, file);
+            result = ReportFailure(parts_, kRestoreFailureTitle, Status, file);
         }
         file.Close();
         host.EnableButtons();

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "device/device.h"
+#include "device/error_table.h"
 
 namespace cv2 {
 
@@ -11,100 +12,62 @@ namespace {
 
 constexpr char kCR = '\r';
 
-std::string_view StepText(int step) {
-    switch (step) {
-        case 1:
-            return "Datenbank ID lesen : ";
-        case 2:
-            return "lange Datensätze lesen : ";
-        case 10:
-            return "Seriennummer lesen:";
-        case 11:
-            return "Bootloader starten:";
-        case 12:
-            return "Bootloader beenden:";
-        case 13:
-            return "Datenbank Version CVII:";
-        case 14:
-            return "Datenbank Version im Backup File:";
-        case 15:
-            return "Display löschen:";
-        case 16:
-            return "Displaycurser setzen:";
-        case 17:
-            return "Displaytext schreiben:";
-        case 21:
-            return "Read LongData:";
-        case 22:
-            return "Write LongData:";
-        case 23:
-            return "Read ShortData:";
-        case 24:
-            return "Write ShortData:";
-        case 25:
-            return "Read Page:";
-        case 26:
-            return "Write Page:";
-        case 27:
-            return "Read ID Tab.:";
-        case 28:
-            return "Write ID Tab.:";
-        case 30:
-            return "FS Modul Prog. on:";
-        case 31:
-            return "FS Modul Read :";
-        case 32:
-            return "FS Modul Write :";
-        case 33:
-            return "FS Modul Prog. off:";
-        default:
-            return {};
+constexpr ErrorField kSteps[] = {
+    {1, "Datenbank ID lesen : "},
+    {2, "lange Datensätze lesen : "},
+    {10, "Seriennummer lesen:"},
+    {11, "Bootloader starten:"},
+    {12, "Bootloader beenden:"},
+    {13, "Datenbank Version CVII:"},
+    {14, "Datenbank Version im Backup File:"},
+    {15, "Display löschen:"},
+    {16, "Displaycurser setzen:"},
+    {17, "Displaytext schreiben:"},
+    {21, "Read LongData:"},
+    {22, "Write LongData:"},
+    {23, "Read ShortData:"},
+    {24, "Write ShortData:"},
+    {25, "Read Page:"},
+    {26, "Write Page:"},
+    {27, "Read ID Tab.:"},
+    {28, "Write ID Tab.:"},
+    {30, "FS Modul Prog. on:"},
+    {31, "FS Modul Read :"},
+    {32, "FS Modul Write :"},
+    {33, "FS Modul Prog. off:"},
+};
+
+constexpr ErrorField kKinds[] = {
+    {10, " LocoNet Message gesendet:"}, {11, " SAM Flash schreiben:"},  {12, " SAM Flash lesen:"},
+    {13, " Datenflash lesen:"},         {14, " Datenflash schreiben:"}, {16, " Daten senden:"},
+};
+
+constexpr ErrorField kDetails[] = {
+    {11, " keine Antwort!"},
+    {12, " Senden nicht möglich!"},
+    {13, " Timeout: kein Antwort auf LocoNet! "},
+    {31, " Modul antwortet nicht!"},
+    {32, " Programmierung fehlgeschlagen!"},
+    {99, " keine gültige Version!"},
+};
+
+// A number without an entry has no text.
+std::string_view Lookup(std::span<const ErrorField> table, int number) {
+    for (const ErrorField& f : table) {
+        if (f.number == number) return f.text;
     }
+    return {};
 }
 
 // Steps 0..2 end their line; the later steps run on into the kind text.
 constexpr int kLastStepWithOwnLine = 2;
 constexpr int kFirstStepRunningOn = 10;
 
-std::string_view KindText(int kind) {
-    switch (kind) {
-        case 10:
-            return " LocoNet Message gesendet:";
-        case 11:
-            return " SAM Flash schreiben:";
-        case 12:
-            return " SAM Flash lesen:";
-        case 13:
-            return " Datenflash lesen:";
-        case 14:
-            return " Datenflash schreiben:";
-        case 16:
-            return " Daten senden:";
-        default:
-            return {};
-    }
-}
-
-std::string_view DetailText(int detail) {
-    switch (detail) {
-        case 11:
-            return " keine Antwort!";
-        case 12:
-            return " Senden nicht möglich!";
-        case 13:
-            return " Timeout: kein Antwort auf LocoNet! ";
-        case 31:
-            return " Modul antwortet nicht!";
-        case 32:
-            return " Programmierung fehlgeschlagen!";
-        case 99:
-            return " keine gültige Version!";
-        default:
-            return {};
-    }
-}
-
 }  // namespace
+
+std::span<const ErrorField> ErrorSteps() { return kSteps; }
+std::span<const ErrorField> ErrorKinds() { return kKinds; }
+std::span<const ErrorField> ErrorDetails() { return kDetails; }
 
 std::string ErrorText(StatusCode code) {
     // Truncating division: a negative code gives negative fields, which have no text.
@@ -115,16 +78,16 @@ std::string ErrorText(StatusCode code) {
     std::string text(1, kCR);
     if (step >= 0 && step <= kLastStepWithOwnLine) {
         // Step 0 has no text: its line is empty.
-        text += StepText(step);
+        text += Lookup(kSteps, step);
         text += kCR;
     } else if (step >= kFirstStepRunningOn) {
-        text += StepText(step);
+        text += Lookup(kSteps, step);
     }
-    if (const auto k = KindText(kind); !k.empty()) {
+    if (const auto k = Lookup(kKinds, kind); !k.empty()) {
         text += k;
         text += kCR;
     }
-    if (const auto d = DetailText(detail); !d.empty()) {
+    if (const auto d = Lookup(kDetails, detail); !d.empty()) {
         text += d;
         text += kCR;
     }

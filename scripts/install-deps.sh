@@ -8,7 +8,7 @@ if [ "${1:-}" = windows ]; then
   packages=(cmake make g++-mingw-w64-x86-64-posix googletest wine wine64)
 else
   packages=(cmake make g++ pkg-config qt6-base-dev qt6-serialport-dev qt6-translations-l10n
-            libgtest-dev libgmock-dev clang libclang-rt-14-dev socat xvfb xauth)
+            libgtest-dev libgmock-dev clang libclang-rt-14-dev socat xvfb xauth help2man strace)
 fi
 missing=()
 for p in "${packages[@]}"; do

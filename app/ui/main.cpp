@@ -12,6 +12,7 @@
 #include "app/ui/main_win.h"
 #include "app/ui/opt_win.h"
 #include "app/ui/program.h"
+#include "app/ui/screenshots.h"
 #include "platform/qt/qt_serial_control.h"
 #include "platform/qtwidgets/qt_file_dialog.h"
 #include "platform/qtwidgets/qt_message_boxes.h"
@@ -43,6 +44,8 @@ int RenderScreenshots(const QString& folder, cv2::MainWin& mainWin) {
     save(*options, "OptWin-enlarged.png");
     cv2::FrmHinweis notice(&mainWin);
     save(notice, "frmHinweis.png");
+    notice.close();
+    ok = cv2::RenderProcedureScreenshots(dir, mainWin) && ok;
     return ok ? EXIT_SUCCESS : EXIT_FAILURE;
 }
 

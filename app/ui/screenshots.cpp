@@ -1,0 +1,79 @@
+#include "app/ui/screenshots.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QTimer>
+#include <QWidget>
+
+#include "app/procedure_texts.h"
+#include "app/restore_procedure.h"
+#include "app/ui/main_win.h"
+#include "device/device.h"
+#include "platform/qtwidgets/qt_message_boxes.h"
+#include "transfer/file_layout.h"
+
+namespace cv2 {
+
+namespace {
+
+// Shows a box through the program's own message boxes and saves it as soon as
+// it is on screen, then closes it as if a button had been pressed.
+bool SaveBox(const QDir& dir, const char* name, const std::string& text, const char* title,
+             BoxButtons buttons, BoxIcon icon) {
+    bool saved = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        if (!box) return;
+        saved = box->grab().save(dir.filePath(name));
+        static_cast<QDialog*>(box)->done(0);
+    });
+    QtMessageBoxes().Show(text, title, buttons, icon);
+    return saved;
+}
+
+// The status line text a backup shows when half the file is written: the text
+// of the last section up to there that has one.
+std::string_view BackupTextAt(std::int32_t offset) {
+    std::string_view text;
+    for (std::size_t i = 0; i < kFileLayout.size() && SectionOffset(i) <= offset; ++i) {
+        if (!kFileLayout[i].backupText.empty()) text = kFileLayout[i].backupText;
+    }
+    return text;
+}
+
+}  // namespace
+
+bool RenderProcedureScreenshots(const QDir& dir, MainWin& mainWin) {
+    // A backup half-way: buttons off, status line and bar where the run would be.
+    const std::int32_t halfway = kProgressTotal / 2;
+    mainWin.settings().BackupFileName = "/home/anlage/Anlage.CDF";
+    mainWin.ShowSettings();
+    mainWin.DisableButtons();
+    mainWin.SetComTxt(std::string(BackupTextAt(halfway)));
+    mainWin.progress().ResetProgress();
+    mainWin.progress().AddBytes(halfway);
+    mainWin.show();
+    QApplication::processEvents();
+    bool ok = mainWin.grab().save(dir.filePath("MainWin-backup.png"));
+    mainWin.progress().ResetProgress();
+    mainWin.progress().SetProgress(0);
+    mainWin.SetComTxt("");
+    mainWin.EnableButtons();
+    mainWin.settings().BackupFileName.clear();
+    mainWin.ShowSettings();
+
+    ok = SaveBox(dir, "restore-question.png", kOverwriteQuestion, kOverwriteQuestionTitle,
+                 BoxButtons::YesNo, BoxIcon::None) &&
+         ok;
+    ok = SaveBox(dir, "restore-other-station.png", kOtherStationQuestion, kOtherStationTitle,
+                 BoxButtons::YesNo, BoxIcon::Critical) &&
+         ok;
+    // No answer from the station when the backup asks for its serial number.
+    constexpr StatusCode kSerialNumberNoAnswer = 101011;
+    ok = SaveBox(dir, "backup-failure.png", ErrorText(kSerialNumberNoAnswer), kBackupFailureTitle,
+                 BoxButtons::Ok, BoxIcon::Critical) &&
+         ok;
+    return ok;
+}
+
+}  // namespace cv2
