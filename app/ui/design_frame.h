@@ -1,0 +1,28 @@
+// A frame as the windows were designed with it: an etched border whose caption
+// sits on its top line, and controls placed at fixed offsets from its top-left
+// corner. The contents rectangle is what lies below the caption, inside the border.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+namespace cv2 {
+
+class DesignFrame : public QWidget {
+    Q_OBJECT
+public:
+    DesignFrame(const QString& caption, QWidget* parent);
+
+    const QString& caption() const { return caption_; }
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void KeepControlsBelowCaption();
+
+    QString caption_;
+};
+
+}  // namespace cv2
