@@ -2,8 +2,12 @@
 # Installs the Debian packages the build and the tests need, only those missing.
 # Runs as root (or through sudo when available); does nothing when all are there.
 set -euo pipefail
-packages=(cmake make g++ pkg-config qt6-base-dev qt6-serialport-dev qt6-translations-l10n
-          libgtest-dev libgmock-dev clang libclang-rt-14-dev socat xvfb)
+# qt6-base-private-dev: the window tests take the focus away from the program as
+# another program would. xvfb and xauth run the windows without a display
+# (xvfb-run); fonts-dejavu-core is the font the windows are measured against.
+packages=(cmake make g++ pkg-config qt6-base-dev qt6-base-private-dev qt6-serialport-dev
+          qt6-translations-l10n libgtest-dev libgmock-dev clang libclang-rt-14-dev socat
+          xvfb xauth fonts-dejavu-core)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

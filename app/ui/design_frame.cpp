@@ -17,16 +17,22 @@ constexpr int kCaptionPadding = 2;
 
 DesignFrame::DesignFrame(const QString& caption, QWidget* parent)
     : QWidget(parent), caption_(caption) {
-    KeepControlsBelowCaption();
+    KeepControlsInsideBorder();
 }
 
 void DesignFrame::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::FontChange) KeepControlsBelowCaption();
+    if (event->type() == QEvent::FontChange) KeepControlsInsideBorder();
     QWidget::changeEvent(event);
 }
 
-void DesignFrame::KeepControlsBelowCaption() {
-    setContentsMargins(1, fontMetrics().height(), 1, 1);
+void DesignFrame::KeepControlsInsideBorder() {
+    setContentsMargins(2, fontMetrics().height() / 2 + 2, 2, 2);
+}
+
+QRect DesignFrame::captionRect() const {
+    const QFontMetrics metrics = fontMetrics();
+    return QRect(kCaptionIndent, 0, metrics.horizontalAdvance(caption_) + 2 * kCaptionPadding,
+                 metrics.height());
 }
 
 void DesignFrame::paintEvent(QPaintEvent*) {
@@ -40,12 +46,9 @@ void DesignFrame::paintEvent(QPaintEvent*) {
     painter.setPen(palette().color(QPalette::Light));
     painter.drawRect(border.adjusted(1, 1, 0, 0));
 
-    const QRect captionRect(kCaptionIndent, 0,
-                            metrics.horizontalAdvance(caption_) + 2 * kCaptionPadding,
-                            metrics.height());
-    painter.fillRect(captionRect, palette().window());
-    style()->drawItemText(&painter, captionRect, Qt::AlignCenter, palette(), isEnabled(), caption_,
-                          QPalette::WindowText);
+    painter.fillRect(captionRect(), palette().window());
+    style()->drawItemText(&painter, captionRect(), Qt::AlignCenter, palette(), isEnabled(),
+                          caption_, QPalette::WindowText);
 }
 
 }  // namespace cv2

@@ -35,7 +35,8 @@ constexpr std::array<OptionPlace, kInterfaceCount> kInterfaceOptions = {{
 }};
 
 constexpr std::array<OptionPlace, kBaudRates.size()> kBaudOptions = {{
-    {"9600", 120, 300, 795, 195},
+    // 780 twips wide rather than 795, which reached into the box of 16666.
+    {"9600", 120, 300, 780, 195},
     {"16666", 900, 300, 795, 195},
     {"19200", 1740, 300, 795, 195},
     {"115200", 2640, 300, 855, 195},
@@ -89,7 +90,9 @@ void OptWin::BuildControls() {
         MakeFrame(this, "Frame3", "ComPort:", TwipsRect(ref, 120, 240, 3615, 555));
     auto* label = new QLabel("Nummer:", frame3);
     label->setObjectName("Label1");
-    label->setGeometry(TwipsRect(ref, 480, 240, 675, 195));
+    // Up to the COM port box rather than the designed 675 twips: in the fonts
+    // at hand the caption is a pixel wider than that.
+    label->setGeometry(TwipsRect(ref, 480, 240, 780, 195));
     ComPortTxT = new PortNameBox("1", frame3);
     ComPortTxT->setObjectName("ComPortTxT");
     ComPortTxT->setGeometry(TwipsRect(ref, 1260, 180, 435, 285));
