@@ -31,11 +31,13 @@ test-sanitize: deps
 	@cmake --build $(BUILD)-sanitize -j $(JOBS)
 	@cd $(BUILD)-sanitize && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j $(JOBS) --timeout 900
 
-# MainWin, OptWin (as opened and enlarged) and frmHinweis as PNG files, drawn offscreen.
+# MainWin, OptWin (as opened and enlarged) and frmHinweis as PNG files, drawn
+# offscreen, and once more at 144 DPI as on a high-resolution screen.
 screenshots: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target cv2sicherung
 	@QT_QPA_PLATFORM=offscreen $(BUILD)/cv2sicherung --screenshots $(BUILD)/screenshots
-	@ls $(BUILD)/screenshots
+	@QT_QPA_PLATFORM=offscreen QT_FONT_DPI=144 $(BUILD)/cv2sicherung --screenshots $(BUILD)/screenshots/144dpi
+	@ls -R $(BUILD)/screenshots
 
 # A longer fuzz run of the receive assembler than the one in make test (needs clang++).
 FUZZ_RUNS ?= 5000000
