@@ -42,7 +42,7 @@ fi
 sim="$build/cv2sim"
 # A short name, so that the window shows it whole: the port label and the
 # COM port box were made for a port number.
-link="$(mktemp -u /tmp/cv2sim-XXXX)"
+link="$(mktemp -u /tmp/cv2-XXXX)"
 if [ ! -x "$sim" ]; then
     echo "run.sh: $sim is not built" >&2
     exit 1

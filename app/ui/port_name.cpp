@@ -35,9 +35,26 @@ QString PortNameBox::shownText() const {
     return fontMetrics().elidedText(text(), Qt::ElideLeft, TextRect().width());
 }
 
+void PortNameBox::focusOutEvent(QFocusEvent* event) {
+    editing_ = false;
+    QLineEdit::focusOutEvent(event);
+}
+
+void PortNameBox::keyPressEvent(QKeyEvent* event) {
+    editing_ = true;
+    update();
+    QLineEdit::keyPressEvent(event);
+}
+
+void PortNameBox::mousePressEvent(QMouseEvent* event) {
+    editing_ = true;
+    update();
+    QLineEdit::mousePressEvent(event);
+}
+
 void PortNameBox::paintEvent(QPaintEvent* event) {
     const QString shown = shownText();
-    if (hasFocus() || shown == text()) {
+    if (editing_ || shown == text()) {
         QLineEdit::paintEvent(event);
         return;
     }

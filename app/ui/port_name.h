@@ -13,8 +13,9 @@ namespace cv2 {
 // Shows the port name in the label, elided at the left to the label's width.
 void ShowPortName(QLabel& label, const QString& name);
 
-// A text box for the port name. While the user edits it, it behaves as any
-// text box; otherwise it shows the name elided at the left.
+// A text box for the port name. Once the user clicks into it or types, it
+// behaves as any text box until it loses the focus; before that (also with the
+// focus it gets when its window opens) it shows the name elided at the left.
 class PortNameBox : public QLineEdit {
     Q_OBJECT
 public:
@@ -24,10 +25,15 @@ public:
     QString shownText() const;
 
 protected:
+    void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
     QRect TextRect() const;
+
+    bool editing_ = false;
 };
 
 }  // namespace cv2
