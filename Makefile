@@ -43,11 +43,13 @@ test-windows:
 	  ctest --output-on-failure -j $(JOBS) --timeout 300
 
 # MainWin, OptWin (as opened and enlarged), frmHinweis, a backup half-way, the restore's
-# questions and a failure box as PNG files, drawn offscreen.
+# questions and a failure box as PNG files, drawn offscreen, and once more at 144 DPI
+# as on a high-resolution screen.
 screenshots: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target cv2sicherung
 	@QT_QPA_PLATFORM=offscreen $(BUILD)/cv2sicherung --screenshots $(BUILD)/screenshots
-	@ls $(BUILD)/screenshots
+	@QT_QPA_PLATFORM=offscreen QT_FONT_DPI=144 $(BUILD)/cv2sicherung --screenshots $(BUILD)/screenshots/144dpi
+	@ls -R $(BUILD)/screenshots
 
 # The Debian package (build/cv2sicherung_*.deb) with the programs, desktop entry,
 # icons and man pages; the tests are not built for it.

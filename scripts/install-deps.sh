@@ -4,11 +4,15 @@
 # Runs as root (or through sudo when available); does nothing when all are there.
 set -euo pipefail
 # With the argument "windows": what the cross build of the core and its run under Wine need.
+# qt6-base-private-dev: the window tests take the focus away from the program as
+# another program would. xvfb and xauth run the windows without a display
+# (xvfb-run); fonts-dejavu-core is the font the windows are measured against.
 if [ "${1:-}" = windows ]; then
   packages=(cmake make g++-mingw-w64-x86-64-posix googletest wine wine64)
 else
-  packages=(cmake make g++ pkg-config qt6-base-dev qt6-serialport-dev qt6-translations-l10n
-            libgtest-dev libgmock-dev clang libclang-rt-14-dev socat xvfb xauth help2man strace)
+  packages=(cmake make g++ pkg-config qt6-base-dev qt6-base-private-dev qt6-serialport-dev
+            qt6-translations-l10n libgtest-dev libgmock-dev clang libclang-rt-14-dev socat
+            xvfb xauth fonts-dejavu-core help2man strace)
 fi
 missing=()
 for p in "${packages[@]}"; do

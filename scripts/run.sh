@@ -47,7 +47,9 @@ if [ -n "$port" ]; then
 fi
 
 sim="$build/cv2sim"
-link="$build/cv2sim-port"
+# A short name, so that the window shows it whole: the port label and the
+# COM port box were made for a port number.
+link="$(mktemp -u /tmp/cv2-XXXX)"
 if [ ! -x "$sim" ]; then
     echo "run.sh: $sim is not built" >&2
     exit 1

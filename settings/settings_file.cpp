@@ -1,6 +1,7 @@
 #include "settings/settings_file.h"
 
 #include <charconv>
+#include <cmath>
 #include <fstream>
 #include <optional>
 
@@ -74,17 +75,21 @@ private:
     std::size_t pos_ = 0;
 };
 
-// A whole number in decimal with an optional sign, as an unquoted item that
-// "reads as a number".
-std::optional<long> WholeNumber(const std::string& text) {
+// An unquoted item "reads as a number" when it is a decimal number with an
+// optional sign, fraction and exponent ("4", "4.0", "1.92E4"). Port and rate
+// are whole numbers, so a fraction is rounded to the nearest, halves to even.
+// Nothing when the item is no number or too large to be a port or a rate.
+std::optional<long> ReadNumber(const std::string& text) {
     std::string_view digits = text;
     if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
-    long value = 0;
+    double value = 0;
     const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (ec != std::errc() || end != digits.data() + digits.size() || digits.empty()) {
-        return std::nullopt;
-    }
-    return value;
+    if (ec != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
+    // Also keeps out the "inf" and "nan" that from_chars takes.
+    constexpr double kLargest = 1e15;  // far beyond any port or rate, exact in a double
+    const double whole = std::nearbyint(value);
+    if (!(std::fabs(whole) <= kLargest)) return std::nullopt;
+    return static_cast<long>(whole);
 }
 
 void SetDefaults(Settings& s) {
@@ -115,13 +120,13 @@ bool ParseSettingsText(const std::string& text, bool complete, Settings& s) {
     const auto port = reader.Next();
     const auto baud = reader.Next();
     const auto file = reader.Next();
-    // The baud rate has to be a whole number: a text there cannot be a line speed.
-    const auto baudValue = baud ? WholeNumber(baud->text) : std::nullopt;
+    // The baud rate has to be a number: a text there cannot be a line speed.
+    const auto baudValue = baud ? ReadNumber(baud->text) : std::nullopt;
     if (!port || !baud || !file || !baudValue) {
         SetDefaults(s);
         return false;
     }
-    const auto portNumber = port->quoted ? std::nullopt : WholeNumber(port->text);
+    const auto portNumber = port->quoted ? std::nullopt : ReadNumber(port->text);
     s.ComPort = portNumber ? ComPortSetting::Number(*portNumber) : ComPortSetting::Text(port->text);
     s.BaudRate = *baudValue;
     s.BackupFileName = file->text;

@@ -21,7 +21,7 @@ std::string FormatSettingsText(const Settings& s);
 
 // Reads COM port, baud rate and file name from the text into s and sets both
 // interface flags (every run starts with the USB interface). When fewer than
-// three items can be read, or the baud rate is not a whole number, all five
+// three items can be read, or the baud rate is not a number, all five
 // values get their defaults. complete says whether the text is the whole file
 // (false when it was cut at the read cap). Returns false when the defaults were used.
 bool ParseSettingsText(const std::string& text, bool complete, Settings& s);

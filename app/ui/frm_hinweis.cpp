@@ -1,7 +1,14 @@
 #include "app/ui/frm_hinweis.h"
 
+#include <QFontDatabase>
+#include <QFontMetricsF>
 #include <QPlainTextEdit>
+#include <QResizeEvent>
+#include <QStringList>
+#include <QTextDocument>
+#include <cmath>
 
+#include "app/ui/program_icon.h"
 #include "app/ui/twips.h"
 
 namespace cv2 {
@@ -10,7 +17,46 @@ namespace {
 
 constexpr int kClientWidth = 6645;
 constexpr int kClientHeight = 4485;
-constexpr double kTextPointSize = 9.75;
+constexpr int kTextWidth = 6615;
+constexpr int kTextHeight = 4455;
+// The text was written for a 9.75-point font; smaller sizes are tried down to
+// the smallest that still reads well.
+constexpr double kDesignPointSize = 9.75;
+constexpr double kSmallestPointSize = 7.0;
+constexpr double kPointSizeStep = 0.25;
+// The designed font first; then the common sans-serif families of a Linux
+// desktop, the narrower before the wider.
+const char* const kFamilies[] = {"MS Sans Serif", "Liberation Sans", "Nimbus Sans", "Noto Sans",
+                                 "DejaVu Sans"};
+
+bool Fits(const QFont& font, const QString& text, const QSize& area) {
+    const QFontMetricsF metrics(font);
+    const QRectF needed =
+        metrics.boundingRect(QRectF(0, 0, area.width(), 1e6), Qt::TextWordWrap, text);
+    return needed.width() <= area.width() && needed.height() <= area.height();
+}
+
+// The largest size, from the designed one down, at which a family at hand
+// shows the whole text, wrapped at words, inside area; the designed family
+// first, the fallback's last.
+QFont NoticeFont(const QString& text, const QSize& area, const QFont& fallback) {
+    QStringList families;
+    for (const char* family : kFamilies) {
+        if (QFontDatabase::hasFamily(family)) families << family;
+    }
+    families << fallback.family();
+    QFont font = fallback;
+    for (double size = kDesignPointSize; size >= kSmallestPointSize; size -= kPointSizeStep) {
+        font.setPointSizeF(size);
+        for (const QString& family : families) {
+            font.setFamily(family);
+            if (Fits(font, text, area)) return font;
+        }
+    }
+    // Nothing fits: the smallest size in the first family, and the box scrolls.
+    font.setFamily(families.front());
+    return font;
+}
 
 }  // namespace
 
@@ -39,18 +85,30 @@ std::string NoticeText() {
 FrmHinweis::FrmHinweis(QWidget* owner) : QDialog(owner) {
     setObjectName("frmHinweis");
     setWindowTitle("Hinweis");
+    setWindowIcon(ProgramIcon());
     setModal(true);
     resize(TwipsX(*this, kClientWidth), TwipsY(*this, kClientHeight));
 
     Text1 = new QPlainTextEdit(this);
     Text1->setObjectName("Text1");
-    Text1->setGeometry(TwipsRect(*this, 0, 0, 6615, 4455));
-    QFont font("MS Sans Serif");
-    font.setPointSizeF(kTextPointSize);
-    Text1->setFont(font);
+    Text1->setGeometry(TwipsRect(*this, 0, 0, kTextWidth, kTextHeight));
     Text1->setReadOnly(true);
     // The text keeps its CR LF line breaks; the editor shows each as one break.
-    Text1->setPlainText(QString::fromStdString(NoticeText()));
+    const QString text = QString::fromStdString(NoticeText());
+    Text1->setPlainText(text);
+    // The designed font is rarely there: the font is the largest one that shows
+    // the whole text in the designed box, without the need to scroll.
+    const int margin = static_cast<int>(std::ceil(Text1->document()->documentMargin()));
+    const QSize area =
+        Text1->contentsRect().marginsRemoved({margin, margin, margin, margin}).size();
+    Text1->setFont(NoticeFont(QString(text).replace("\r\n", "\n"), area, Text1->font()));
+}
+
+void FrmHinweis::resizeEvent(QResizeEvent* event) {
+    // The text box keeps its designed distance to the window's right and bottom edges.
+    Text1->resize(event->size().width() - TwipsX(*this, kClientWidth - kTextWidth),
+                  event->size().height() - TwipsY(*this, kClientHeight - kTextHeight));
+    QDialog::resizeEvent(event);
 }
 
 }  // namespace cv2

@@ -17,6 +17,9 @@ class FrmHinweis : public QDialog {
 public:
     explicit FrmHinweis(QWidget* owner);
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     QPlainTextEdit* Text1;
 };

@@ -12,6 +12,7 @@
 #include "app/ui/main_win.h"
 #include "app/ui/opt_win.h"
 #include "app/ui/program.h"
+#include "app/ui/program_icon.h"
 #include "app/ui/screenshots.h"
 #include "platform/qt/qt_serial_control.h"
 #include "platform/qtwidgets/qt_file_dialog.h"
@@ -53,6 +54,7 @@ int RenderScreenshots(const QString& folder, cv2::MainWin& mainWin) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    QApplication::setWindowIcon(cv2::ProgramIcon());
 
     // Qt's own dialogs (buttons, file dialog) in German like the rest of the program.
     QTranslator qtGerman;

@@ -10,6 +10,8 @@
 #include "app/file_choice.h"
 #include "app/ui/frm_hinweis.h"
 #include "app/ui/opt_win.h"
+#include "app/ui/port_name.h"
+#include "app/ui/program_icon.h"
 #include "app/ui/twips.h"
 #include "platform/serial_control.h"
 #include "settings/settings_file.h"
@@ -65,6 +67,7 @@ MainWin::MainWin(Settings& settings, SerialControl& comm1, MessageBoxes& boxes,
       settingsPath_(std::move(settingsPath)),
       quit_(std::move(quit)) {
     setObjectName("MainWin");
+    setWindowIcon(ProgramIcon());
     UseDesignFont(*this);
     BuildMenus();
     BuildControls();
@@ -161,7 +164,7 @@ void MainWin::RunProcedure(const std::function<void()>& procedure) {
 
 void MainWin::ShowSettings() {
     BdRtTxt->setText(QString::number(settings_.BaudRate));
-    ComPortNrTxt->setText(QString::fromStdString(settings_.ComPort.ToText()));
+    ShowPortName(*ComPortNrTxt, QString::fromStdString(settings_.ComPort.ToText()));
     DF_FileTxt->setText(QString::fromStdString(FileNamePart(settings_.BackupFileName)));
 }
 

@@ -1,13 +1,17 @@
 #include "app/ui/opt_win.h"
 
+#include <QApplication>
 #include <QCloseEvent>
-#include <QGroupBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShowEvent>
+#include <QTimer>
+#include <utility>
 
+#include "app/ui/design_frame.h"
 #include "app/ui/main_win.h"
+#include "app/ui/port_name.h"
 #include "app/ui/twips.h"
 
 namespace cv2 {
@@ -31,14 +35,15 @@ constexpr std::array<OptionPlace, kInterfaceCount> kInterfaceOptions = {{
 }};
 
 constexpr std::array<OptionPlace, kBaudRates.size()> kBaudOptions = {{
-    {"9600", 120, 300, 795, 195},
+    // 780 twips wide rather than 795, which reached into the box of 16666.
+    {"9600", 120, 300, 780, 195},
     {"16666", 900, 300, 795, 195},
     {"19200", 1740, 300, 795, 195},
     {"115200", 2640, 300, 855, 195},
 }};
 
-QGroupBox* MakeFrame(QWidget* parent, const char* name, const char* caption, const QRect& rect) {
-    auto* frame = new QGroupBox(caption, parent);
+DesignFrame* MakeFrame(QWidget* parent, const char* name, const char* caption, const QRect& rect) {
+    auto* frame = new DesignFrame(caption, parent);
     frame->setObjectName(name);
     frame->setGeometry(rect);
     return frame;
@@ -64,21 +69,37 @@ OptWin::OptWin(Settings& settings, MainWin& mainWin)
     UseDesignFont(*this);
     BuildControls();
     resize(TwipsX(*this, kClientWidth), TwipsY(*this, kClientHeight));
+
+    // Coming back from another program is no activation from one of ours:
+    // what the user typed before leaving stays. The window the user returns
+    // to is activated right after the program becomes active again; once
+    // that is through, activations come from our own windows again.
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState state) {
+                if (state != Qt::ApplicationActive) {
+                    awayFromProgram_ = true;
+                } else {
+                    QTimer::singleShot(0, this, [this] { awayFromProgram_ = false; });
+                }
+            });
 }
 
 void OptWin::BuildControls() {
     const QWidget& ref = *this;
-    QGroupBox* frame3 = MakeFrame(this, "Frame3", "ComPort:", TwipsRect(ref, 120, 240, 3615, 555));
+    DesignFrame* frame3 =
+        MakeFrame(this, "Frame3", "ComPort:", TwipsRect(ref, 120, 240, 3615, 555));
     auto* label = new QLabel("Nummer:", frame3);
     label->setObjectName("Label1");
-    label->setGeometry(TwipsRect(ref, 480, 240, 675, 195));
-    ComPortTxT = new QLineEdit("1", frame3);
+    // Up to the COM port box rather than the designed 675 twips: in the fonts
+    // at hand the caption is a pixel wider than that.
+    label->setGeometry(TwipsRect(ref, 480, 240, 780, 195));
+    ComPortTxT = new PortNameBox("1", frame3);
     ComPortTxT->setObjectName("ComPortTxT");
     ComPortTxT->setGeometry(TwipsRect(ref, 1260, 180, 435, 285));
     connect(ComPortTxT, &QLineEdit::textChanged, this,
             [this](const QString& text) { logic_.SetComPortText(text.toStdString()); });
 
-    QGroupBox* frame2 =
+    DesignFrame* frame2 =
         MakeFrame(this, "Frame2", "Update über ", TwipsRect(ref, 120, 840, 3615, 1275));
     for (int i = 0; i < kInterfaceCount; ++i) {
         UpDevOpt[i] = MakeOption(frame2, QString("UpDevOpt%1").arg(i), kInterfaceOptions[i], ref);
@@ -88,7 +109,8 @@ void OptWin::BuildControls() {
         });
     }
 
-    QGroupBox* frame1 = MakeFrame(this, "Frame1", "Baurate:", TwipsRect(ref, 120, 2160, 3615, 675));
+    DesignFrame* frame1 =
+        MakeFrame(this, "Frame1", "Baurate:", TwipsRect(ref, 120, 2160, 3615, 675));
     for (int i = 0; i < kBaudCount; ++i) {
         BdrtOpt[i] = MakeOption(frame1, QString("BdrtOpt%1").arg(i), kBaudOptions[i], ref);
         connect(BdrtOpt[i], &QRadioButton::clicked, this, [this, i] {
@@ -108,10 +130,18 @@ void OptWin::BuildControls() {
 }
 
 bool OptWin::event(QEvent* event) {
-    // Every activation, also on coming back from another window, replaces
-    // choices not yet confirmed by the settings.
-    if (event->type() == QEvent::WindowActivate) Activate();
+    // Moving here from another window of the program replaces choices not yet
+    // confirmed by the settings.
+    if (event->type() == QEvent::WindowActivate && !std::exchange(awayFromProgram_, false)) {
+        Activate();
+    }
     return QWidget::event(event);
+}
+
+void OptWin::showEvent(QShowEvent* event) {
+    // Opened from the menu; a window restored from an icon shows spontaneously.
+    if (!event->spontaneous()) Activate();
+    QWidget::showEvent(event);
 }
 
 void OptWin::Activate() {

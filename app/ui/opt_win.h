@@ -1,6 +1,7 @@
 // The options window: interface, baud rate and COM port. Modeless; while it is
 // active the main window's transfer buttons are disabled. It shows the state of
-// OptionsLogic and hands every click to it.
+// OptionsLogic and hands every click to it. Opening it, or moving to it from
+// another window of the program, shows the settings afresh.
 #pragma once
 
 #include <QWidget>
@@ -9,13 +10,13 @@
 #include "settings/options_logic.h"
 #include "settings/settings.h"
 
-class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
 namespace cv2 {
 
 class MainWin;
+class PortNameBox;
 
 class OptWin : public QWidget {
     Q_OBJECT
@@ -27,6 +28,7 @@ public:
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void BuildControls();
@@ -37,8 +39,9 @@ private:
     Settings& settings_;
     MainWin& mainWin_;
     OptionsLogic logic_;
+    bool awayFromProgram_ = false;
 
-    QLineEdit* ComPortTxT = nullptr;
+    PortNameBox* ComPortTxT = nullptr;
     std::array<QRadioButton*, kInterfaceCount> UpDevOpt{};
     std::array<QRadioButton*, kBaudRates.size()> BdrtOpt{};
     QPushButton* OK_But = nullptr;

@@ -1,19 +1,82 @@
 // The windows as a user meets them, offscreen: start-up, the file choice and
 // the notice, the options window and its coupling, and the end that writes the
 // settings file even while a procedure is waiting.
+#include <qpa/qwindowsysteminterface.h>
+
 #include <QtTest>
 #include <QtWidgets>
 #include <memory>
 
+#include "app/ui/design_frame.h"
 #include "app/ui/frm_hinweis.h"
 #include "app/ui/main_win.h"
 #include "app/ui/opt_win.h"
+#include "app/ui/port_name.h"
 #include "platform/fake/fake_clock.h"
 #include "platform/fake/fake_dialogs.h"
 #include "platform/fake/fake_serial.h"
 #include "platform/qt/qt_event_pump.h"
 
 using namespace cv2;
+
+namespace {
+
+// The controls of a window: named widgets other than Qt's own parts and menus.
+QList<QWidget*> Controls(QWidget& window) {
+    QList<QWidget*> controls;
+    for (QWidget* w : window.findChildren<QWidget*>()) {
+        if (!w->isWindow() && !w->objectName().isEmpty() && !w->objectName().startsWith("qt_")) {
+            controls << w;
+        }
+    }
+    return controls;
+}
+
+// What a user would see as broken: a control reaching out of its parent (for
+// a frame: above its top line or over its border), a control over a frame's
+// caption, two controls on top of each other, a label's text wider than the
+// label. Controls in except are left out.
+QStringList LayoutFaults(QWidget& window, const QStringList& except = {}) {
+    QStringList faults;
+    QList<QWidget*> leaves;
+    for (QWidget* w : Controls(window)) {
+        if (except.contains(w->objectName())) continue;
+        if (!w->parentWidget()->contentsRect().contains(w->geometry())) {
+            faults << w->objectName() + " outside " + w->parentWidget()->objectName();
+        }
+        const auto* label = qobject_cast<QLabel*>(w);
+        if (label && !label->wordWrap() &&
+            label->fontMetrics().tightBoundingRect(label->text()).right() >=
+                label->contentsRect().width()) {
+            faults << w->objectName() + " cut";
+        }
+        if (const auto* frame = qobject_cast<DesignFrame*>(w->parentWidget());
+            frame && frame->captionRect().intersects(w->geometry())) {
+            faults << w->objectName() + " over the caption of " + frame->objectName();
+        }
+        if (Controls(*w).isEmpty()) leaves << w;
+    }
+    for (int i = 0; i < leaves.size(); ++i) {
+        const QRect a(leaves[i]->mapTo(&window, QPoint()), leaves[i]->size());
+        for (int j = i + 1; j < leaves.size(); ++j) {
+            if (a.intersects(QRect(leaves[j]->mapTo(&window, QPoint()), leaves[j]->size()))) {
+                faults << leaves[i]->objectName() + " over " + leaves[j]->objectName();
+            }
+        }
+    }
+    return faults;
+}
+
+// The whole text shows in the notice's text box, nothing scrolled out of view.
+bool NoticeTextFits(QWidget& notice) {
+    auto* text = notice.findChild<QPlainTextEdit*>("Text1");
+    QTextCursor end(text->document());
+    end.movePosition(QTextCursor::End);
+    return text->verticalScrollBar()->maximum() == 0 &&
+           text->cursorRect(end).bottom() < text->viewport()->height();
+}
+
+}  // namespace
 
 class WindowsTest : public QObject {
     Q_OBJECT
@@ -153,29 +216,85 @@ private slots:
         Click(Option("UpDevOpt", 0));
         QCOMPARE(BaudState(), QString("+-X-"));
         Click(Option("BdrtOpt", 0));
-        opt->findChild<QLineEdit*>("ComPortTxT")->setText("COM4");
+        // A device name longer than the boxes shows its end, and whole as a tooltip.
+        const QString device = "/dev/serial/by-path/pci-0000:00:14.0-usb-0:2:1.0-port0";
+        auto* box = opt->findChild<PortNameBox*>("ComPortTxT");
+        box->setText(device);
         Click(opt->findChild<QPushButton*>("OK_But"));
         QCOMPARE(InterfaceKind(settings), 0);
         QCOMPARE(settings.BaudRate, 9600L);
-        QCOMPARE(settings.ComPort, ComPortSetting::Text("COM4"));
+        QCOMPARE(settings.ComPort, ComPortSetting::Text(device.toStdString()));
         QVERIFY(!opt->isVisible() && TransferButtonsEnabled());
-        QCOMPARE(Text("ComPortNrTxt") + "|" + Text("BdRtTxt"), QString("COM4|9600"));
+        QCOMPARE(Text("BdRtTxt"), QString("9600"));
+        auto* label = win->findChild<QLabel*>("ComPortNrTxt");
+        for (const auto& [shown, width, tip] :
+             {std::tuple(box->shownText(), box->width(), box->toolTip()),
+              std::tuple(label->text(), label->width(), label->toolTip())}) {
+            QVERIFY2(shown.startsWith(u'…') && device.endsWith(shown.mid(1)) && shown.size() > 2,
+                     qPrintable(shown));
+            QVERIFY(label->fontMetrics().horizontalAdvance(shown) <= width);
+            QCOMPARE(tip, device);
+        }
     }
 
-    void optionsComingBackReplacesUnconfirmedChoices() {
+    void optionsReselectOnlyWhenReachedFromAnotherWindowOfTheProgram() {
         Start("3\r\n19200\r\n\"\"\r\n");
         OpenOptions();
         QCOMPARE(BaudState(), QString("--x+"));  // the USB rule, then the stored rate
-        Click(Option("UpDevOpt", 0));
-        Click(Option("BdrtOpt", 0));
-        opt->findChild<QLineEdit*>("ComPortTxT")->setText("COM9");
-        win->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(win.get()));
+        auto* port = opt->findChild<QLineEdit*>("ComPortTxT");
+        auto typeAhead = [&] {
+            Click(Option("UpDevOpt", 0));
+            Click(Option("BdrtOpt", 0));
+            port->setText("/dev/ttyUSB1");
+        };
+        auto leaveTheProgramAndComeBackTo = [&](QWidget* w) {
+            QWindowSystemInterface::handleWindowActivated(nullptr);
+            QWindowSystemInterface::flushWindowSystemEvents();
+            QCOMPARE(QGuiApplication::applicationState(), Qt::ApplicationInactive);
+            QWindowSystemInterface::handleWindowActivated(w->windowHandle());
+            QVERIFY(QTest::qWaitForWindowActive(w));
+        };
+        // Back from another program, say a terminal: what was typed stays.
+        typeAhead();
+        leaveTheProgramAndComeBackTo(opt);
+        QVERIFY(Option("UpDevOpt", 0)->isChecked());
+        QCOMPARE(BaudState(), QString("X-+-"));
+        QCOMPARE(port->text(), QString("/dev/ttyUSB1"));
+        // Back to the main window first, then over to the options: the settings again.
+        leaveTheProgramAndComeBackTo(win.get());
         opt->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(opt));
         QVERIFY(Option("UpDevOpt", 2)->isChecked());
         QCOMPARE(BaudState(), QString("--x+"));
-        QCOMPARE(opt->findChild<QLineEdit*>("ComPortTxT")->text(), QString("3"));
+        QCOMPARE(port->text(), QString("3"));
+        // Opened again after the close box: the settings again.
+        typeAhead();
+        opt->close();
+        OpenOptions();
+        QCOMPARE(port->text(), QString("3"));
+    }
+
+    // --- the windows as drawn ---
+
+    void everyWindowShowsItsControlsWholeAndApart() {
+        Start();
+        // The separator runs past the right edge; bar and percentage lie over
+        // the bar's white background.
+        QCOMPARE(LayoutFaults(*win, {"Line1", "ProzBalken", "ProzTxt"}).join(", "), QString());
+        OpenOptions();
+        opt->resize(opt->width(), opt->height() * 2);  // enlarged: every option in view
+        QCOMPARE(LayoutFaults(*opt).join(", "), QString());
+        FrmHinweis notice(win.get());
+        notice.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&notice));
+        QCOMPARE(LayoutFaults(notice).join(", "), QString());
+        QVERIFY(NoticeTextFits(notice));
+        // Enlarged, the text box grows with the window.
+        auto* text = notice.findChild<QPlainTextEdit*>("Text1");
+        const QSize margin = notice.size() - text->size();
+        notice.resize(notice.size() * 3 / 2);
+        QCOMPARE(notice.size() - text->size(), margin);
+        QVERIFY(!win->windowIcon().pixmap(16).isNull() && !notice.windowIcon().pixmap(16).isNull());
     }
 
     // --- the end ---

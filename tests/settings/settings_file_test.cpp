@@ -27,6 +27,12 @@ TEST(SettingsText, ReadingRules) {
         {"/dev/ttyUSB0\r\n16666\r\n\"\"\r\n", true, Port::Text("/dev/ttyUSB0"), 16666, ""},
         {"6,16666,\"\"", true, Port::Number(6), 16666, ""},
         {"  12 \n 9600\n\"\"\n", true, Port::Number(12), 9600, ""},
+        // Anything that reads as a number is one, rounded to a whole one.
+        {"4.0\r\n19200.0\r\n\"\"\r\n", true, Port::Number(4), 19200, ""},
+        {"+2.5\r\n1.152E5\r\n\"\"\r\n", true, Port::Number(2), 115200, ""},
+        {"-.6,16666,\"\"", true, Port::Number(-1), 16666, ""},
+        {"nan\r\n1e99\r\n\"\"\r\n", false, Port::Number(3), 115200, ""},
+        {"4.0x,inf,\"\"", false, Port::Number(3), 115200, ""},
         // A quoted comma; the rest of an item is ignored.
         {"\"a,b\" x\r\n57600\r\n\"C:\\D\\x.CDF\"\r\n", true, Port::Text("a,b"), 57600,
          "C:\\D\\x.CDF"},
@@ -43,6 +49,9 @@ TEST(SettingsText, ReadingRules) {
         EXPECT_EQ(InterfaceKind(s), 2);
         EXPECT_EQ(s.BackupFileName, file);
     }
+    Settings s;
+    ParseSettingsText("4.0\r\n19200.0\r\n\"\"\r\n", true, s);
+    EXPECT_EQ(FormatSettingsText(s), "4\r\n19200\r\n\"\"\r\n");  // written back bare
 }
 
 class SettingsFileTest : public ::testing::Test {
