@@ -6,6 +6,8 @@
 #include <cmath>
 #include <vector>
 
+#include <QFileInfo>
+
 #ifdef Q_OS_UNIX
 #include <grp.h>
 #include <sys/ioctl.h>
@@ -45,6 +47,16 @@ std::optional<long> Number(const std::string& s) {
     auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
     if (s.empty() || ec != std::errc{} || end != s.data() + s.size()) return std::nullopt;
     return v;
+}
+
+// The serial port's lock file is named after the path it is given, so "./port"
+// in two folders would share one lock and the link /tmp/cv2-x and the device it
+// points at would not. A path is opened by its resolved name: one lock per device.
+QString DevicePath(const std::string& name) {
+    const QString given = QString::fromStdString(name);
+    if (!given.contains('/')) return given;
+    const QString resolved = QFileInfo(given).canonicalFilePath();
+    return resolved.isEmpty() ? given : resolved;
 }
 
 }  // namespace
@@ -200,7 +212,7 @@ bool QtSerialControl::SetPortOpen(bool open) {
         return true;
     }
     if (port_.isOpen()) return true;
-    port_.setPortName(QString::fromStdString(portName_));
+    port_.setPortName(DevicePath(portName_));
     if (!port_.open(QIODevice::ReadWrite)) return Fail();
     if (!ApplyLine(line_) || !ApplyHandshaking() || (rtsSet_ && !ApplyRts())) {
         const std::string reason = error_;
