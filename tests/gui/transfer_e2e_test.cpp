@@ -102,19 +102,6 @@ private slots:
         QVERIFY(!w->win().comm1().PortOpen());
         QVERIFY(StopSimulatorAndReadDump() == ReadFile("sicherung.CDF"));
     }
-
-    void silentModuleShowsTheFailureBoxAndLeavesTheWindowReady() {
-        StartSimulator({"--silent-fs"});
-        auto w = Click("ReadDF_But", "fehler.CDF");
-
-        QCOMPARE(w->boxes.shown.size(), size_t{1});
-        QCOMPARE(w->boxes.shown[0].title, std::string("Fehler beim Speichern der Datenbank"));
-        QCOMPARE(w->boxes.shown[0].text, ErrorText(300031));
-        QCOMPARE(w->Text("ComTxt"), QString(" Fahrstraßen"));
-        QVERIFY(w->win().findChild<QPushButton*>("WriteDF_But")->isEnabled());
-        QVERIFY(!w->win().comm1().PortOpen());
-        StopSimulatorAndReadDump();
-    }
 };
 
 QTEST_MAIN(TransferEndToEnd)

@@ -1,4 +1,4 @@
-// Pages through the transfer buffer, and the backup image of the content.
+// The backup image of the simulated content, and loading one.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,17 +9,6 @@
 
 namespace cv2::station::test {
 namespace {
-
-TEST(TransferBuffer, BlocksMoveAtAnyByteOffset) {
-    CommandStation s;
-    std::array<std::uint8_t, 16> ff, zero{};
-    ff.fill(0xFF);
-    for (int off = 0; off < 64; off += 16) ReplyTo(s, WriteBlock(off, zero));
-    // The writer's preset: all-0xFF blocks at offsets 0, 1, .., 32 cover bytes 0..47.
-    for (int off = 0; off <= 32; ++off) ReplyTo(s, WriteBlock(off, ff));
-    for (int i = 0; i < 48; ++i) EXPECT_EQ(s.memory().transfer()[i], 0xFF) << i;
-    EXPECT_EQ(s.memory().transfer()[48], 0x00);
-}
 
 TEST(BackupImage, HasTheFileLayout) {
     CommandStation s;

@@ -13,13 +13,6 @@ constexpr double kUsb = 10.0 / 115200.0;
 // station's turnaround, the 31-byte reply on LocoNet and its last byte to the PC.
 constexpr double kReadBlockReply = 31 * kUsb + 62 * kLn + kStationTurnaround + kUsb;
 
-TEST(WireTime, LineSettingsGiveTheByteTime) {
-    EXPECT_DOUBLE_EQ(ByteTimeFromSettings("115200,n,8,1"), 10.0 / 115200);
-    EXPECT_DOUBLE_EQ(ByteTimeFromSettings("2400,n,8,2"), 11.0 / 2400);
-    EXPECT_DOUBLE_EQ(ByteTimeFromSettings("19200,e,8,1"), 11.0 / 19200);
-    EXPECT_DOUBLE_EQ(ByteTimeFromSettings("fast,n,8,1"), 10.0 / 115200);
-}
-
 TEST(WireTime, EchoAndReplyFollowEachOtherAndQueueOnLocoNet) {
     CommandStation s;
     StationWire wire(s, {});
