@@ -38,6 +38,9 @@ window_hint() {
         "session, or over 'ssh -X', or draw it with 'make screenshots' (offscreen, PNG files)."
 }
 
+# shellcheck source=simulator.sh
+source "$(dirname "$0")/simulator.sh"
+
 [ -x "$cli" ] || fail "$cli is not built"
 
 if [ -n "$port" ]; then
@@ -48,27 +51,8 @@ if [ -n "$port" ]; then
     exit 0
 fi
 
-sim="$build/cv2sim"
 link="$build/cv2sim-demo-port"
-[ -x "$sim" ] || fail "$sim is not built"
-rm -f "$link"
-# shellcheck disable=SC2086 # CV2SIM_ARGS is a list of options
-"$sim" --link "$link" ${CV2SIM_ARGS:---speed 200} >"$build/cv2sim-demo.out" &
-sim_pid=$!
-stop_sim() {
-    if kill -0 "$sim_pid" 2>/dev/null; then
-        kill -TERM "$sim_pid" 2>/dev/null || true
-        wait "$sim_pid" 2>/dev/null || true
-    fi
-}
-trap stop_sim EXIT
-
-for _ in $(seq 100); do
-    [ -L "$link" ] && break
-    kill -0 "$sim_pid" 2>/dev/null || fail "cv2sim ended before it was ready"
-    sleep 0.05
-done
-[ -L "$link" ] || fail "cv2sim did not create $link"
+start_simulator "$build/cv2sim" "$link" "$build/cv2sim-demo.out" "--speed 200"
 
 echo "run: no display; the backup runs on the command line against the simulated station ($link)"
 step "Backup" "$cli" backup --port "$link" "$demo"

@@ -21,10 +21,14 @@ fi
 program="$build/cv2sicherung"
 settings="$build/CV2_DF.INF"
 
-if [ ! -x "$program" ]; then
-    echo "run.sh: $program is not built" >&2
+fail() {
+    echo "run.sh: $*" >&2
     exit 1
-fi
+}
+# shellcheck source=simulator.sh
+source "$(dirname "$0")/simulator.sh"
+
+[ -x "$program" ] || fail "$program is not built"
 
 # The settings file the program reads from its own folder: port, rate, file.
 write_settings() {
@@ -46,38 +50,10 @@ if [ -n "$port" ]; then
     exit $?
 fi
 
-sim="$build/cv2sim"
 # A short name, so that the window shows it whole: the port label and the
 # COM port box were made for a port number.
 link="$(mktemp -u /tmp/cv2-XXXX)"
-if [ ! -x "$sim" ]; then
-    echo "run.sh: $sim is not built" >&2
-    exit 1
-fi
-rm -f "$link"
-# shellcheck disable=SC2086 # CV2SIM_ARGS is a list of options
-"$sim" --link "$link" ${CV2SIM_ARGS:---speed 10} >"$build/cv2sim.out" &
-sim_pid=$!
-stop_sim() {
-    if kill -0 "$sim_pid" 2>/dev/null; then
-        kill -TERM "$sim_pid" 2>/dev/null || true
-        wait "$sim_pid" 2>/dev/null || true
-    fi
-}
-trap stop_sim EXIT
-
-for _ in $(seq 100); do
-    [ -L "$link" ] && break
-    if ! kill -0 "$sim_pid" 2>/dev/null; then
-        echo "run.sh: cv2sim ended before it was ready" >&2
-        exit 1
-    fi
-    sleep 0.05
-done
-if [ ! -L "$link" ]; then
-    echo "run.sh: cv2sim did not create $link" >&2
-    exit 1
-fi
+start_simulator "$build/cv2sim" "$link" "$build/cv2sim.out" "--speed 10"
 echo "run.sh: simulated station on $(head -n1 "$build/cv2sim.out") ($link)" >&2
 write_settings "$link"
 run_program
