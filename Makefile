@@ -2,6 +2,7 @@
 #              simulated station unless PORT names a real one: make run PORT=/dev/ttyUSB0);
 #              without a display, a backup with cv2cli that can be watched instead
 # make test  - install what is missing, build, run every test
+# make fuzz  - every fuzz target for FUZZ_SECONDS each; make soak - the fault soak
 BUILD ?= build
 JOBS ?= $(shell nproc)
 PORT ?=
@@ -76,6 +77,13 @@ fuzz: configure
 	  then grep -E '^Done|number_of_executed_units' $(BUILD)/fuzz/$$name.log; \
 	  else tail -n 40 $(BUILD)/fuzz/$$name.log; exit 1; fi; \
 	done < $(BUILD)/fuzz/fuzz_targets.txt
+
+# Backups and restores of cv2cli against cv2sim, each with another fault injected
+# (make test runs the first five); SOAK_RUNS=n runs the first n.
+SOAK_RUNS ?= 20
+soak: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target cv2cli cv2sim
+	@bash scripts/soak.sh $(BUILD) $(SOAK_RUNS)
 
 clean:
 	rm -rf $(BUILD) $(BUILD)-sanitize $(BUILD)-fuzz $(BUILD)-windows
