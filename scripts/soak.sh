@@ -88,7 +88,9 @@ for ((n = 0; n < count; n++)); do
   cp file.CDF before.CDF
 
   # shellcheck disable=SC2086  # the faults are separate words
-  "$sim" --speed instant --link ./port --dump dump.CDF $faults >sim.out 2>&1 &
+  # Content from another seed each run: a failed backup that wrote anything
+  # into the file would show as a change.
+  "$sim" --speed instant --seed $((n + 1)) --link ./port --dump dump.CDF $faults >sim.out 2>&1 &
   sim_pid=$!
   for _ in $(seq 100); do [ -s sim.out ] && [ -L port ] && break; sleep 0.05; done
   pty=$(head -n 1 sim.out)
