@@ -2,11 +2,12 @@
 #              simulated station unless PORT names a real one: make run PORT=/dev/ttyUSB0);
 #              without a display, a backup with cv2cli that can be watched instead
 # make test  - install what is missing, build, run every test
+# make fuzz  - every fuzz target for FUZZ_SECONDS each; make soak - the fault soak
 BUILD ?= build
 JOBS ?= $(shell nproc)
 PORT ?=
 
-.PHONY: all deps configure build run test test-sanitize test-windows screenshots package docs fuzz clean
+.PHONY: all deps configure build run test test-sanitize test-windows screenshots package docs fuzz soak clean
 
 all: build
 
@@ -63,11 +64,26 @@ docs: screenshots
 	@$(BUILD)/dist/cv2_error_guide > docs/fehlermeldungen.md
 	@mkdir -p docs/images && cp $(BUILD)/screenshots/*.png docs/images/
 
-# A longer fuzz run of the receive assembler than the one in make test (needs clang++).
-FUZZ_RUNS ?= 5000000
+# Every fuzz target for FUZZ_SECONDS each (needs clang++), its corpus kept in
+# the build folder between runs; a crash leaves its input there too.
+FUZZ_SECONDS ?= 60
 fuzz: configure
-	@cmake --build $(BUILD) --target receive_assembler_fuzz
-	@$(BUILD)/fuzz/receive_assembler_fuzz -runs=$(FUZZ_RUNS) -max_len=512
+	@cmake --build $(BUILD) -j $(JOBS) --target cv2_fuzz
+	@while read -r name options; do \
+	  echo "== $$name, $(FUZZ_SECONDS) s"; \
+	  mkdir -p $(BUILD)/fuzz/corpus/$$name; \
+	  if $(BUILD)/fuzz/$$name $$options -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	      -artifact_prefix=$(BUILD)/fuzz/ $(BUILD)/fuzz/corpus/$$name > $(BUILD)/fuzz/$$name.log 2>&1; \
+	  then grep -E '^Done|number_of_executed_units' $(BUILD)/fuzz/$$name.log; \
+	  else tail -n 40 $(BUILD)/fuzz/$$name.log; exit 1; fi; \
+	done < $(BUILD)/fuzz/fuzz_targets.txt
+
+# Backups and restores of cv2cli against cv2sim, each with another fault injected
+# (make test runs the first five); SOAK_RUNS=n runs the first n.
+SOAK_RUNS ?= 20
+soak: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target cv2cli cv2sim
+	@bash scripts/soak.sh $(BUILD) $(SOAK_RUNS)
 
 clean:
 	rm -rf $(BUILD) $(BUILD)-sanitize $(BUILD)-fuzz $(BUILD)-windows

@@ -3,10 +3,12 @@
 // position in range, completed frames marked, nothing written outside slots 0..31.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 
+#include "fuzz/fuzz_check.h"
 #include "link/receive_assembler.h"
+
+using cv2::fuzz::Check;
 
 namespace {
 
@@ -14,10 +16,6 @@ constexpr cv2::ServiceKeyBytes kKey = {0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77,
 // Control bytes: the first input byte chooses what a sender does meanwhile.
 constexpr std::uint8_t kResetSlotEvery = 0x0F;  // reset RxSlot after some bytes
 constexpr std::uint8_t kWatchConfirmation = 0x10;
-
-void Check(bool ok) {
-    if (!ok) std::abort();
-}
 
 }  // namespace
 
