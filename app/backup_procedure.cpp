@@ -62,7 +62,7 @@ ProcedureResult BackupProcedure::Run() {
         if (image_) {
             image_->clear();
             file.OpenMemory(*image_);
-        } else if (!file.Open(settings.BackupFileName, BackupFile::Mode::Replace)) {
+        } else if (!file.Open(settings.BackupFileName, BackupFile::Mode::ReadWrite)) {
             return false;
         }
         if (!StartStation(parts_, kDisplayGreeting, Status) || failed()) return false;
@@ -80,7 +80,8 @@ ProcedureResult BackupProcedure::Run() {
             return !failed();
         });
         if (!sections || !FinishStation(parts_, Status) || failed()) return false;
-        return file.Commit() && !failed();
+        file.Close();
+        return !failed();
     };
 
     ProcedureResult result;
@@ -89,9 +90,9 @@ ProcedureResult BackupProcedure::Run() {
         ShowElapsedTime(parts_, start);
     } else {
         // The status line keeps the section that failed; the station stays in
-        // its bootloader; the file keeps what it held before the run.
+        // its bootloader; what was written stays in the file.
         result = ReportFailure(parts_, kBackupFailureTitle, Status, file);
-        file.Discard();
+        file.Close();
         host.EnableButtons();
     }
     host.SetDateiMenuEnabled(true);

@@ -72,21 +72,16 @@ std::string CheckBackupFile(const std::string& path) {
     return {};
 }
 
-BackupFile::~BackupFile() { Discard(); }
+BackupFile::~BackupFile() {
+    if (file_) std::fclose(file_);
+}
 
 bool BackupFile::Open(const std::string& path, Mode mode) {
-    Discard();
+    Close();
     path_ = path;
     error_.clear();
     pastEnd_ = false;
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    const fs::file_status st = fs::status(path, ec);
-    if (mode == Mode::Replace &&
-        (fs::is_regular_file(st) || st.type() == fs::file_type::not_found)) {
-        return OpenCopy(path);
-    }
-    if (mode != Mode::Read) {
+    if (mode == Mode::ReadWrite) {
         // Overwrite in place: an existing longer file keeps its tail.
         file_ = std::fopen(path.c_str(), "r+b");
         if (!file_ && errno == ENOENT) file_ = std::fopen(path.c_str(), "w+b");
@@ -98,71 +93,8 @@ bool BackupFile::Open(const std::string& path, Mode mode) {
     return file_ != nullptr;
 }
 
-// The copy is named after the file (behind a link, the file it points to), so
-// that it lies on the same disk and the rename that commits it is atomic.
-bool BackupFile::OpenCopy(const std::string& path) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    const bool existed = fs::exists(path, ec);
-    if (existed) {
-        // The file itself has to be writable, as when it is written in place.
-        std::FILE* probe = std::fopen(path.c_str(), "r+b");
-        if (!probe) {
-            SetError("geschrieben", errno);
-            return false;
-        }
-        std::fclose(probe);
-    }
-    const fs::path target = existed ? fs::canonical(path, ec) : fs::path(path);
-    if (ec) {
-        SetError("geschrieben", ec.value());
-        return false;
-    }
-    copy_ = target.string() + ".tmp";
-    // An existing longer file keeps its tail behind what the backup writes.
-    if (existed && !fs::copy_file(target, copy_, fs::copy_options::overwrite_existing, ec)) {
-        SetError("geschrieben", ec.value());
-        copy_.clear();
-        return false;
-    }
-    file_ = std::fopen(copy_.c_str(), existed ? "r+b" : "w+b");
-    if (!file_) {
-        SetError("geschrieben", errno);
-        Discard();
-    }
-    return file_ != nullptr;
-}
-
-bool BackupFile::Commit() {
-    Close();
-    if (copy_.empty()) return !failed();
-    if (failed()) {
-        Discard();
-        return false;
-    }
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    const fs::path target = fs::exists(path_, ec) ? fs::canonical(path_, ec) : fs::path(path_);
-    if (!ec) fs::rename(copy_, target, ec);
-    if (ec) {
-        SetError("geschrieben", ec.value());
-        Discard();
-        return false;
-    }
-    copy_.clear();
-    return true;
-}
-
-void BackupFile::Discard() {
-    Close();
-    if (copy_.empty()) return;
-    std::error_code ec;
-    std::filesystem::remove(copy_, ec);
-    copy_.clear();
-}
-
 void BackupFile::OpenMemory(std::vector<std::uint8_t>& image) {
-    Discard();
+    Close();
     path_.clear();
     error_.clear();
     pastEnd_ = false;

@@ -25,12 +25,8 @@ constexpr StatusCode kFileVersionInvalid = 140099;
 class BackupFile {
 public:
     enum class Mode {
-        ReadWrite,  // created if missing, never truncated, written from offset 0
+        ReadWrite,  // backup: created if missing, never truncated, written from offset 0
         Read,       // restore: must exist
-        // Backup: as ReadWrite, but into a copy beside a regular file (or beside
-        // the missing one), which takes its place only on Commit(); until then
-        // the file keeps what it held. A device is written in place.
-        Replace,
     };
 
     explicit BackupFile(ByteProgress& progress) : progress_(progress) {}
@@ -45,14 +41,8 @@ public:
     // or append to it, reads take from it. The image must outlive the opening.
     void OpenMemory(std::vector<std::uint8_t>& image);
     // Flushes and closes; a failure of the final flush sets the error as a write
-    // would. Closing a file that is not open does nothing. A Replace copy stays
-    // beside its file until Commit() or Discard().
+    // would. Closing a file that is not open does nothing.
     void Close();
-    // Closes and, without a failure so far, lets a Replace copy take the place
-    // of its file. True when everything written is in the file.
-    bool Commit();
-    // Closes and removes a Replace copy: the file keeps what it held before.
-    void Discard();
     bool isOpen() const { return file_ != nullptr || image_ != nullptr; }
 
     // The primitives: each transfers at the current position, then adds its byte
@@ -81,14 +71,12 @@ private:
     void WriteBytes(const std::uint8_t* bytes, int count);
     void ReadBytes(std::uint8_t* bytes, int count);
     void SetError(const char* what, int err);
-    bool OpenCopy(const std::string& path);
 
     ByteProgress& progress_;
     std::FILE* file_ = nullptr;
     std::vector<std::uint8_t>* image_ = nullptr;
     std::size_t imagePos_ = 0;
     std::string path_;
-    std::string copy_;  // the Replace copy being written, empty otherwise
     std::string error_;
     bool pastEnd_ = false;
 };
