@@ -2,8 +2,9 @@
 # Fault soak: backups and restores of cv2cli against cv2sim, each run with
 # another injected fault. Every run has to end with its exit code and status,
 # within its time limit, with the port closed and its lock gone, no process
-# left, and the backup file holding what it held before (a backup that
-# succeeded replaces only its first 574,252 bytes).
+# left, and the backup file losing nothing beyond what the run overwrote: a
+# backup writes the station's content from the file's start (all 574,252 bytes
+# when it succeeds), a restore only reads the file.
 #
 #   scripts/soak.sh BUILD [RUNS]   the first RUNS runs of the table (all 20 by default)
 #
@@ -87,9 +88,8 @@ for ((n = 0; n < count; n++)); do
   rm -f port dump.CDF sim.out cli.out
   cp file.CDF before.CDF
 
+  # Content from another seed each run, so that what a backup wrote shows.
   # shellcheck disable=SC2086  # the faults are separate words
-  # Content from another seed each run: a failed backup that wrote anything
-  # into the file would show as a change.
   "$sim" --speed instant --seed $((n + 1)) --link ./port --dump dump.CDF $faults >sim.out 2>&1 &
   sim_pid=$!
   for _ in $(seq 100); do [ -s sim.out ] && [ -L port ] && break; sleep 0.05; done
@@ -119,7 +119,7 @@ for ((n = 0; n < count; n++)); do
   fi
   awk -v t="$took" -v l="$limit" 'BEGIN { exit !(t > l) }' && problems+=("$took s > $limit s")
 
-  # Nothing left behind: cv2cli, cv2sim, their lock on the port, a copy of the file.
+  # Nothing left behind: cv2cli, cv2sim, their lock on the port.
   kill -0 "$cli_pid" 2>/dev/null && problems+=("cv2cli läuft noch")
   kill -0 "$sim_pid" 2>/dev/null && problems+=("cv2sim läuft noch")
   [ -n "$(jobs -pr)" ] && problems+=("Prozesse übrig: $(jobs -pr | tr '\n' ' ')")
@@ -128,15 +128,27 @@ for ((n = 0; n < count; n++)); do
   for lock in /run/lock /var/lock /tmp; do
     [ -n "$pty" ] && [ -e "$lock/$lock_name" ] && problems+=("Sperre $lock/$lock_name")
   done
-  [ -e file.CDF.tmp ] && problems+=("file.CDF.tmp liegt noch")
 
-  # The file: unchanged, or after a backup the station's content in front of its old tail.
-  if [ "$op" = backup ] && [ "$code" = 0 ]; then
+  # The file: a restore only reads it. A backup overwrites it from the start with the
+  # station's content, all of it when it succeeds, up to where it stopped when it
+  # fails; the rest, the tail behind the backup among it, is as before.
+  if [ "$op" = restore ]; then
+    cmp -s file.CDF before.CDF || problems+=("Datei verändert")
+  elif [ "$code" = 0 ]; then
     cmp -s <(head -c $backup_size file.CDF) dump.CDF || problems+=("Sicherung ist nicht der Inhalt der CV2")
     cmp -s <(tail -c +$((backup_size + 1)) file.CDF) <(tail -c +$((backup_size + 1)) before.CDF) ||
       problems+=("Ende der Datei verändert")
   else
-    cmp -s file.CDF before.CDF || problems+=("Datei verändert")
+    [ "$(stat -c %s file.CDF)" = "$(stat -c %s before.CDF)" ] || problems+=("Dateigröße verändert")
+    # Offset (from 1) of the last byte that changed.
+    last=$(cmp -l file.CDF before.CDF 2>/dev/null | tail -n 1 | awk '{ print $1 }')
+    if [ -n "$last" ]; then
+      [ "$last" -le $backup_size ] || problems+=("Datei hinter der Sicherung verändert")
+      # The dump is missing when cv2sim was killed.
+      if [ -s dump.CDF ] && ! cmp -s <(head -c "$last" file.CDF) <(head -c "$last" dump.CDF); then
+        problems+=("Datei verändert, aber nicht mit dem Inhalt der CV2")
+      fi
+    fi
   fi
 
   result=ok
