@@ -1,13 +1,12 @@
 // The backup procedure end to end against the simulated station: the file it
 // leaves, what the window shows during and after the run (the elapsed time
 // among it), the failure path for station errors, an unusable file and a port
-// that does not open; and the dialog that chooses a backup file.
+// that does not open.
 #include "app/backup_procedure.h"
 
 #include <gtest/gtest.h>
 
 #include "app/elapsed_time.h"
-#include "app/file_choice.h"
 #include "tests/backup/backup_rig.h"
 
 namespace cv2 {
@@ -144,22 +143,6 @@ TEST(ElapsedMinutes, RoundsToTwoDecimalsWithTiesToEven) {
     EXPECT_DOUBLE_EQ(ElapsedMinutes(1000.0, 1007.5), 0.12);  // 0.125
     EXPECT_DOUBLE_EQ(ElapsedMinutes(1000.0, 1022.5), 0.38);  // 0.375
     EXPECT_DOUBLE_EQ(ElapsedMinutes(1000.0, 1037.5), 0.62);  // 0.625
-}
-
-// The open dialog (for a restore) starts on the file in use. The save dialog
-// and a cancel are checked through the main window.
-TEST(ChooseBackupFile, ModeZeroOpensOnTheFileInUseAnyOtherSaves) {
-    FakeFileDialog dialog;
-    dialog.answers = {"/home/u/alt.CDF", ""};
-    EXPECT_EQ(ChooseBackupFile(dialog, "CDF", 0, "/home/u/neu.CDF"), "/home/u/alt.CDF");
-    EXPECT_EQ(ChooseBackupFile(dialog, "CDF", 7, "/home/u/neu.CDF"), "");  // cancelled
-    ASSERT_EQ(dialog.shown.size(), 2u);
-    EXPECT_EQ(dialog.shown[0].mode, FileDialogMode::Open);
-    EXPECT_EQ(dialog.shown[0].title, "Sicherungsdatei öffnen...");
-    EXPECT_EQ(dialog.shown[0].preset, "/home/u/neu.CDF");
-    EXPECT_EQ(dialog.shown[0].description, "CV2 Datenflash (*.CDF)");
-    EXPECT_EQ(dialog.shown[0].pattern, "*.CDF");
-    EXPECT_EQ(dialog.shown[1].mode, FileDialogMode::Save);
 }
 
 }  // namespace

@@ -70,8 +70,7 @@ class TransferEndToEnd : public QObject {
         return ReadFile("dump.CDF");
     }
 
-private slots:
-    void completeBackupEqualsStationMemory() {
+    void CompleteBackupEqualsStationMemory() {
         StartSimulator({});
         auto w = Click("ReadDF_But", "sicherung.CDF");
 
@@ -89,8 +88,9 @@ private slots:
         QVERIFY(written == dump);
     }
 
-    void restoreIntoAChangedStationBringsTheBackupBack() {
-        completeBackupEqualsStationMemory();
+private slots:
+    void backupThenRestoreIntoAChangedStationBringsItBack() {
+        CompleteBackupEqualsStationMemory();
         StartSimulator({}, "12");  // the same station with other content
         auto w = Click("WriteDF_But", "sicherung.CDF");
 

@@ -19,15 +19,6 @@ TEST(Pause, ReturnsOnlyAfterMoreThanTheGivenTimeAndProcessesEvents) {
     EXPECT_EQ(rig.link.rx().RxSlot, 1);  // the receive event ran inside the pause
 }
 
-TEST(SendText, EmptyTextReturnsAtOnceAfterDiscardingOutput) {
-    LinkRig rig(0);
-    rig.OpenQuietly(100);
-    const double start = rig.clock.Now();
-    EXPECT_EQ(rig.link.SendText(""), 0);
-    EXPECT_EQ(rig.clock.Now(), start);
-    EXPECT_EQ(rig.serial.log, std::vector<std::string>{"OutBufferCount=0"});
-}
-
 TEST(SendText, OneWritePerCharacterAndTheLimitCoversTheWholeText) {
     LinkRig rig(0);
     rig.OpenQuietly(100);

@@ -5,7 +5,6 @@
 #include <span>
 
 #include "station/command_station.h"
-#include "tests/station/station_test_util.h"
 
 namespace cv2::station::test {
 namespace {
