@@ -328,6 +328,36 @@ void Print(const Row& row) {
     std::fflush(stdout);
 }
 
+// What the figures should stay within; a row's name contains the target's row text.
+struct Target {
+    const char* row;
+    const char* figure;
+    double limit;
+};
+constexpr Target kTargets[] = {
+    {"backup cv2cli instant", "wall_s", 2.0},
+    {"cv2cli instant", "cli_cpu_s", 1.0},
+    {"cv2cli instant", "sim_cpu_s", 1.0},
+    {"cv2cli", "peak_mb", 30.0},
+    {"cv2cli x", "overhead_us_per_exchange", 200.0},
+    {"cv2cli x", "cpu_share_pct", 1.0},
+    {"idle", "wakeups_per_s", 2.0},
+};
+
+void PrintTargets(const std::vector<Row>& rows) {
+    std::printf("\ntargets:\n");
+    for (const Target& t : kTargets) {
+        for (const Row& row : rows) {
+            if (row.name.find(t.row) == std::string::npos) continue;
+            for (const auto& [key, value] : row.figures) {
+                if (key != t.figure) continue;
+                std::printf("  %-26s %-26s %10.4g  <  %-6g %s\n", row.name.c_str(), key.c_str(),
+                            value, t.limit, value < t.limit ? "met" : "MISSED");
+            }
+        }
+    }
+}
+
 std::string Json(unsigned cores, const std::string& factor, const std::vector<Row>& rows) {
     std::ostringstream j;
     j << "{\n  \"cores\": " << cores << ",\n  \"factor\": \"" << factor << "\",\n  \"runs\": [";
@@ -427,6 +457,7 @@ int main(int argc, char** argv) {
              wakeups >= 0 ? "" : "cv2sicherung did not start"});
     }
     std::filesystem::remove(file);
+    PrintTargets(rows);
     if (!json.empty()) {
         std::ofstream(json) << Json(cores, factor, rows);
         std::printf("written to %s\n", json.c_str());
