@@ -3,11 +3,14 @@
 #              without a display, a backup with cv2cli that can be watched instead
 # make test  - install what is missing, build, run every test
 # make fuzz  - every fuzz target for FUZZ_SECONDS each; make soak - the fault soak
+# make bench - time backup and restore with cv2cli against cv2sim (instant and ten
+#              times wire speed, some minutes) and the idle window program;
+#              the table also goes to build/bench.json
 BUILD ?= build
 JOBS ?= $(shell nproc)
 PORT ?=
 
-.PHONY: all deps configure build run test test-sanitize test-windows screenshots package docs fuzz soak clean
+.PHONY: all deps configure build run test bench test-sanitize test-windows screenshots package docs fuzz soak clean
 
 all: build
 
@@ -26,6 +29,12 @@ run: configure
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 600
+
+# Not part of make test: the runs at a multiple of wire speed take minutes.
+BENCH_FACTOR ?= 10
+bench: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target bench_backup cv2cli cv2sim cv2sicherung
+	@$(BUILD)/bench/bench_backup --factor $(BENCH_FACTOR) --json $(BUILD)/bench.json
 
 # The same suite under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize: deps

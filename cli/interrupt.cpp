@@ -3,6 +3,7 @@
 #include <csignal>
 #include <cstdlib>
 #ifndef _WIN32
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -15,6 +16,7 @@ constexpr double kInterruptJump = 1.0e6;
 constexpr char kSecondSignal[] = "\ncv2cli: sofort beendet.\n";
 
 volatile std::sig_atomic_t interrupted = 0;
+int wakePipe[2] = {-1, -1};
 
 void OnInterrupt(int) {
     if (interrupted) {
@@ -24,6 +26,11 @@ void OnInterrupt(int) {
         std::_Exit(1);
     }
     interrupted = 1;
+#ifndef _WIN32
+    if (wakePipe[1] >= 0) {
+        [[maybe_unused]] auto n = write(wakePipe[1], "!", 1);
+    }
+#endif
 }
 
 }  // namespace
@@ -33,6 +40,12 @@ void InstallInterruptHandlers() {
     std::signal(SIGINT, OnInterrupt);
     std::signal(SIGTERM, OnInterrupt);
 #else
+    if (wakePipe[0] < 0 && pipe(wakePipe) == 0) {
+        for (int fd : wakePipe) {
+            fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+            fcntl(fd, F_SETFD, FD_CLOEXEC);
+        }
+    }
     // Without SA_RESTART, so a question waiting for input returns at once.
     struct sigaction sa {};
     sa.sa_handler = OnInterrupt;
@@ -43,6 +56,16 @@ void InstallInterruptHandlers() {
 }
 
 bool Interrupted() { return interrupted != 0; }
+
+int InterruptWakeFd() { return wakePipe[0]; }
+
+void DrainInterruptWake() {
+#ifndef _WIN32
+    char buffer[16];
+    while (wakePipe[0] >= 0 && read(wakePipe[0], buffer, sizeof buffer) > 0) {
+    }
+#endif
+}
 
 double InterruptibleClock::Now() const {
     return real_.Now() + (interrupted ? kInterruptJump : 0.0);

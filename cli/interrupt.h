@@ -10,6 +10,11 @@ namespace cv2::cli {
 
 void InstallInterruptHandlers();
 bool Interrupted();
+// A descriptor that becomes readable when the run is interrupted, so a wait
+// sleeping in the event loop wakes at once rather than at its time limit;
+// -1 where there is none. Read it empty with DrainInterruptWake().
+int InterruptWakeFd();
+void DrainInterruptWake();
 
 // The real clock, moved far ahead once the run is interrupted.
 class InterruptibleClock : public Clock {

@@ -2,6 +2,7 @@
 
 #include <QLocale>
 #include <QSerialPortInfo>
+#include <QSocketNotifier>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -136,6 +137,13 @@ int RunStationCommand(const CliArgs& args) {
         }
     }
     InstallInterruptHandlers();
+    // Ctrl-C wakes a wait at once; the jumped clock then ends it.
+    std::unique_ptr<QSocketNotifier> interruptWake;
+    if (InterruptWakeFd() >= 0) {
+        interruptWake = std::make_unique<QSocketNotifier>(InterruptWakeFd(), QSocketNotifier::Read);
+        QObject::connect(interruptWake.get(), &QSocketNotifier::activated,
+                         [] { DrainInterruptWake(); });
+    }
 
     int exitCode = kExitOk;
     {

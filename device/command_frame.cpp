@@ -67,7 +67,7 @@ void Device::SendCommand(StatusCode& Status) {
             Status = kReplyTimedOut;
             return;
         }
-        link_.events().ProcessEvents();
+        link_.events().WaitPass(link_.clock(), b.WaitStart, kReplyWaitSeconds);
     }
 }
 

@@ -193,7 +193,7 @@ void Device::BootloaderStart(StatusCode& Status) {
                 if (rx.BootConfirmed != 0) return;
                 // Bounded, so that a station that never confirms cannot hang the program.
                 if (link_.clock().Now() - block_.WaitStart > kBootConfirmWaitSeconds) break;
-                link_.events().ProcessEvents();
+                link_.events().WaitPass(link_.clock(), block_.WaitStart, kBootConfirmWaitSeconds);
             }
         }
         Status = kMessageRefused;

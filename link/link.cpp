@@ -1,5 +1,7 @@
 #include "link/link.h"
 
+#include <algorithm>
+
 #include "link/port_name.h"
 
 namespace cv2 {
@@ -14,7 +16,9 @@ constexpr int kChecksumSeed = 0xFF;
 constexpr double kFrameBytesLimit = 3.0;     // seconds for all bytes of a frame (kinds 0 and 1)
 constexpr double kFrameChecksumLimit = 5.0;  // seconds until the checksum may go (kind 0)
 constexpr double kSendTextLimit = 5.0;       // seconds for a whole command text
-constexpr double kPromptLimit = 5.0;         // seconds for the unit's "]" prompt
+// CTS raises no event, so a sender waiting for it looks again after this long.
+constexpr double kCtsPollStep = 0.005;
+constexpr double kPromptLimit = 5.0;  // seconds for the unit's "]" prompt
 // The prompt wait sleeps on the port in steps this long, so it checks its limit often.
 constexpr double kPromptPollStep = 0.01;
 
@@ -80,17 +84,27 @@ void Link::Comm1_OnComm(int commEvent) {
 
 void Link::Pause(double seconds) {
     const double start = clock_.Now();
-    while (!(clock_.Now() > start + seconds)) events_.ProcessEvents();
+    while (!(clock_.Now() > start + seconds)) events_.WaitPass(clock_, start, seconds);
+}
+
+void Link::SendingPass(bool ctsWasLow, double start, double limit) {
+    if (ctsWasLow) {
+        events_.WaitForEvents(std::min(kCtsPollStep, start + limit - clock_.Now()));
+    } else {
+        events_.ProcessEvents();
+    }
 }
 
 std::int16_t Link::SendText(const std::string& text) {
     comm_.ClearOutBuffer();
     const double start = clock_.Now();
     std::size_t i = 0;
+    bool cts = true;
     while (i < text.size()) {
         if (clock_.Now() - start > kSendTextLimit) return kLinkFailed;
-        events_.ProcessEvents();
-        if (comm_.CTSHolding()) {
+        SendingPass(!cts, start, kSendTextLimit);
+        cts = comm_.CTSHolding();
+        if (cts) {
             if (!comm_.Output(std::string(1, text[i]))) return kLinkFailed;
             ++i;
         }
@@ -125,10 +139,11 @@ std::int16_t Link::SendFrame(std::span<const std::int16_t> frame, std::int16_t n
 
     const double start = clock_.Now();
     int i = 0;
+    bool cts = true;
     while (i <= n) {
         if (clock_.Now() - start > kFrameBytesLimit) return kFailed;
-        events_.ProcessEvents();
-        const bool cts = comm_.CTSHolding();
+        SendingPass(kind == 0 && !cts, start, kFrameBytesLimit);
+        cts = comm_.CTSHolding();
         if (kind == 1 || cts) {
             if (!comm_.Output(std::string(1, static_cast<char>(frame[i])))) return kFailed;
             checksum ^= frame[i];
@@ -138,7 +153,7 @@ std::int16_t Link::SendFrame(std::span<const std::int16_t> frame, std::int16_t n
     if (kind == 0) {
         while (!comm_.CTSHolding()) {
             if (clock_.Now() - start > kFrameChecksumLimit) return kFailed;
-            events_.ProcessEvents();
+            SendingPass(true, start, kFrameChecksumLimit);
         }
     }
     return comm_.Output(std::string(1, static_cast<char>(checksum))) ? 0 : kFailed;

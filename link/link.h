@@ -62,6 +62,9 @@ private:
     // The unit of kind 0 did not take a command text or did not prompt.
     std::int16_t UnitSilent();
     std::string PortName() const;
+    // One pass of a sending loop: events only, or, while CTS is low, a short
+    // sleep (CTS raises no event) that ends no later than the loop's limit.
+    void SendingPass(bool ctsWasLow, double start, double limit);
 
     SerialControl& comm_;
     PortIo& io_;

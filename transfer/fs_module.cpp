@@ -58,7 +58,7 @@ bool WaitForFrame(Device& device, int slot, std::int16_t opcode, double limit) {
     for (;;) {
         if (frame[kMark] == -1 && frame[0] == opcode) return true;
         if (link.clock().Now() - start > limit) return false;
-        link.events().ProcessEvents();
+        link.events().WaitPass(link.clock(), start, limit);
     }
 }
 

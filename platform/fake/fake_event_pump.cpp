@@ -4,11 +4,13 @@
 
 namespace cv2 {
 
-void FakeEventPump::ProcessEvents() {
+void FakeEventPump::WaitForEvents(double seconds) { Pass(SleepMilliseconds(seconds) / 1000.0); }
+
+void FakeEventPump::Pass(double sleep) {
     ++passes_;
     if (onPass) onPass();
     const double now = clock_.Now();
-    double next = now + tick_;
+    double next = now + sleep;
     bool due = false;
     for (FakeEventSource* s : sources_) {
         if (auto t = s->NextDue()) {
@@ -16,7 +18,7 @@ void FakeEventPump::ProcessEvents() {
             next = std::min(next, *t);
         }
     }
-    // Like the real pump: sleep until the next event or the timer tick.
+    // Like the real pump: sleep until the next event or the end of the sleep.
     if (!due) clock_.Set(std::max(now, next));
     const double t = clock_.Now();
     // Copy: a handler may add or remove sources.

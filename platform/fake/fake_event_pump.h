@@ -1,6 +1,6 @@
 // Event processing on the fake clock. Each pass dispatches what is due; when
-// nothing is, it moves the clock to the next due time, but never more than one
-// tick, as the real pump wakes on a short timer.
+// nothing is and the pass may sleep, it moves the clock to the next due time or
+// to the end of the sleep, as the real pump wakes on an event or its timer.
 #pragma once
 
 #include <functional>
@@ -25,11 +25,12 @@ public:
 
 class FakeEventPump : public EventPump {
 public:
-    explicit FakeEventPump(FakeClock& clock, double tick = 0.005) : clock_(clock), tick_(tick) {}
+    explicit FakeEventPump(FakeClock& clock) : clock_(clock) {}
 
     void AddSource(FakeEventSource* source) { sources_.push_back(source); }
 
-    void ProcessEvents() override;
+    void ProcessEvents() override { Pass(0.0); }
+    void WaitForEvents(double seconds) override;
 
     // Runs once per pass before dispatching, for tests that act "from outside"
     // while the program waits (a click, a close request).
@@ -38,8 +39,10 @@ public:
     long passes() const { return passes_; }
 
 private:
+    // Sleeps at most the seconds (none: 0) unless something is due, then dispatches.
+    void Pass(double sleep);
+
     FakeClock& clock_;
-    double tick_;
     std::vector<FakeEventSource*> sources_;
     long passes_ = 0;
 };

@@ -5,16 +5,14 @@
 
 namespace cv2 {
 
-QtEventPump::QtEventPump(int tickMs) {
-    tick_.setInterval(tickMs);
-    tick_.setTimerType(Qt::PreciseTimer);
-    // The timer only has to wake the loop; it does nothing itself.
-    QObject::connect(&tick_, &QTimer::timeout, [] {});
-}
+void QtEventPump::ProcessEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
 
-void QtEventPump::ProcessEvents() {
-    if (!tick_.isActive()) tick_.start();
+void QtEventPump::WaitForEvents(double seconds) {
+    // Started with the pass and killed at its end, so an idle program is not
+    // woken by a timer left over from its last wait.
+    const int timer = startTimer(SleepMilliseconds(seconds), Qt::PreciseTimer);
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    if (timer != 0) killTimer(timer);
 }
 
 }  // namespace cv2

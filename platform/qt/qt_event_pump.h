@@ -1,21 +1,22 @@
-// The real event processing: sleeps in the Qt event loop until an event arrives
-// or a short repeating timer fires, so a wait checks its limit every few
-// milliseconds without burning a core.
+// The real event processing: a wait sleeps in the Qt event loop until an event
+// arrives (the port's received characters wake it at once) or a single-shot
+// timer for its time limit fires. No timer runs while nothing waits.
 #pragma once
 
-#include <QTimer>
+#include <QObject>
 
 #include "platform/event_pump.h"
 
 namespace cv2 {
 
-class QtEventPump : public EventPump {
+class QtEventPump : public QObject, public EventPump {
 public:
-    explicit QtEventPump(int tickMs = 5);
     void ProcessEvents() override;
+    void WaitForEvents(double seconds) override;
 
-private:
-    QTimer tick_;
+protected:
+    // The time limit's timer only has to wake the loop.
+    void timerEvent(QTimerEvent*) override {}
 };
 
 }  // namespace cv2

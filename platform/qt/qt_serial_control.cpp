@@ -1,12 +1,11 @@
 #include "platform/qt/qt_serial_control.h"
 
+#include <QFileInfo>
 #include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
 #include <vector>
-
-#include <QFileInfo>
 
 #ifdef Q_OS_UNIX
 #include <grp.h>
@@ -266,8 +265,27 @@ bool QtSerialControl::Output(const std::string& bytes) {
         error_ = "die Schnittstelle ist nicht geöffnet";
         return false;
     }
-    const auto size = static_cast<qint64>(bytes.size());
-    if (port_.write(bytes.data(), size) != size) return Fail();
+    std::size_t done = 0;
+#ifdef Q_OS_UNIX
+    // Straight to the driver while Qt holds nothing unsent: Qt's own path arms a
+    // write notifier for every frame and wakes the event loop once more to
+    // disarm it, which costs about a third of the program's time per exchange.
+    if (port_.bytesToWrite() == 0) {
+        while (done < bytes.size()) {
+            const ssize_t n = ::write(port_.handle(), bytes.data() + done, bytes.size() - done);
+            if (n > 0) {
+                done += static_cast<std::size_t>(n);
+            } else if (n < 0 && errno == EINTR) {
+                continue;
+            } else {
+                break;  // the driver's buffer is full: Qt sends the rest
+            }
+        }
+        if (done == bytes.size()) return true;
+    }
+#endif
+    const auto rest = static_cast<qint64>(bytes.size() - done);
+    if (port_.write(bytes.data() + done, rest) != rest) return Fail();
     // Hand the bytes to the driver now rather than on the next event-loop turn.
     port_.flush();
     return true;

@@ -69,8 +69,7 @@ inline std::string BootConfirmation() {
 using Command = void (*)(Device&, StatusCode&);
 
 struct DeviceRig {
-    // tick: the longest step the fake pump lets the clock jump in one pass.
-    explicit DeviceRig(double tick = 0.005) : pump(clock, tick) {
+    DeviceRig() : pump(clock) {
         pump.AddSource(&serial);
         serial.SetInputLen(0);
         serial.SetRThreshold(1);

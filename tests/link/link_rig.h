@@ -20,8 +20,7 @@ namespace cv2::test {
 inline constexpr ServiceKeyBytes kTestServiceKey = {0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x08};
 
 struct LinkRig {
-    // tick: the longest step the fake pump lets the clock jump in one pass.
-    explicit LinkRig(int kind, double tick = 0.005) : pump(clock, tick) {
+    explicit LinkRig(int kind) {
         settings.LocoNetIfFlag = kind != 0;
         settings.UsbIfFlag = kind == 2;
         pump.AddSource(&serial);

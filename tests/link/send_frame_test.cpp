@@ -70,9 +70,10 @@ TEST(SendFrameSerialInterface, IgnoresCtsAndWritesByteByByte) {
 }
 
 TEST(SendFrameSerialInterface, MoreThanThreeSecondsOnTheBytesFails) {
-    // Half a second a pass, one byte a pass: the byte at exactly 3.0 s still goes.
-    LinkRig rig(1, 0.5);
+    // Every write takes half a second: the byte written at exactly 3.0 s still goes.
+    LinkRig rig(1);
     rig.OpenQuietly(1);
+    rig.serial.onOutput = [&](const std::string&) { rig.clock.Advance(0.5); };
     EXPECT_EQ(rig.link.SendFrame(Frame(10, 0x20), 9), 1012);
     EXPECT_EQ(rig.serial.writes.size(), 7u);
 }

@@ -1,9 +1,10 @@
 // The link over the real serial port on a pseudo-terminal pair: frames out,
 // the peer's bytes into RxFrames through the receive event (one character or
 // all waiting per event), modem lines a pty does not have, and the emulated
-// UART divisor.
+// UART divisor; a wait wakes on received characters and leaves no timer behind.
 #include <gtest/gtest.h>
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <array>
 #include <chrono>
@@ -32,7 +33,7 @@ protected:
     template <typename Condition>
     bool RunUntil(Condition done, double seconds) {
         const double end = clock.Now() + seconds;
-        while (!done() && clock.Now() < end) pump.ProcessEvents();
+        while (!done() && clock.Now() < end) pump.WaitForEvents(end - clock.Now());
         return done();
     }
 
@@ -70,6 +71,17 @@ TEST_F(PtyLink, UsbKindSendsAFrameAndAssemblesThePeersBytesOnlyWhileEventsRun) {
     pty.Write(burst);
     EXPECT_TRUE(RunUntil([&] { return link.rx().RxSlot == 22; }, 2.0));
     EXPECT_EQ(link.rx().RxFrames[21][1], 19);
+}
+
+TEST_F(PtyLink, AWaitEndsOnTheReceiveEventAndLeavesNoTimerToWakeAnIdleProgram) {
+    settings.ComPort = ComPortSetting::Text(pty.slaveName());
+    ASSERT_EQ(link.OpenLink(), 0) << (boxes.shown.empty() ? "" : boxes.shown[0].text);
+    pty.Write(Bytes({0x81, 0x7E, 0xB4, 0x6D, 0x7F, 0x59}));
+    ASSERT_TRUE(comm.WaitForInput(2.0));
+    // A limit of an hour: only the characters can end this pass in time.
+    pump.WaitForEvents(3600.0);
+    EXPECT_EQ(link.rx().RxSlot, 2);
+    EXPECT_TRUE(QAbstractEventDispatcher::instance()->registeredTimers(&pump).isEmpty());
 }
 
 TEST_F(PtyLink, MissingModemLinesAreAcceptedAndDivisorSevenRunsThePortAt16457) {
