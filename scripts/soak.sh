@@ -125,8 +125,13 @@ for ((n = 0; n < count; n++)); do
   [ -n "$(jobs -pr)" ] && problems+=("Prozesse übrig: $(jobs -pr | tr '\n' ' ')")
   lock_name=${pty#/dev/}
   lock_name=LCK..${lock_name//\//_}
+  # The lock file names its owner's process on its first line. A lock whose owner
+  # has ended was left behind; one whose owner runs belongs to another program
+  # that took the pty's number once it was free.
   for lock in /run/lock /var/lock /tmp; do
-    [ -n "$pty" ] && [ -e "$lock/$lock_name" ] && problems+=("Sperre $lock/$lock_name")
+    owner=$(head -n 1 "$lock/$lock_name" 2>/dev/null)
+    [ -n "$pty" ] && [ -n "$owner" ] && ! kill -0 "$owner" 2>/dev/null &&
+      problems+=("Sperre $lock/$lock_name")
   done
 
   # The file: a restore only reads it. A backup overwrites it from the start with the
