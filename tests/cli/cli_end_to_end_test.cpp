@@ -199,8 +199,10 @@ TEST(CliTrace, NamesEveryFrameOfAShortFailingRun) {
 TEST(CliInterrupt, CtrlCEndsTheRunThroughItsFailurePath) {
     TempDir dir;
     Simulator sim(dir, {"--speed", "wire"});
-    const CliRun run =
-        RunCli(dir, "backup --port ./port f.CDF", "timeout --preserve-status -s INT 2");
+    // One SIGINT, to cv2cli alone: without --foreground, timeout signals its
+    // process group as well, and the second signal would be a second Ctrl-C.
+    const CliRun run = RunCli(dir, "backup --port ./port f.CDF",
+                              "timeout --foreground --preserve-status -s INT 2");
     EXPECT_EQ(run.code, 1);
     EXPECT_NE(run.err.find("Der Lauf wurde abgebrochen"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("\nStatus "), std::string::npos);
