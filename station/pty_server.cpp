@@ -77,6 +77,8 @@ double PtyServer::Now() const {
 }
 
 double PtyServer::PcByteTime() const {
+    // An instant station needs no line rate; asking the driver costs a call per read.
+    if (wire_.speed().instant) return 0.0;
     // The program's line settings, as far as the pseudo-terminal keeps them.
     termios t{};
     if (tcgetattr(slave_, &t) != 0) return kDefaultPcByteTime;
@@ -129,9 +131,7 @@ int PtyServer::Run(const volatile std::sig_atomic_t& stop, const sigset_t* waitM
             error = std::string("read: ") + std::strerror(errno);
             return 1;
         }
-        // An instant station needs no line rate; asking the driver for it costs a call per read.
-        const double pcByte = speed_.instant ? 0.0 : PcByteTime();
-        for (auto& d : wire_.Write(Now(), Bytes(buf, static_cast<std::size_t>(n)), pcByte)) {
+        for (auto& d : wire_.Write(Now(), Bytes(buf, static_cast<std::size_t>(n)), PcByteTime())) {
             // Keep the queue in time order; the text prompt can overtake line traffic.
             auto at = std::upper_bound(due_.begin(), due_.end(), d.time,
                                        [](double t, const Delivery& e) { return t < e.time; });

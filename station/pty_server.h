@@ -14,8 +14,7 @@ namespace cv2::station {
 
 class PtyServer {
 public:
-    PtyServer(CommandStation& station, Speed speed)
-        : station_(station), speed_(speed), wire_(station, speed) {}
+    PtyServer(CommandStation& station, Speed speed) : station_(station), wire_(station, speed) {}
     ~PtyServer();
     PtyServer(const PtyServer&) = delete;
     PtyServer& operator=(const PtyServer&) = delete;
@@ -34,7 +33,6 @@ private:
     double PcByteTime() const;
 
     CommandStation& station_;
-    Speed speed_;
     StationWire wire_;
     int master_ = -1;
     int slave_ = -1;  // held open so the line survives the program closing its side

@@ -41,6 +41,7 @@ public:
     // Bytes the program wrote at time now, each taking pcByteTime on its line.
     // Returns what comes back and when, in order of time.
     std::vector<Delivery> Write(double now, const Bytes& bytes, double pcByteTime);
+    const Speed& speed() const { return speed_; }
 
 private:
     double Scaled(double seconds) const;
