@@ -49,8 +49,7 @@ test-windows:
 	@cmake -S . -B $(BUILD)-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
 	  -DCMAKE_BUILD_TYPE=Release -DCV2_WITH_QT=OFF -DCV2_GTEST_SOURCES=/usr/src/googletest >/dev/null
 	@cmake --build $(BUILD)-windows -j $(JOBS)
-	@cd $(BUILD)-windows && WINEPREFIX=$(CURDIR)/$(BUILD)-windows/wine WINEDEBUG=-all \
-	  ctest --output-on-failure -j $(JOBS) --timeout 300
+	@bash scripts/test-windows.sh $(BUILD)-windows $(JOBS)
 
 # MainWin, OptWin (as opened and enlarged), frmHinweis, a backup half-way, the restore's
 # questions and a failure box as PNG files, drawn offscreen, and once more at 144 DPI
