@@ -5,16 +5,38 @@
 # test starts, and stay up for the whole suite. Left to themselves, tests started side
 # by side each try to start a server when none is running, and one of them can find
 # the server's directory gone and fail before its first line runs.
-set -euo pipefail
+set -uo pipefail
 build=$1
 jobs=${2:-2}
-cd "$build"
+cd "$build" || exit 1
 export WINEPREFIX=$PWD/wine WINEDEBUG=-all
-wineboot --init >/dev/null 2>&1
-wineserver --wait
-wineserver --persistent
-trap 'wineserver --kill >/dev/null 2>&1 || true' EXIT
-# The services start here, with nothing of ctest's output open: a service that
-# outlives a test while holding its output would keep ctest waiting.
-wineboot >/dev/null 2>&1 </dev/null
+setup_log=$PWD/wine-setup.log
+: >"$setup_log"
+
+# One step of the set-up; its output goes to the log, which is shown when it fails.
+setup() {
+  "$@" </dev/null >>"$setup_log" 2>&1
+  local rc=$?
+  if [ "$rc" -ne 0 ]; then
+    echo "Wine: \"$*\" ist fehlgeschlagen (Code $rc); Ausgabe:" >&2
+    cat "$setup_log" >&2
+  fi
+  return "$rc"
+}
+
+persistent=no
+if setup wineboot --init && setup wineserver --wait && setup wineserver --persistent; then
+  persistent=yes
+  # The services start here, with nothing of ctest's output open: a service that
+  # outlives a test while holding its output would keep ctest waiting.
+  if ! setup wineboot; then
+    wineserver --kill >/dev/null 2>&1
+    persistent=no
+  fi
+fi
+if [ "$persistent" = yes ]; then
+  trap 'wineserver --kill >/dev/null 2>&1 || true' EXIT
+else
+  echo "Wine: kein dauerhafter Server, die Tests starten ihn selbst" >&2
+fi
 ctest --output-on-failure -j "$jobs" --timeout 300
