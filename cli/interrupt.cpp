@@ -68,7 +68,8 @@ void DrainInterruptWake() {
 }
 
 double InterruptibleClock::Now() const {
-    return real_.Now() + (interrupted ? kInterruptJump : 0.0);
+    if (interrupted) jumped_ += kInterruptJump;
+    return real_.Now() + jumped_;
 }
 
 }  // namespace cv2::cli

@@ -16,7 +16,10 @@ bool Interrupted();
 int InterruptWakeFd();
 void DrainInterruptWake();
 
-// The real clock, moved far ahead once the run is interrupted.
+// The real clock until the run is interrupted; from then on every reading lies
+// further ahead than any wait is long, so a wait in progress ends, and so does
+// every wait begun later: a pause that ends early fails nothing by itself, and
+// the run must not go on at full length after it.
 class InterruptibleClock : public Clock {
 public:
     explicit InterruptibleClock(const Clock& real) : real_(real) {}
@@ -24,6 +27,7 @@ public:
 
 private:
     const Clock& real_;
+    mutable double jumped_ = 0.0;
 };
 
 }  // namespace cv2::cli

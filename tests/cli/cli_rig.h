@@ -60,14 +60,14 @@ inline std::string ReadText(const std::string& path) {
     return {bytes.begin(), bytes.end()};
 }
 
-// Runs "cv2cli ARGS" through the shell with no terminal on stdin; prefix goes
-// before the program (an environment setting or a wrapper like timeout).
-inline CliRun RunCli(const TempDir& dir, const std::string& args, const std::string& prefix = "") {
-    const std::string out = dir.File("stdout"), err = dir.File("stderr");
-    const std::string command = "cd " + dir.path.string() + " && " + prefix + " " + BuildTop() +
-                                "/cv2cli " + args + " >" + out + " 2>" + err + " </dev/null";
+// Runs "cv2cli ARGS" through the shell with no terminal on stdin; `then` follows
+// it in the same shell (with " &" first, a script that signals the running program).
+inline CliRun RunCli(const TempDir& dir, const std::string& args, const std::string& then = "") {
+    const std::string command = "cd " + dir.path.string() + " && { " + BuildTop() + "/cv2cli " +
+                                args + " >stdout 2>stderr </dev/null" + then + "; }";
     const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(out), ReadText(err)};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(dir.File("stdout")),
+            ReadText(dir.File("stderr"))};
 }
 
 inline bool EndsWith(const std::string& text, const std::string& tail) {
