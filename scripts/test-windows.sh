@@ -24,15 +24,19 @@ setup() {
   return "$rc"
 }
 
+# The prefix, one server kept running, and the services, started here with nothing
+# of ctest's output open: a service that outlives a test while holding its output
+# would keep ctest waiting.
+start_wine() {
+  setup wineboot --init && setup wineserver --wait && setup wineserver --persistent &&
+    setup wineboot && return 0
+  wineserver --kill >/dev/null 2>&1
+  return 1
+}
+
 persistent=no
-if setup wineboot --init && setup wineserver --wait && setup wineserver --persistent; then
+if start_wine || { echo "Wine: zweiter Versuch" >&2 && start_wine; }; then
   persistent=yes
-  # The services start here, with nothing of ctest's output open: a service that
-  # outlives a test while holding its output would keep ctest waiting.
-  if ! setup wineboot; then
-    wineserver --kill >/dev/null 2>&1
-    persistent=no
-  fi
 fi
 if [ "$persistent" = yes ]; then
   trap 'wineserver --kill >/dev/null 2>&1 || true' EXIT
