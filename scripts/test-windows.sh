@@ -34,11 +34,7 @@ start_wine() {
   return 1
 }
 
-persistent=no
 if start_wine || { echo "Wine: zweiter Versuch" >&2 && start_wine; }; then
-  persistent=yes
-fi
-if [ "$persistent" = yes ]; then
   trap 'wineserver --kill >/dev/null 2>&1 || true' EXIT
 else
   echo "Wine: kein dauerhafter Server, die Tests starten ihn selbst" >&2

@@ -72,9 +72,7 @@ std::string CheckBackupFile(const std::string& path) {
     return {};
 }
 
-BackupFile::~BackupFile() {
-    if (file_) std::fclose(file_);
-}
+BackupFile::~BackupFile() { Close(); }
 
 bool BackupFile::Open(const std::string& path, Mode mode) {
     Close();
