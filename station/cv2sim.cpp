@@ -95,6 +95,7 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
 
     PtyServer server(station, options.station.speed);
+    server.MarkEvery(options.markEvery);
     if (!server.Open(error)) {
         std::cerr << "cv2sim: " << error << "\n";
         return 1;

@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -136,6 +137,11 @@ int PtyServer::Run(const volatile std::sig_atomic_t& stop, const sigset_t* waitM
             auto at = std::upper_bound(due_.begin(), due_.end(), d.time,
                                        [](double t, const Delivery& e) { return t < e.time; });
             due_.insert(at, std::move(d));
+        }
+        if (markEvery_ > 0 && station_.requests() >= nextMark_ + markEvery_) {
+            nextMark_ = station_.requests() - station_.requests() % markEvery_;
+            std::printf("%d\n", station_.requests());
+            std::fflush(stdout);
         }
     }
     return 0;

@@ -22,6 +22,9 @@ public:
     // Creates the pseudo-terminal in raw mode; false with the reason in error.
     bool Open(std::string& error);
     const std::string& slavePath() const { return slavePath_; }
+    // Prints the request count on stdout each time that many more requests came
+    // (0: never), so that a benchmark can time a stretch of a run.
+    void MarkEvery(int requests) { markEvery_ = requests; }
 
     // Serves until stop becomes non-zero. waitMask is the signal mask while
     // waiting (the stop signals unblocked), so a signal ends the wait at once.
@@ -39,6 +42,8 @@ private:
     std::string slavePath_;
     std::deque<Delivery> due_;
     std::string sending_;  // part of a delivery the line did not take yet
+    int markEvery_ = 0;
+    int nextMark_ = 0;
 };
 
 }  // namespace cv2::station

@@ -15,23 +15,20 @@ bool Number(const std::string& text, T& out) {
 }
 
 bool ParseSpeed(const std::string& text, Speed& speed) {
-    if (text == "instant") {
-        speed = {true, 1.0};
-        return true;
+    // How fast only; whether bytes come one by one is an option of its own.
+    double factor = 1.0;
+    if (text != "instant" && text != "wire") {
+        try {
+            std::size_t used = 0;
+            factor = std::stod(text, &used);
+            if (used != text.size() || !(factor > 0)) return false;
+        } catch (const std::exception&) {
+            return false;
+        }
     }
-    if (text == "wire") {
-        speed = {false, 1.0};
-        return true;
-    }
-    try {
-        std::size_t used = 0;
-        const double f = std::stod(text, &used);
-        if (used != text.size() || !(f > 0)) return false;
-        speed = {false, f};
-        return true;
-    } catch (const std::exception&) {
-        return false;
-    }
+    speed.instant = text == "instant";
+    speed.factor = factor;
+    return true;
 }
 
 }  // namespace
@@ -45,6 +42,9 @@ std::string SimUsage() {
            "  --load FILE             content from a backup file\n"
            "  --dump FILE             write the content as a backup file on exit\n"
            "  --speed instant|wire|F  no delay, LocoNet timing, or F times faster (default wire)\n"
+           "  --byte-paced            each byte of an answer comes when it is through the line\n"
+           "                          (a UART without FIFO), not the whole answer with its last\n"
+           "  --mark-every N          print the request count each time N more requests came\n"
            "  --direct-boot-ack       answer the bootloader start with ack 0x01\n"
            "faults:\n"
            "  --no-echo               the interface does not echo frames\n"
@@ -88,6 +88,10 @@ bool ParseSimOptions(int argc, const char* const* argv, SimOptions& o, std::stri
         } else if (name == "--speed") {
             if (!value() || !ParseSpeed(v, o.station.speed))
                 return bad("instant, wire or a factor above 0");
+        } else if (name == "--byte-paced") {
+            o.station.speed.byteByByte = true;
+        } else if (name == "--mark-every") {
+            if (!count(o.markEvery)) return bad("a count");
         } else if (name == "--direct-boot-ack") {
             o.station.directBootAck = true;
         } else if (name == "--no-echo") {

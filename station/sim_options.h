@@ -13,6 +13,7 @@ struct SimOptions {
     std::optional<std::string> link;  // symlink to the pseudo-terminal
     std::optional<std::string> load;  // backup file to take the content from
     std::optional<std::string> dump;  // backup image of the content, written on exit
+    int markEvery = 0;                // > 0: a line on stdout every that many requests
     bool help = false;
 };
 

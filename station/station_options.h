@@ -48,6 +48,10 @@ struct Faults {
 struct Speed {
     bool instant = false;
     double factor = 1.0;  // > 1: faster than the wire
+    // Each byte of an answer reaches the program when it is through the line,
+    // as from a UART without a FIFO, rather than the whole answer at once when
+    // its last byte is.
+    bool byteByByte = false;
 };
 
 struct StationOptions {

@@ -35,7 +35,17 @@ void StationWire::Deliver(double lineStart, double lineEnd, const Bytes& bytes, 
     const double firstIn = std::max(lineStart + lnByte, pcRxFree_);
     const double t = std::max(lineEnd + pcByte, firstIn + n * pcByte);
     pcRxFree_ = t;
-    out.push_back({t, bytes});
+    if (!speed_.byteByByte) {
+        out.push_back({t, bytes});
+        return;
+    }
+    // Byte i is through LocoNet (i + 1) byte times after the start and through
+    // the PC line one of its byte times after that, or after the byte before it.
+    double at = firstIn;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        at = std::max(lineStart + static_cast<double>(i + 1) * lnByte, at) + pcByte;
+        out.push_back({i + 1 == bytes.size() ? t : at, Bytes(1, bytes[i])});
+    }
 }
 
 std::vector<Delivery> StationWire::Write(double now, const Bytes& bytes, double pcByteTime) {

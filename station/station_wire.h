@@ -31,7 +31,7 @@ double ByteTimeFromSettings(const std::string& settings);
 
 struct Delivery {
     double time;  // when the last byte has reached the program's port
-    Bytes bytes;
+    Bytes bytes;  // an answer, or one byte of it when the speed goes byte by byte
 };
 
 class StationWire {

@@ -1,6 +1,7 @@
 // When the answers reach the program: LocoNet at 16,666 bit/s, the PC line, scaling.
 #include <gtest/gtest.h>
 
+#include "station/sim_options.h"
 #include "station/station_wire.h"
 #include "tests/station/station_test_util.h"
 
@@ -43,6 +44,28 @@ TEST(WireTime, SpeedsScaleTheWireButKeepTheConfirmationGap) {
         ASSERT_EQ(boot.size(), 3u);
         EXPECT_GE(boot[2].time - boot[1].time, kConfirmationMinGap - 1e-9);
     }
+}
+
+TEST(WireTime, ByteByByteEachByteComesWhenItIsThroughTheLineTheLastAsTheWholeAnswer) {
+    // cv2sim's option, whatever speed follows it.
+    const char* argv[] = {"cv2sim", "--byte-paced", "--speed", "wire"};
+    SimOptions options;
+    std::string error;
+    ASSERT_TRUE(ParseSimOptions(4, argv, options, error)) << error;
+    CommandStation whole, paced;
+    const auto answers = StationWire(whole, {}).Write(100.0, ReadBlock(0), kUsb);
+    const auto bytes = StationWire(paced, options.station.speed).Write(100.0, ReadBlock(0), kUsb);
+    ASSERT_EQ(bytes.size(), 62u);  // the echo and the reply, 31 bytes each
+    for (std::size_t i = 1; i < 62; ++i) {
+        EXPECT_EQ(bytes[i].bytes, answers[i / 31].bytes.substr(i % 31, 1)) << i;
+        // A LocoNet byte time after the byte before; the reply's first after
+        // the station's turnaround too.
+        const double gap = kLn + (i == 31 ? kStationTurnaround : 0.0);
+        EXPECT_NEAR(bytes[i].time - bytes[i - 1].time, gap, 1e-9) << i;
+    }
+    EXPECT_EQ(bytes[0].bytes, answers[0].bytes.substr(0, 1));
+    EXPECT_NEAR(bytes[30].time, answers[0].time, 1e-9);
+    EXPECT_NEAR(bytes[61].time, answers[1].time, 1e-9);
 }
 
 }  // namespace
