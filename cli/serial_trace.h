@@ -64,6 +64,8 @@ public:
     void ClearOutBuffer() override { inner_.ClearOutBuffer(); }
     std::string Input() override;
     bool WaitForInput(double seconds) override { return inner_.WaitForInput(seconds); }
+    bool HoldInput(double seconds) override { return inner_.HoldInput(seconds); }
+    void ReleaseInput() override { inner_.ReleaseInput(); }
     bool Output(const std::string& bytes) override;
     bool CTSHolding() const override { return inner_.CTSHolding(); }
     bool SetRTSEnable(bool on) override;

@@ -43,6 +43,14 @@ public:
     // without running the event loop (so no receive event is raised meanwhile).
     // True when characters are waiting.
     virtual bool WaitForInput(double seconds) = 0;
+    // Keeps a sleeping wait from waking for received characters during the next
+    // seconds: the rest of a frame cannot have come before. When the time is up,
+    // or at ReleaseInput(), the receive event is raised for whatever came
+    // meanwhile, once even when nothing came, so the handler knows the hold is
+    // over. False when the port cannot hold (it then wakes for every arrival).
+    virtual bool HoldInput(double seconds) = 0;
+    // Ends a hold at once as if its time were up; nothing when none is on.
+    virtual void ReleaseInput() = 0;
     // Queues the characters for sending, each char as one byte. False on failure.
     virtual bool Output(const std::string& bytes) = 0;
 

@@ -27,6 +27,7 @@ bool FakeSerial::SetPortOpen(bool open) {
     }
     if (open != open_) input_.clear();
     open_ = open;
+    holdUntil_.reset();
     return true;
 }
 
@@ -63,11 +64,22 @@ bool FakeSerial::WaitForInput(double seconds) {
         const bool arrives = !pending_.empty() && pending_.front().first <= until;
         clock_.Set(std::max(clock_.Now(), arrives ? pending_.front().first : until));
     }
-    while (!pending_.empty() && pending_.front().first <= clock_.Now()) {
-        if (open_) input_ += pending_.front().second;
-        pending_.pop_front();
-    }
+    Arrive(clock_.Now());
     return !input_.empty();
+}
+
+bool FakeSerial::HoldInput(double seconds) {
+    if (!open_ || cannotHold) return false;
+    holds.push_back(seconds);
+    holdUntil_ = clock_.Now() + seconds;
+    return true;
+}
+
+void FakeSerial::ReleaseInput() {
+    if (!holdUntil_) return;
+    holdUntil_.reset();
+    Arrive(clock_.Now());
+    Raise(true);
 }
 
 bool FakeSerial::Output(const std::string& bytes) {
@@ -122,25 +134,44 @@ void FakeSerial::InjectAt(double t, const std::string& bytes) {
 }
 
 std::optional<double> FakeSerial::NextDue() const {
+    // While a hold is on, only its end wakes the program.
+    if (holdUntil_) return *holdUntil_;
     if (!pending_.empty()) return pending_.front().first;
     // Characters still waiting keep the receive event coming on the next pass.
     if (open_ && rThreshold_ > 0 && !input_.empty() && onComm_) return clock_.Now();
     return std::nullopt;
 }
 
-void FakeSerial::Dispatch(double now) {
+void FakeSerial::Arrive(double now) {
     while (!pending_.empty() && pending_.front().first <= now) {
         // Bytes reach a closed port's wire but are lost, as on a real line.
         if (open_) input_ += pending_.front().second;
         pending_.pop_front();
     }
-    // Raise the receive event once per waiting character at most, as the
-    // control does while characters are waiting (a handler that reads nothing
-    // cannot make this loop forever).
-    std::size_t rounds = input_.size();
-    while (open_ && rThreshold_ > 0 && onComm_ && !input_.empty() && rounds-- > 0) {
+}
+
+void FakeSerial::Raise(bool once) {
+    if (!open_ || rThreshold_ <= 0 || !onComm_) return;
+    if (once && input_.empty()) {
         onComm_(kCommEventReceive);
+        return;
     }
+    // Once per waiting character at most, as the control raises it while
+    // characters are waiting (a handler that reads nothing cannot make this
+    // loop forever).
+    std::size_t rounds = input_.size();
+    while (open_ && !input_.empty() && rounds-- > 0 && !holdUntil_) onComm_(kCommEventReceive);
+}
+
+void FakeSerial::Dispatch(double now) {
+    Arrive(now);
+    if (holdUntil_) {
+        if (now < *holdUntil_) return;
+        holdUntil_.reset();
+        Raise(true);
+        return;
+    }
+    Raise(false);
 }
 
 }  // namespace cv2

@@ -37,6 +37,8 @@ public:
     void ClearOutBuffer() override;
     std::string Input() override;
     bool WaitForInput(double seconds) override;
+    bool HoldInput(double seconds) override;
+    void ReleaseInput() override;
     bool Output(const std::string& bytes) override;
     bool CTSHolding() const override;
     bool SetRTSEnable(bool on) override;
@@ -69,16 +71,28 @@ public:
     std::string refuseSettings;  // a settings text the port refuses
     bool failOutput = false;
     bool rtsUnsupported = false;
+    bool cannotHold = false;
+
+    // Every hold asked for, in seconds; and whether one is on now.
+    std::vector<double> holds;
+    bool holding() const { return holdUntil_.has_value(); }
 
     bool rts() const { return rts_; }
 
 private:
+    // Moves what has arrived by now into the input.
+    void Arrive(double now);
+    // The receive event once per waiting character at most; with `once`, at
+    // least once even for nothing (the end of a hold).
+    void Raise(bool once);
+
     FakeClock& clock_;
     std::string port_, settings_, error_;
     bool open_ = false, break_ = false, rts_ = false;
     int inputMode_ = 0, inputLen_ = 0, rThreshold_ = 0, sThreshold_ = 0, handshaking_ = 0;
     std::string input_;
     std::deque<std::pair<double, std::string>> pending_;
+    std::optional<double> holdUntil_;
     std::function<void(int)> onComm_;
 };
 

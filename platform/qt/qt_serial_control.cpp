@@ -5,6 +5,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 #ifdef Q_OS_UNIX
@@ -14,6 +15,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#endif
+#ifdef Q_OS_LINUX
+#include <sys/timerfd.h>
 #endif
 
 namespace cv2 {
@@ -117,6 +121,11 @@ QtSerialControl::QtSerialControl() {
 
 QtSerialControl::~QtSerialControl() {
     onComm_ = nullptr;
+    CancelHold();
+    holdEnd_.reset();
+#ifdef Q_OS_UNIX
+    if (holdTimer_ >= 0) ::close(holdTimer_);
+#endif
     if (port_.isOpen()) port_.close();
 }
 
@@ -206,6 +215,7 @@ bool QtSerialControl::SetLineRate(qint32 bitsPerSecond) {
 bool QtSerialControl::SetPortOpen(bool open) {
     if (!open) {
         moreWaiting_.stop();
+        CancelHold();
         if (port_.isOpen()) port_.close();
         port_.clearError();
         return true;
@@ -258,6 +268,89 @@ bool QtSerialControl::WaitForInput(double seconds) {
     // Whatever is still waiting when events run again gets its receive event.
     if (waiting && rThreshold_ > 0) moreWaiting_.start();
     return waiting;
+}
+
+QSocketNotifier* QtSerialControl::PortReader() const {
+    // Qt keeps the notifier as a child of the port. Without one that watches
+    // the port's descriptor (another Qt), the port cannot hold: it then wakes
+    // a wait for every arrival, as it always did.
+    for (QSocketNotifier* n : port_.findChildren<QSocketNotifier*>(Qt::FindDirectChildrenOnly)) {
+        if (n->type() == QSocketNotifier::Read && n->socket() == port_.handle() && n->isEnabled()) {
+            return n;
+        }
+    }
+    return nullptr;
+}
+
+bool QtSerialControl::HoldInput(double seconds) {
+#ifdef Q_OS_LINUX
+    if (!port_.isOpen() || !(seconds > 0)) return false;
+    QSocketNotifier* reader = held_ ? heldReader_.data() : PortReader();
+    if (!reader) return false;
+    if (holdTimer_ < 0) {
+        holdTimer_ = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+        if (holdTimer_ < 0) return false;
+        // Watched for good: a disarmed timer is never readable.
+        holdEnd_ = std::make_unique<QSocketNotifier>(holdTimer_, QSocketNotifier::Read);
+        QObject::connect(holdEnd_.get(), &QSocketNotifier::activated, &port_, [this] {
+            std::uint64_t expirations = 0;
+            // Nothing to read: the hold was ended or moved on since the timer fired.
+            if (::read(holdTimer_, &expirations, sizeof expirations) != sizeof expirations) return;
+            EndHold();
+        });
+    }
+    // Qt's timers count whole milliseconds; a frame at ten times the wire
+    // rate lasts two.
+    const double whole = std::floor(seconds);
+    itimerspec due{};
+    due.it_value.tv_sec = static_cast<time_t>(whole);
+    due.it_value.tv_nsec = std::clamp(std::lround((seconds - whole) * 1e9), 1L, 999999999L);
+    if (::timerfd_settime(holdTimer_, 0, &due, nullptr) != 0) return false;
+    reader->setEnabled(false);
+    heldReader_ = reader;
+    held_ = true;
+    return true;
+#else
+    (void)seconds;
+    return false;
+#endif
+}
+
+void QtSerialControl::CancelHold() {
+    if (!held_) return;
+    held_ = false;
+#ifdef Q_OS_LINUX
+    const itimerspec off{};
+    ::timerfd_settime(holdTimer_, 0, &off, nullptr);
+#endif
+    if (heldReader_) heldReader_->setEnabled(true);
+    heldReader_ = nullptr;
+}
+
+void QtSerialControl::ReleaseInput() {
+    if (!held_) return;
+    CancelHold();
+    TakeHeldInput();
+}
+
+void QtSerialControl::EndHold() {
+    // The timer has run out, so it is disarmed already.
+    held_ = false;
+    if (heldReader_) heldReader_->setEnabled(true);
+    heldReader_ = nullptr;
+    TakeHeldInput();
+}
+
+void QtSerialControl::TakeHeldInput() {
+    if (!port_.isOpen()) return;
+    // What came meanwhile, taken in now: its readyRead raises the receive event.
+    if (port_.waitForReadyRead(0)) return;
+    port_.clearError();  // nothing came: a time-out, no failure
+    if (port_.bytesAvailable() > 0) {
+        RaiseReceive();
+    } else if (rThreshold_ > 0 && onComm_) {
+        onComm_(kCommEventReceive);
+    }
 }
 
 bool QtSerialControl::Output(const std::string& bytes) {

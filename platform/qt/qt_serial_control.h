@@ -3,9 +3,12 @@
 // and the receive event raised from readyRead while characters wait.
 #pragma once
 
+#include <QPointer>
 #include <QSerialPort>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -42,6 +45,10 @@ public:
     void ClearOutBuffer() override;
     std::string Input() override;
     bool WaitForInput(double seconds) override;
+    // On Linux: the port's read notifier is switched off and a timer with
+    // sub-millisecond resolution switches it on again.
+    bool HoldInput(double seconds) override;
+    void ReleaseInput() override;
     bool Output(const std::string& bytes) override;
     bool CTSHolding() const override;
     bool SetRTSEnable(bool on) override;
@@ -66,6 +73,14 @@ private:
     bool Fail();
     bool HasNoModemLines() const;
     void RaiseReceive();
+    // Qt's notifier for the open port's received characters.
+    QSocketNotifier* PortReader() const;
+    // The hold's timer has run out: the port is watched again.
+    void EndHold();
+    // Ends a hold early without an event (the port closes, or one follows).
+    void CancelHold();
+    // What came during a hold, taken in; the receive event raised at least once.
+    void TakeHeldInput();
 
     mutable QSerialPort port_;  // reading the modem lines is not const in Qt
     QTimer moreWaiting_;        // re-raises the receive event while characters wait
@@ -76,6 +91,12 @@ private:
     bool rtsSet_ = false;
     bool quiet_ = false;  // inside WaitForInput: no receive event
     std::function<void(int)> onComm_;
+    // The hold: the notifier it switched off, and the timer that ends it
+    // (a timerfd, watched by the event loop once the first hold starts).
+    bool held_ = false;
+    QPointer<QSocketNotifier> heldReader_;
+    int holdTimer_ = -1;
+    std::unique_ptr<QSocketNotifier> holdEnd_;
 };
 
 }  // namespace cv2
