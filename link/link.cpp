@@ -67,7 +67,7 @@ Link::Link(SerialControl& comm, PortIo& io, Clock& clock, EventPump& events, Mes
     : comm_(comm),
       io_(io),
       clock_(clock),
-      events_(events),
+      waits_(events, comm, clock),
       boxes_(boxes),
       settings_(settings),
       rx_(serviceKey) {
@@ -78,20 +78,44 @@ Link::~Link() { comm_.SetOnComm(nullptr); }
 
 void Link::Comm1_OnComm(int commEvent) {
     if (commEvent != kCommEventReceive) return;
+    if (!inBurst_) {
+        pacing_.BeginBurst(clock_.Now(), !holding_);
+        holding_ = false;
+        inBurst_ = true;
+    }
     // One read: one character in kinds 0 and 1 (InputLen 1), all waiting in kind 2.
-    for (char c : comm_.Input()) rx_.Step(static_cast<std::uint8_t>(c));
+    for (char c : comm_.Input()) {
+        const auto b = static_cast<std::uint8_t>(c);
+        const std::int16_t slot = rx_.RxSlot;
+        rx_.Step(b);
+        pacing_.Byte(b, rx_.RxSlot != slot, rx_.RxPos);
+    }
+    // The control raises the event again at once for characters still waiting.
+    if (comm_.InBufferCount() > 0) return;
+    inBurst_ = false;
+    // Rather than wake the wait for each byte still to come, let the port keep
+    // quiet until the frame can be complete.
+    const double hold = pacing_.EndBurst(rx_);
+    if (hold > 0 && waits_.sleeping()) holding_ = comm_.HoldInput(hold);
+}
+
+void Link::ResetPacing() {
+    comm_.ReleaseInput();
+    pacing_.Reset();
+    inBurst_ = false;
+    holding_ = false;
 }
 
 void Link::Pause(double seconds) {
     const double start = clock_.Now();
-    while (!(clock_.Now() > start + seconds)) events_.WaitPass(clock_, start, seconds);
+    while (!(clock_.Now() > start + seconds)) waits_.WaitPass(clock_, start, seconds);
 }
 
 void Link::SendingPass(bool ctsWasLow, double start, double limit) {
     if (ctsWasLow) {
-        events_.WaitForEvents(std::min(kCtsPollStep, start + limit - clock_.Now()));
+        waits_.WaitForEvents(std::min(kCtsPollStep, start + limit - clock_.Now()));
     } else {
-        events_.ProcessEvents();
+        waits_.ProcessEvents();
     }
 }
 
@@ -161,11 +185,13 @@ std::int16_t Link::SendFrame(std::span<const std::int16_t> frame, std::int16_t n
 
 void Link::ClosePort() {
     if (comm_.PortOpen()) comm_.SetPortOpen(false);
+    ResetPacing();
 }
 
 std::int16_t Link::OpenLink() {
     failureText_.clear();
     failureShown_ = false;
+    ResetPacing();
     switch (InterfaceKind(settings_)) {
         case 0:
             return OpenKind0();

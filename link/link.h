@@ -6,7 +6,9 @@
 #include <span>
 #include <string>
 
+#include "link/frame_pacing.h"
 #include "link/receive_assembler.h"
+#include "link/wait_events.h"
 #include "platform/clock.h"
 #include "platform/event_pump.h"
 #include "platform/message_box.h"
@@ -47,7 +49,8 @@ public:
 
     ReceiveAssembler& rx() { return rx_; }
     Clock& clock() { return clock_; }
-    EventPump& events() { return events_; }
+    // The event processing for every wait on the link (see WaitEvents).
+    EventPump& events() { return waits_; }
     SerialControl& comm() { return comm_; }
     const Settings& settings() const { return settings_; }
 
@@ -66,13 +69,19 @@ private:
     // sleep (CTS raises no event) that ends no later than the loop's limit.
     void SendingPass(bool ctsWasLow, double start, double limit);
 
+    // A new line: nothing held, the pace learned afresh.
+    void ResetPacing();
+
     SerialControl& comm_;
     PortIo& io_;
     Clock& clock_;
-    EventPump& events_;
+    WaitEvents waits_;
     MessageBoxes& boxes_;
     const Settings& settings_;
     ReceiveAssembler rx_;
+    FramePacing pacing_;
+    bool inBurst_ = false;  // a burst taken one character per receive event goes on
+    bool holding_ = false;  // the port holds input; its next receive event ends the hold
     std::string failureText_;
     bool failureShown_ = false;
 };

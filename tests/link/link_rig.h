@@ -13,9 +13,18 @@
 #include "platform/fake/fake_event_pump.h"
 #include "platform/fake/fake_port_io.h"
 #include "platform/fake/fake_serial.h"
+#include "tests/device/device_rig.h"
 #include "tests/support/byte_strings.h"
 
 namespace cv2::test {
+
+// A 31-byte frame of variable length (opcode 0xED, length byte 0x1F) whose
+// data bytes count up from fill.
+inline std::string Frame31(int fill) {
+    std::string f = Bytes({0xED, 0x1F});
+    for (int i = 2; i < 30; ++i) f.push_back(static_cast<char>((fill + i) & 0x7F));
+    return WithChecksum(f);
+}
 
 inline constexpr ServiceKeyBytes kTestServiceKey = {0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x08};
 

@@ -1,22 +1,25 @@
 // The link over the real serial port on a pseudo-terminal pair: frames out,
 // the peer's bytes into RxFrames through the receive event (one character or
 // all waiting per event), modem lines a pty does not have, and the emulated
-// UART divisor; a wait wakes on received characters and leaves no timer behind.
+// UART divisor; a wait wakes on received characters and leaves no timer
+// behind; a frame fed byte by byte is read about twice once its pace is
+// known, and half a frame does not keep the reply wait past its limit.
 #include <gtest/gtest.h>
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <array>
 #include <chrono>
+#include <thread>
 
+#include "device/device.h"
 #include "link/link.h"
-#include "platform/fake/fake_dialogs.h"
 #include "platform/qt/qt_clock.h"
 #include "platform/qt/qt_event_pump.h"
 #include "platform/qt/qt_serial_control.h"
 #include "platform/qt/uart_port_io.h"
+#include "tests/link/link_rig.h"
 #include "tests/qt/pty_pair.h"
-#include "tests/support/byte_strings.h"
 
 namespace cv2::test {
 namespace {
@@ -35,6 +38,40 @@ protected:
         const double end = clock.Now() + seconds;
         while (!done() && clock.Now() < end) pump.WaitForEvents(end - clock.Now());
         return done();
+    }
+
+    // The peer writes the bytes from a thread of its own, one every 4 ms from
+    // `after` seconds on, each at its own time.
+    std::thread FeedSlowly(const std::string& bytes, double after) {
+        return std::thread([this, bytes, after] {
+            const auto start = std::chrono::steady_clock::now();
+            for (std::size_t i = 0; i < bytes.size(); ++i) {
+                const std::chrono::duration<double> at(after + 0.004 * static_cast<double>(i));
+                std::this_thread::sleep_until(
+                    start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(at));
+                pty.Write(bytes.substr(i, 1));
+            }
+        });
+    }
+
+    // The frame fed slowly while a wait as the reply wait runs until it is
+    // complete; the reads of the port (receive events) it took.
+    int TakeSlowFrame(int fill) {
+        int reads = 0;
+        comm.SetOnComm([&](int event) {
+            ++reads;
+            link.Comm1_OnComm(event);
+        });
+        std::thread peer = FeedSlowly(Frame31(fill), 0.01);
+        link.rx().RxSlot = 0;
+        const double start = clock.Now();
+        while (link.rx().RxSlot != 1 && clock.Now() - start < 2.0) {
+            link.events().WaitPass(clock, start, 2.0);
+        }
+        peer.join();
+        EXPECT_EQ(Codes(Frame31(fill)),
+                  std::vector<int>(link.rx().RxFrames[0], link.rx().RxFrames[0] + 31));
+        return reads;
     }
 
     int argc = 1;
@@ -100,6 +137,34 @@ TEST_F(PtyLink, MissingModemLinesAreAcceptedAndDivisorSevenRunsThePortAt16457) {
     io.Out32(0x2FB, lcr);
     EXPECT_EQ(comm.LineRate(), 16457);
     EXPECT_EQ(comm.Settings(), "19200,n,8,1");
+}
+
+TEST_F(PtyLink, AFrameFedByteByByteIsReadTwiceOnceItsPaceIsKnown) {
+    settings.ComPort = ComPortSetting::Text(pty.slaveName());
+    ASSERT_EQ(link.OpenLink(), 0) << link.failureText();
+    EXPECT_GE(TakeSlowFrame(1), 20);  // the first teaches the pace: a read per byte
+    // Then its first bytes and the hold's end; a byte late on a busy machine
+    // may cost one more.
+    EXPECT_LE(TakeSlowFrame(2) + TakeSlowFrame(3) + TakeSlowFrame(4), 8);
+}
+
+TEST_F(PtyLink, HalfAFrameAndThenSilenceEndsTheReplyWaitAtItsLimit) {
+    settings.ComPort = ComPortSetting::Text(pty.slaveName());
+    ASSERT_EQ(link.OpenLink(), 0) << link.failureText();
+    TakeSlowFrame(1);
+    // Ten bytes from 1.9 s into the wait on: the rest would be due after its
+    // limit, so the port holds them across it.
+    std::thread peer = FeedSlowly(Frame31(2).substr(0, 10), 1.9);
+    Device device(link);
+    StatusCode status = 0;
+    const double start = clock.Now();
+    device.SendCommand(status);
+    const double took = clock.Now() - start;
+    peer.join();
+    EXPECT_EQ(status, 13);
+    EXPECT_GT(took, 2.0);
+    EXPECT_LT(took, 2.5);
+    EXPECT_EQ(link.rx().RxPos, 10);
 }
 
 }  // namespace
