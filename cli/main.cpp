@@ -67,6 +67,10 @@ int main(int argc, char** argv) {
         default:
             break;
     }
+    // Qt's own event loop rather than GLib's: while the port holds back the
+    // rest of a frame its notifier is off, and GLib wakes its loop once more
+    // each time a watched descriptor comes or goes, twice a frame.
+    if (!qEnvironmentVariableIsSet("QT_NO_GLIB")) qputenv("QT_NO_GLIB", "1");
     QCoreApplication app(argc, argv);
     if (args.command == Command::Ports) {
         const auto ports = AvailablePorts();
