@@ -1,25 +1,23 @@
 // A complete backup and a complete restore against the simulated station,
 // timed: in process on the fake clock (which also models how long the same
 // exchanges take on the wire), and cv2cli against cv2sim on a pseudo-terminal,
-// at instant speed and at a multiple of wire speed; then the idle window
-// program's wake-ups. Prints a table and writes the figures as JSON.
-//   bench_backup [--factor F] [--no-pty] [--no-idle] [--idle-seconds S] [--json FILE]
-#include <fcntl.h>
-#include <poll.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/syscall.h>
-#include <sys/wait.h>
+// at instant speed and at a multiple of wire speed; then stretches of a backup
+// with the station sending byte by byte at line pace, cv2cli beside the bare
+// client of the same exchanges (and an earlier cv2cli, if given); then the idle
+// window program's wake-ups. Prints a table and writes the figures as JSON.
+//   bench_backup [--factor F] [--no-pty] [--no-paced] [--no-idle] [--idle-seconds S]
+//                [--paced-exchanges N] [--paced-rounds R] [--baseline DIR] [--json FILE]
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <map>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -27,26 +25,22 @@
 
 #include "app/backup_procedure.h"
 #include "app/restore_procedure.h"
+#include "bench/bench_process.h"
+#include "bench/paced_runs.h"
 #include "device/keys.h"
 #include "platform/fake/fake_port_io.h"
 #include "station/sim_options.h"
 #include "station/simulated_station.h"
 
-extern char** environ;
-
 namespace {
 
 using namespace cv2;
-using Clock = std::chrono::steady_clock;
+using namespace cv2::bench;
 
 double CpuSeconds() {
     timespec t{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
-}
-
-double Since(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
 std::vector<char> ReadFile(const std::string& path) {
@@ -114,6 +108,18 @@ struct InProcessFigures {
     long framesOut = 0, framesIn = 0;
     bool ok = false;
     std::string note;
+    // Every frame the program wrote, when (on the fake clock, from the start),
+    // and how many frames came back before the next.
+    std::vector<std::string> frames;
+    std::vector<double> sentAt;
+    std::vector<int> answers;
+    // Seconds from the request `from` (counted from 1) to the request `to`.
+    double Between(long from, long to) const {
+        const auto at = [this](long request) {
+            return sentAt.at(static_cast<std::size_t>(std::clamp(request, 1L, framesOut) - 1));
+        };
+        return at(to) - at(from);
+    }
 };
 
 // Runs the job on the fake clock: the clock ends where the run would end on a
@@ -147,11 +153,21 @@ InProcessFigures InProcess(Job job, station::Speed speed, const std::string& fil
     serial.SetOnComm([&link, &f](int event) {
         const int before = link.rx().RxSlot;
         link.Comm1_OnComm(event);
-        f.framesIn += (link.rx().RxSlot - before + 32) % 32;
+        const int completed = (link.rx().RxSlot - before + 32) % 32;
+        f.framesIn += completed;
+        if (!f.answers.empty()) f.answers.back() += completed;
     });
+    const double start = clock.Now();
+    const auto toStation = serial.onOutput;
+    serial.onOutput = [&](const std::string& bytes) {
+        f.frames.push_back(bytes);
+        f.sentAt.push_back(clock.Now() - start);
+        f.answers.push_back(0);
+        toStation(bytes);
+    };
 
-    const double start = clock.Now(), cpu = CpuSeconds();
-    const auto wall = Clock::now();
+    const double cpu = CpuSeconds();
+    const auto wall = SteadyClock::now();
     if (job == Job::Backup) {
         BackupProcedure(host, settings, link, device, progress, host).Run();
     } else {
@@ -168,79 +184,6 @@ InProcessFigures InProcess(Job job, station::Speed speed, const std::string& fil
                       [](char a, std::uint8_t b) { return static_cast<std::uint8_t>(a) == b; });
     if (!host.failure.empty()) f.note = "failed in" + host.comTxt + ": " + host.failure;
     return f;
-}
-
-// A child process and what the system counted for it when it ended.
-struct Child {
-    pid_t pid = -1;
-    Clock::time_point started;
-};
-struct Ended {
-    double wall = 0, cpu = 0, peakMb = 0;
-    bool exitedZero = false;
-};
-
-Child Spawn(const std::vector<std::string>& args, int stdoutFd, const char* extraEnv = nullptr) {
-    std::vector<char*> argv;
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    std::vector<char*> env;
-    for (char** e = environ; *e; ++e) env.push_back(*e);
-    if (extraEnv) env.push_back(const_cast<char*>(extraEnv));
-    env.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (stdoutFd >= 0) posix_spawn_file_actions_adddup2(&actions, stdoutFd, STDOUT_FILENO);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    if (stdoutFd < 0)
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    Child child;
-    child.started = Clock::now();
-    if (posix_spawn(&child.pid, argv[0], &actions, nullptr, argv.data(), env.data()) != 0) {
-        child.pid = -1;
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    return child;
-}
-
-// The child's peak resident memory so far (VmHWM), in MB; 0 once it has ended.
-double PeakMb(pid_t pid) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.rfind("VmHWM:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
-    }
-    return 0;
-}
-
-Ended Reap(const Child& child) {
-    // Sampled while the child runs: its ru_maxrss would also count the memory
-    // of this process, which it shared until its exec.
-    constexpr int kSampleMs = 20;
-    Ended e;
-    if (child.pid < 0) return e;
-    const int exited = static_cast<int>(syscall(SYS_pidfd_open, child.pid, 0));
-    pollfd p{exited, POLLIN, 0};
-    do {
-        e.peakMb = std::max(e.peakMb, PeakMb(child.pid));
-    } while (exited >= 0 && poll(&p, 1, kSampleMs) == 0);
-    if (exited >= 0) close(exited);
-    int status = 0;
-    rusage u{};
-    if (wait4(child.pid, &status, 0, &u) != child.pid) return e;
-    e.wall = Since(child.started);
-    e.cpu = static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-            static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-    e.exitedZero = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    return e;
-}
-
-// The first line a child writes to the pipe (cv2sim's port path), or "".
-std::string FirstLine(int fd) {
-    std::string line;
-    char c = 0;
-    pollfd p{fd, POLLIN, 0};
-    while (poll(&p, 1, 5000) > 0 && read(fd, &c, 1) == 1 && c != '\n') line.push_back(c);
-    return line;
 }
 
 struct PtyFigures {
@@ -260,7 +203,7 @@ PtyFigures OverPty(Job job, const std::string& bin, const std::string& speed,
     const Child sim =
         Spawn({bin + "/cv2sim", "--speed", speed, "--seed", seed, "--dump", dump}, out[1]);
     close(out[1]);
-    const std::string pty = FirstLine(out[0]);
+    const std::string pty = NextLine(out[0]);
     close(out[0]);
     if (sim.pid < 0 || pty.empty()) {
         f.note = "cv2sim did not start";
@@ -282,22 +225,6 @@ PtyFigures OverPty(Job job, const std::string& bin, const std::string& speed,
     return f;
 }
 
-// Context switches of every thread of a process: each is a wake-up or a preemption.
-long ContextSwitches(pid_t pid) {
-    long total = 0;
-    std::error_code ec;
-    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
-    for (const auto& task : std::filesystem::directory_iterator(tasks, ec)) {
-        std::ifstream status(task.path() / "status");
-        for (std::string line; std::getline(status, line);) {
-            if (line.find("ctxt_switches:") != std::string::npos) {
-                total += std::stol(line.substr(line.find(':') + 1));
-            }
-        }
-    }
-    return total;
-}
-
 // The window program started offscreen and left alone: wake-ups per second.
 double IdleWakeups(const std::string& bin, double seconds) {
     // Long enough for the window to be drawn and start-up work to end.
@@ -305,12 +232,15 @@ double IdleWakeups(const std::string& bin, double seconds) {
     const Child program = Spawn({bin + "/cv2sicherung"}, -1, "QT_QPA_PLATFORM=offscreen");
     if (program.pid < 0) return -1;
     std::this_thread::sleep_for(kSettle);
-    const long before = ContextSwitches(program.pid);
+    // Every context switch is a wake-up or a preemption.
+    const Counters before = Count(program.pid);
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
-    const long after = ContextSwitches(program.pid);
+    const Counters after = Count(program.pid);
     kill(program.pid, SIGTERM);
     Reap(program);
-    return static_cast<double>(after - before) / seconds;
+    return static_cast<double>(after.wakeups + after.preemptions - before.wakeups -
+                               before.preemptions) /
+           seconds;
 }
 
 // One row of the table and of the JSON.
@@ -328,34 +258,139 @@ void Print(const Row& row) {
     std::fflush(stdout);
 }
 
-// What the figures should stay within; a row's name contains the target's row text.
+// What a figure should stay within: below the limit, or with `orEqual` at most it.
 struct Target {
-    const char* row;
-    const char* figure;
+    std::string row, figure;
     double limit;
-};
-constexpr Target kTargets[] = {
-    {"backup cv2cli instant", "wall_s", 2.0},
-    {"cv2cli instant", "cli_cpu_s", 1.0},
-    {"cv2cli instant", "sim_cpu_s", 1.0},
-    {"cv2cli", "peak_mb", 30.0},
-    {"cv2cli x", "overhead_us_per_exchange", 200.0},
-    {"cv2cli x", "cpu_share_pct", 1.0},
-    {"idle", "wakeups_per_s", 2.0},
+    bool orEqual = false;
 };
 
-void PrintTargets(const std::vector<Row>& rows) {
+void PrintTargets(const std::vector<Row>& rows, const std::vector<Target>& targets) {
     std::printf("\ntargets:\n");
-    for (const Target& t : kTargets) {
+    for (const Target& t : targets) {
         for (const Row& row : rows) {
-            if (row.name.find(t.row) == std::string::npos) continue;
+            if (row.name != t.row) continue;
             for (const auto& [key, value] : row.figures) {
                 if (key != t.figure) continue;
-                std::printf("  %-26s %-26s %10.4g  <  %-6g %s\n", row.name.c_str(), key.c_str(),
-                            value, t.limit, value < t.limit ? "met" : "MISSED");
+                const bool met = t.orEqual ? value <= t.limit : value < t.limit;
+                std::printf("  %-30s %-26s %10.4g  %-2s %-6g %s\n", row.name.c_str(), key.c_str(),
+                            value, t.orEqual ? "<=" : "<", t.limit, met ? "met" : "MISSED");
             }
         }
     }
+}
+
+// The bare client's script: per exchange the frames that answered it, the
+// frame's length and the frame, as the program sent them in process.
+bool WriteScript(const InProcessFigures& f, const std::string& path) {
+    std::ofstream out(path, std::ios::binary);
+    for (std::size_t i = 0; i < f.frames.size(); ++i) {
+        out.put(static_cast<char>(f.answers[i]));
+        out.put(static_cast<char>(f.frames[i].size()));
+        out << f.frames[i];
+    }
+    return static_cast<bool>(out);
+}
+
+// The bare client through every exchange of the script against an instant station.
+Ended BareInstant(const std::string& bin, const std::string& script) {
+    int out[2];
+    if (pipe(out) != 0) return {};
+    const Child sim = Spawn(
+        {bin + "/cv2sim", "--speed", "instant", "--seed", std::to_string(kBackupSeed)}, out[1]);
+    close(out[1]);
+    const std::string port = NextLine(out[0]);
+    close(out[0]);
+    Ended e;
+    if (!port.empty()) e = Reap(Spawn({CV2_BARE_CLIENT, "bytes", script, port}, -1));
+    if (sim.pid > 0) {
+        kill(sim.pid, SIGTERM);
+        Reap(sim);
+    }
+    return e;
+}
+
+// A client's figures over all rounds.
+struct PacedTotals {
+    bool ok = true;
+    std::string note;
+    double exchanges = 0, wall = 0, line = 0;
+    Counters used;
+
+    void Add(const PacedFigures& f, double lineTime) {
+        ok = ok && f.ok;
+        if (!f.note.empty()) note = f.note;
+        exchanges += static_cast<double>(f.exchanges);
+        wall += f.wall;
+        line += lineTime;
+        used.cpu += f.used.cpu;
+        used.wakeups += f.used.wakeups;
+        used.preemptions += f.used.preemptions;
+    }
+    double PerExchange(double total) const { return exchanges > 0 ? total / exchanges : 0; }
+};
+
+// Stretches of a backup with the station sending byte by byte at the speed:
+// cv2cli, the earlier cv2cli if there is one, and the bare client's ways, in
+// rounds that take turns so that a machine busy with other work weighs on all
+// alike; then cv2cli against the bare client that collects frames and
+// against the earlier cv2cli.
+void PacedRows(const std::string& bin, const std::string& baseline, const std::string& speed,
+               const PacedWindow& window, int rounds, bool everyWay, const std::string& script,
+               const std::string& file, const std::function<void(Row)>& add) {
+    const InProcessFigures model = InProcess(Job::Backup, SpeedOf(speed), file);
+    const std::string prefix = "paced " + (speed == "wire" ? speed : "x" + speed) + " ";
+    struct Client {
+        std::string name;
+        ClientArgs args;
+    };
+    const auto cli = [&file](const std::string& dir) {
+        return [dir, &file](const std::string& port) {
+            return std::vector<std::string>{dir + "/cv2cli", "backup", "--port", port, file};
+        };
+    };
+    const auto bare = [&script](const std::string& way) {
+        return [way, &script](const std::string& port) {
+            return std::vector<std::string>{CV2_BARE_CLIENT, way, script, port};
+        };
+    };
+    std::vector<Client> clients = {{"cv2cli", cli(bin)}};
+    if (!baseline.empty()) clients.push_back({"cv2cli today", cli(baseline)});
+    clients.push_back({"bare bytes", bare("bytes")});
+    if (everyWay) clients.push_back({"bare vmin", bare("vmin")});
+    clients.push_back({"bare paced", bare("paced")});
+    const PacedWindow round{window.first, window.exchanges / rounds};
+    std::map<std::string, PacedTotals> totals;
+    for (int r = 0; r < rounds; ++r) {
+        for (const Client& c : clients) {
+            const PacedFigures f = PacedRun(bin, speed, kBackupSeed, round, c.args);
+            totals[c.name].Add(f, model.Between(f.firstRequest, f.firstRequest + f.exchanges));
+        }
+    }
+    for (const Client& c : clients) {
+        const PacedTotals& t = totals[c.name];
+        add({prefix + c.name,
+             {{"exchanges", t.exchanges},
+              {"wakeups_per_exchange", t.PerExchange(static_cast<double>(t.used.wakeups))},
+              {"cpu_us_per_exchange", t.PerExchange(t.used.cpu) * 1e6},
+              {"cpu_share_pct", t.wall > 0 ? t.used.cpu / t.wall * 100 : 0},
+              {"wall_per_line", t.line > 0 ? t.wall / t.line : 0}},
+             t.ok,
+             t.note});
+    }
+    const PacedTotals& ours = totals["cv2cli"];
+    const PacedTotals& floor = totals["bare paced"];
+    Row against{prefix + "cv2cli against", {}, ours.ok, ""};
+    against.figures.push_back(
+        {"cpu_vs_bare", ours.PerExchange(ours.used.cpu) / floor.PerExchange(floor.used.cpu)});
+    if (!baseline.empty()) {
+        const PacedTotals& today = totals["cv2cli today"];
+        against.figures.push_back(
+            {"cpu_vs_today", ours.PerExchange(ours.used.cpu) / today.PerExchange(today.used.cpu)});
+        against.figures.push_back(
+            {"wall_vs_today", ours.PerExchange(ours.wall) / today.PerExchange(today.wall)});
+    }
+    add(against);
 }
 
 std::string Json(unsigned cores, const std::string& factor, const std::vector<Row>& rows) {
@@ -374,9 +409,11 @@ std::string Json(unsigned cores, const std::string& factor, const std::vector<Ro
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string bin = CV2_BIN_DIR, factor = "10", json;
-    bool pty = true, idle = true;
+    std::string bin = CV2_BIN_DIR, factor = "10", json, baseline;
+    bool pty = true, paced = true, idle = true;
     double idleSeconds = 10;
+    PacedWindow window;
+    int rounds = 3;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         const bool more = i + 1 < argc;
@@ -386,22 +423,35 @@ int main(int argc, char** argv) {
             json = argv[++i];
         } else if (a == "--idle-seconds" && more) {
             idleSeconds = std::stod(argv[++i]);
+        } else if (a == "--paced-exchanges" && more) {
+            window.exchanges = std::stol(argv[++i]);
+        } else if (a == "--paced-rounds" && more) {
+            rounds = std::max(1, std::stoi(argv[++i]));
+        } else if (a == "--baseline" && more) {
+            baseline = argv[++i];
         } else if (a == "--no-pty") {
             pty = false;
+        } else if (a == "--no-paced") {
+            paced = false;
         } else if (a == "--no-idle") {
             idle = false;
         } else {
-            std::fprintf(a == "--help" ? stdout : stderr,
-                         "usage: %s [--factor F] [--no-pty] [--no-idle] [--idle-seconds S] "
-                         "[--json FILE]\n",
-                         argv[0]);
+            std::fprintf(
+                a == "--help" ? stdout : stderr,
+                "usage: %s [--factor F] [--no-pty] [--no-paced] [--no-idle] "
+                "[--idle-seconds S]\n"
+                "       [--paced-exchanges N] [--paced-rounds R] [--baseline DIR] "
+                "[--json FILE]\n"
+                "  --baseline DIR  a folder with an earlier cv2cli to run beside this one\n",
+                argv[0]);
             return a == "--help" ? 0 : 2;
         }
     }
     const unsigned cores = std::thread::hardware_concurrency();
-    const std::string file = (std::filesystem::temp_directory_path() /
-                              ("cv2bench-" + std::to_string(::getpid()) + ".CDF"))
-                                 .string();
+    const std::string temp =
+        (std::filesystem::temp_directory_path() / ("cv2bench-" + std::to_string(::getpid())))
+            .string();
+    const std::string file = temp + ".CDF", script = temp + ".script";
     std::printf("complete backup and restore, %d bytes, %u cores; wire x%s\n", kBackupFileSize,
                 cores, factor.c_str());
     std::vector<Row> rows;
@@ -409,6 +459,8 @@ int main(int argc, char** argv) {
         Print(row);
         rows.push_back(std::move(row));
     };
+    const std::string fast = "x" + factor;
+    std::vector<Target> targets;
     for (Job job : {Job::Backup, Job::Restore}) {
         const std::string name = JobName(job);
         const InProcessFigures instant = InProcess(job, {true, 1.0}, file);
@@ -422,23 +474,37 @@ int main(int argc, char** argv) {
               {"wire_s", wire.lineTime}},
              instant.ok && wire.ok,
              instant.note + wire.note});
+        if (job == Job::Backup) WriteScript(instant, script);
         if (!pty) continue;
         // Even at instant speed the procedure makes its fixed pauses; the model
-        // counts them, so wall minus model is the time the exchanges took.
-        const PtyFigures fast = OverPty(job, bin, "instant", file);
-        add({name + " cv2cli instant",
-             {{"wall_s", fast.cli.wall},
-              {"pauses_s", instant.lineTime},
-              {"cli_cpu_s", fast.cli.cpu},
-              {"sim_cpu_s", fast.sim.cpu},
-              {"exchanges", exchanges},
-              {"us_per_exchange", fast.cli.wall / exchanges * 1e6},
-              {"us_per_exchange_net", (fast.cli.wall - instant.lineTime) / exchanges * 1e6},
-              {"peak_mb", fast.cli.peakMb}},
-             fast.ok,
-             fast.note});
+        // counts them, so wall minus model is the time the exchanges took. The
+        // floor: those pauses and the bare client's ping-pong of the same exchanges.
+        const PtyFigures quick = OverPty(job, bin, "instant", file);
+        Row row{name + " cv2cli instant",
+                {{"wall_s", quick.cli.wall},
+                 {"pauses_s", instant.lineTime},
+                 {"cli_cpu_s", quick.cli.cpu},
+                 {"sim_cpu_s", quick.sim.cpu},
+                 {"exchanges", exchanges},
+                 {"us_per_exchange", quick.cli.wall / exchanges * 1e6},
+                 {"us_per_exchange_net", (quick.cli.wall - instant.lineTime) / exchanges * 1e6},
+                 {"peak_mb", quick.cli.peakMb}},
+                quick.ok,
+                quick.note};
+        if (job == Job::Backup) {
+            const Ended floor = BareInstant(bin, script);
+            row.figures.push_back({"bare_s", floor.wall});
+            row.figures.push_back(
+                {"wall_vs_floor", quick.cli.wall / (instant.lineTime + floor.wall)});
+            row.ok = row.ok && floor.exitedZero;
+            targets.push_back({row.name, "wall_vs_floor", 1.25, true});
+        }
+        targets.push_back({row.name, "cli_cpu_s", 1.0});
+        targets.push_back({row.name, "sim_cpu_s", 1.0});
+        targets.push_back({row.name, "peak_mb", 30.0});
+        add(row);
         const PtyFigures slow = OverPty(job, bin, factor, file);
-        add({name + " cv2cli x" + factor,
+        add({name + " cv2cli " + fast,
              {{"wall_s", slow.cli.wall},
               {"wire_s", wire.lineTime},
               {"overhead_us_per_exchange", (slow.cli.wall - wire.lineTime) / exchanges * 1e6},
@@ -448,6 +514,22 @@ int main(int argc, char** argv) {
               {"peak_mb", slow.cli.peakMb}},
              slow.ok,
              slow.note});
+        targets.push_back({rows.back().name, "peak_mb", 30.0});
+        targets.push_back({rows.back().name, "overhead_us_per_exchange", 200.0});
+        targets.push_back({rows.back().name, "cpu_share_pct", 1.0});
+    }
+    if (pty && paced) {
+        std::vector<std::string> speeds = {factor};
+        if (factor != "wire") speeds.push_back("wire");
+        for (const std::string& speed : speeds) {
+            PacedRows(bin, baseline, speed, window, rounds, speed != "wire", script, file, add);
+            const std::string prefix = "paced " + (speed == "wire" ? speed : "x" + speed) + " ";
+            targets.push_back({prefix + "cv2cli", "wakeups_per_exchange", 4.0, true});
+            if (speed == "10") targets.push_back({prefix + "cv2cli", "cpu_share_pct", 1.0});
+            targets.push_back({prefix + "cv2cli against", "cpu_vs_bare", 1.5, true});
+            targets.push_back({prefix + "cv2cli against", "cpu_vs_today", 0.25, true});
+            targets.push_back({prefix + "cv2cli against", "wall_vs_today", 1.0, true});
+        }
     }
     if (idle) {
         const double wakeups = IdleWakeups(bin, idleSeconds);
@@ -455,9 +537,11 @@ int main(int argc, char** argv) {
              {{"seconds", idleSeconds}, {"wakeups_per_s", wakeups}},
              wakeups >= 0,
              wakeups >= 0 ? "" : "cv2sicherung did not start"});
+        targets.push_back({rows.back().name, "wakeups_per_s", 2.0});
     }
     std::filesystem::remove(file);
-    PrintTargets(rows);
+    std::filesystem::remove(script);
+    PrintTargets(rows, targets);
     if (!json.empty()) {
         std::ofstream(json) << Json(cores, factor, rows);
         std::printf("written to %s\n", json.c_str());
