@@ -16,8 +16,8 @@ constexpr double kSlackBytes = 0.25;
 constexpr double kProbeEarlyBytes = 2.0;
 // After this many such probes the next frame is listened to from its start.
 constexpr int kFailedProbesBeforeListening = 3;
-// Frames in a row whose last bytes come after their hold: the line is slower.
-constexpr int kLateFramesToSlowDown = 3;
+// Frames in a row that say the pace is slower before it is taken as slower.
+constexpr int kSlowerFramesToLearn = 3;
 // A frame measured over fewer bytes says too little about the pace.
 constexpr int kMinMeasuredBytes = 6;
 // A probe needs a frame with this many bytes still to come: on a shorter one
@@ -45,7 +45,8 @@ void FramePacing::BeginBurst(double now, bool onArrival) {
     // How late the wait wakes after the hold's end is due is about how late it
     // wakes after a byte arrives: the first sight of a frame is that late too.
     if (!onArrival && holdEnd_ > 0 && now >= holdEnd_) {
-        wakeLatency_ += (now - holdEnd_ - wakeLatency_) * (1 - kKeep);
+        const double late = now - holdEnd_;
+        wakeLatency_ = wakeLatency_ > 0 ? wakeLatency_ * kKeep + late * (1 - kKeep) : late;
     }
     holdEnd_ = 0;
     now_ = now;
@@ -117,20 +118,19 @@ void FramePacing::FirstSight(const ReceiveAssembler& rx) {
 }
 
 int FramePacing::ExpectedLength(const ReceiveAssembler& rx) const {
-    if (rx.RxExpected != kLengthFollows) return rx.RxExpected;
-    const int last = lengths_[opcode_ & 0x1F];
-    return last > rx.RxPos ? last : rx.RxPos + 1;
+    // 0 for an opcode not seen yet: the wait then wakes for the length byte.
+    return rx.RxExpected != kLengthFollows ? rx.RxExpected : lengths_[opcode_ & 0x1F];
 }
 
 void FramePacing::Learn(const Sample& s, Plan plan) {
     if (!(s.valid && s.bytes >= kMinMeasuredBytes && s.seconds > 0)) {
-        // A frame complete when its hold ended tells nothing. A probe that
-        // found its frame complete already (the pace too slow, or the frame's
-        // first bytes late) is tried again earlier on the next frame, and
-        // after a few the next frame is listened to; so is the frame after a
-        // listened one that could not be measured.
+        // A frame complete when its hold ended tells nothing, but that the pace
+        // holds. A probe that found its frame complete already (the pace too
+        // slow, or the frame's first bytes late) is tried again earlier on the
+        // next frame, and after a few the next frame is listened to; so is the
+        // frame after a listened one that could not be measured.
         if (plan == Plan::Hold) {
-            if (!s.valid) lateFrames_ = 0;
+            if (!s.valid) slowerFrames_ = 0;
             ++framesSinceProbe_;
         } else if (plan == Plan::Listen || ++failedProbes_ >= kFailedProbesBeforeListening) {
             listenNext_ = true;
@@ -141,24 +141,17 @@ void FramePacing::Learn(const Sample& s, Plan plan) {
     if (sample > kSlowestPace) return;
     const double before = pace_;
     const auto near = [](double a, double b) { return std::abs(a - b) <= kNewRate * b; };
-    if (before > 0 && sample > before && !near(sample, before)) {
-        // Much slower than the pace: a sender that paused inside the frame is
-        // likelier than a slower line, so only a second such frame in a row
-        // moves the pace. Too slow a pace would delay every frame; too fast a
-        // one costs a wake.
-        if (!(slowerSample_ > 0 && near(sample, slowerSample_))) {
-            slowerSample_ = sample;
-            ++framesSinceProbe_;
-            return;
-        }
-    } else if (plan == Plan::Hold && ++lateFrames_ < kLateFramesToSlowDown) {
-        // Its last bytes came after its hold: measured only because it was
-        // late, it would pull the pace slower than the line runs, so only
-        // frames late again and again move the pace.
+    // A frame whose last bytes came after its hold was measured only because
+    // it was late, and one much slower than the pace more likely had a sender
+    // pause inside it than a slower line: only such frames again and again move
+    // the pace. Too slow a pace would delay every frame; too fast a one costs
+    // a wake now and then.
+    const bool slower =
+        plan == Plan::Hold || (before > 0 && sample > before && !near(sample, before));
+    if (slower && ++slowerFrames_ < kSlowerFramesToLearn) {
         ++framesSinceProbe_;
         return;
     }
-    slowerSample_ = 0;
     if (before == 0 || !near(sample, before)) {
         sumSeconds_ = s.seconds;
         sumBytes_ = s.bytes;
@@ -169,7 +162,7 @@ void FramePacing::Learn(const Sample& s, Plan plan) {
     pace_ = sumSeconds_ / sumBytes_;
     listenNext_ = false;
     failedProbes_ = 0;
-    lateFrames_ = 0;
+    slowerFrames_ = 0;
     framesSinceProbe_ = 0;
     const bool steady = before > 0 && std::abs(sample - before) <= kSteady * before;
     probeGap_ = steady ? std::min(2 * probeGap_, kLongestProbeGap) : kFirstProbeGap;

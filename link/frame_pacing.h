@@ -46,7 +46,7 @@ private:
     void Learn(const Sample& s, Plan plan);
     void FirstSight(const ReceiveAssembler& rx);
     // The frame's total length: known, or for a variable-length frame whose
-    // length byte is still due, the length its opcode had last time.
+    // length byte is still due, the length its opcode had last time (0: none).
     int ExpectedLength(const ReceiveAssembler& rx) const;
 
     double now_ = 0;
@@ -67,12 +67,11 @@ private:
 
     // Pace as a weighted sum of measured frames.
     double sumSeconds_ = 0, sumBytes_ = 0, pace_ = 0;
-    double slowerSample_ = 0;  // a much slower frame not yet confirmed by a second
     // When the last hold asked for ends (0: none), and how late the wait wakes
     // after such an end, on average.
     double holdEnd_ = 0;
     double wakeLatency_ = 0;
-    int framesSinceProbe_ = 0, probeGap_ = 0, failedProbes_ = 0, lateFrames_ = 0;
+    int framesSinceProbe_ = 0, probeGap_ = 0, failedProbes_ = 0, slowerFrames_ = 0;
     bool listenNext_ = false;
 
     // Last total length of each variable-length opcode 0xE0..0xFF; 0: not seen.

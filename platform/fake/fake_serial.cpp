@@ -135,8 +135,8 @@ void FakeSerial::InjectAt(double t, const std::string& bytes) {
 
 std::optional<double> FakeSerial::NextDue() const {
     // While a hold is on, only its end wakes the program.
-    if (holdUntil_) return *holdUntil_;
-    if (!pending_.empty()) return pending_.front().first;
+    if (holdUntil_) return *holdUntil_ + wakeLatency;
+    if (!pending_.empty()) return pending_.front().first + wakeLatency;
     // Characters still waiting keep the receive event coming on the next pass.
     if (open_ && rThreshold_ > 0 && !input_.empty() && onComm_) return clock_.Now();
     return std::nullopt;

@@ -72,6 +72,9 @@ public:
     bool failOutput = false;
     bool rtsUnsupported = false;
     bool cannotHold = false;
+    // How long after an arrival or a hold's end the program wakes, as a real
+    // wait wakes a little after what woke it.
+    double wakeLatency = 0;
 
     // Every hold asked for, in seconds; and whether one is on now.
     std::vector<double> holds;
