@@ -292,6 +292,9 @@ bool WriteScript(const InProcessFigures& f, const std::string& path) {
     return static_cast<bool>(out);
 }
 
+// Runs of the backup and of the bare client at instant speed, each.
+constexpr int kInstantRounds = 3;
+
 // The bare client through every exchange of the script against an instant station.
 Ended BareInstant(const std::string& bin, const std::string& script) {
     int out[2];
@@ -479,7 +482,18 @@ int main(int argc, char** argv) {
         // Even at instant speed the procedure makes its fixed pauses; the model
         // counts them, so wall minus model is the time the exchanges took. The
         // floor: those pauses and the bare client's ping-pong of the same exchanges.
-        const PtyFigures quick = OverPty(job, bin, "instant", file);
+        // The backup also beside the floor, taking turns, the fastest of each:
+        // a machine busy with other work slows a single run of a few seconds
+        // by more than the difference measured.
+        PtyFigures quick = OverPty(job, bin, "instant", file);
+        Ended floor;
+        for (int round = 0; job == Job::Backup && round < kInstantRounds; ++round) {
+            const Ended bare = BareInstant(bin, script);
+            if (round == 0 || (bare.exitedZero && bare.wall < floor.wall)) floor = bare;
+            if (round == 0) continue;
+            const PtyFigures again = OverPty(job, bin, "instant", file);
+            if (again.ok && again.cli.wall < quick.cli.wall) quick = again;
+        }
         Row row{name + " cv2cli instant",
                 {{"wall_s", quick.cli.wall},
                  {"pauses_s", instant.lineTime},
@@ -492,7 +506,6 @@ int main(int argc, char** argv) {
                 quick.ok,
                 quick.note};
         if (job == Job::Backup) {
-            const Ended floor = BareInstant(bin, script);
             row.figures.push_back({"bare_s", floor.wall});
             row.figures.push_back(
                 {"wall_vs_floor", quick.cli.wall / (instant.lineTime + floor.wall)});
