@@ -4,8 +4,10 @@
 # make test  - install what is missing, build, run every test
 # make fuzz  - every fuzz target for FUZZ_SECONDS each; make soak - the fault soak
 # make bench - time backup and restore with cv2cli against cv2sim (instant and ten
-#              times wire speed, some minutes) and the idle window program;
-#              the table also goes to build/bench.json
+#              times wire speed), stretches of a backup with cv2sim sending byte by
+#              byte beside a bare C client (ten times and true wire speed), and the
+#              idle window program; about half an hour. The table also goes to
+#              build/bench.json; BENCH_BASELINE=DIR runs the cv2cli in DIR beside this one
 BUILD ?= build
 JOBS ?= $(shell nproc)
 PORT ?=
@@ -32,9 +34,11 @@ test: build
 
 # Not part of make test: the runs at a multiple of wire speed take minutes.
 BENCH_FACTOR ?= 10
+BENCH_BASELINE ?=
 bench: configure
-	@cmake --build $(BUILD) -j $(JOBS) --target bench_backup cv2cli cv2sim cv2sicherung
-	@$(BUILD)/bench/bench_backup --factor $(BENCH_FACTOR) --json $(BUILD)/bench.json
+	@cmake --build $(BUILD) -j $(JOBS) --target bench_backup bare_client cv2cli cv2sim cv2sicherung
+	@$(BUILD)/bench/bench_backup --factor $(BENCH_FACTOR) --json $(BUILD)/bench.json \
+	  $(if $(BENCH_BASELINE),--baseline $(BENCH_BASELINE))
 
 # The same suite under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize: deps
