@@ -15,6 +15,7 @@ constexpr unsigned kStation = Bit(Command::Backup) | Bit(Command::Restore) | Bit
 constexpr unsigned kJson =
     Bit(Command::Verify) | Bit(Command::Inspect) | Bit(Command::Diff) | Bit(Command::Ports);
 constexpr unsigned kTrace = Bit(Command::Backup) | Bit(Command::Restore);
+constexpr unsigned kKeys = kStation | Bit(Command::Version);
 
 struct CommandSpec {
     std::string_view name;
@@ -22,13 +23,14 @@ struct CommandSpec {
     int files;  // FILE arguments the command needs
 };
 
-constexpr std::array<CommandSpec, 6> kCommands = {{
+constexpr std::array<CommandSpec, 7> kCommands = {{
     {"backup", Command::Backup, 1},
     {"restore", Command::Restore, 1},
     {"verify", Command::Verify, 1},
     {"inspect", Command::Inspect, 1},
     {"diff", Command::Diff, 2},
     {"ports", Command::Ports, 0},
+    {"--version", Command::Version, 0},
 }};
 
 struct OptionSpec {
@@ -37,7 +39,7 @@ struct OptionSpec {
     unsigned commands;
 };
 
-constexpr std::array<OptionSpec, 7> kOptions = {{
+constexpr std::array<OptionSpec, 8> kOptions = {{
     {"--port", true, kStation},
     {"--interface", true, kStation},
     {"--baud", true, kStation},
@@ -45,6 +47,7 @@ constexpr std::array<OptionSpec, 7> kOptions = {{
     {"--yes", false, Bit(Command::Restore)},
     {"--other-station", false, Bit(Command::Restore)},
     {"--json", false, kJson},
+    {"--keys", true, kKeys},
 }};
 
 // The interface names of the command line, in the order of the interface kinds.
@@ -116,11 +119,6 @@ ParseResult ParseCliArgs(const std::vector<std::string>& words) {
         result.args = args;
         return result;
     }
-    if (first == "--version") {
-        args.command = Command::Version;
-        result.args = args;
-        return result;
-    }
     const CommandSpec* command = nullptr;
     for (const CommandSpec& c : kCommands) {
         if (c.name == first) command = &c;
@@ -186,6 +184,8 @@ ParseResult ParseCliArgs(const std::vector<std::string>& words) {
             args.yes = true;
         } else if (name == "--other-station") {
             args.otherStation = true;
+        } else if (name == "--keys") {
+            args.keys = value;
         } else {
             args.json = true;
         }
@@ -218,7 +218,8 @@ std::string UsageText() {
            "  cv2cli inspect [--json] FILE\n"
            "  cv2cli diff    [--json] FILE_A FILE_B\n"
            "  cv2cli ports   [--json]\n"
-           "  cv2cli --help | --version\n"
+           "  cv2cli --version [--keys FILE]\n"
+           "  cv2cli --help\n"
            "\n"
            "  backup    Datenbank der CV2 in FILE sichern            (back the station up into "
            "FILE)\n"
@@ -242,6 +243,10 @@ std::string UsageText() {
            "  --trace FILE      jeden Rahmen mit Zeit und Richtung in FILE protokollieren"
            "  (log every frame)\n"
            "  --json            Ausgabe als JSON  (machine-readable output)\n"
+           "  --keys FILE       Schlüssel der Zentrale aus FILE statt aus\n"
+           "                    ~/.config/cv2sicherung/keys oder /etc/cv2sicherung/keys"
+           "  (the station's keys from FILE)\n"
+           "                    bei backup, restore, verify und --version\n"
            "\n"
            "Exit-Status: 0 gelungen, 1 Fehler beim Lauf, 2 Aufruf- oder Dateifehler,\n"
            "3 abgelehnt, 4 CV2 bzw. Dateien verschieden.\n";

@@ -31,6 +31,7 @@ struct CliArgs {
     bool otherStation = false;  // write a file from a station with another serial number
     bool json = false;
     std::string trace;  // empty: no trace
+    std::string keys;   // key file named with --keys; empty: the one looked for
     std::vector<std::string> files;
 
     // The window program's settings for this run: port, interface flags, rate.

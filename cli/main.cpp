@@ -56,10 +56,6 @@ int main(int argc, char** argv) {
         case Command::Help:
             std::fputs(UsageText().c_str(), stdout);
             return kExitOk;
-        case Command::Version:
-            std::printf("cv2cli %d.%d.%d\n", CV2_VERSION_MAJOR, CV2_VERSION_MINOR,
-                        CV2_VERSION_PATCH);
-            return kExitOk;
         case Command::Inspect:
             return Inspect(args);
         case Command::Diff:
@@ -67,11 +63,23 @@ int main(int argc, char** argv) {
         default:
             break;
     }
-    QCoreApplication app(argc, argv);
     if (args.command == Command::Ports) {
+        QCoreApplication app(argc, argv);
         const auto ports = AvailablePorts();
         std::fputs((args.json ? PortsJson(ports) : PortsText(ports)).c_str(), stdout);
         return kExitOk;
     }
-    return RunStationCommand(args);
+    // A key file that is there but wrong stops the run before any port opens.
+    const cv2::KeySource keys = cv2::LoadKeys(args.keys);
+    if (!keys.ok()) {
+        std::fprintf(stderr, "%s\n", keys.error.c_str());
+        return kExitUsage;
+    }
+    if (args.command == Command::Version) {
+        std::printf("cv2cli %d.%d.%d\n%s\n", CV2_VERSION_MAJOR, CV2_VERSION_MINOR,
+                    CV2_VERSION_PATCH, cv2::KeysInUse(keys).c_str());
+        return kExitOk;
+    }
+    QCoreApplication app(argc, argv);
+    return RunStationCommand(args, keys);
 }

@@ -21,7 +21,6 @@
 #include "cli/interrupt.h"
 #include "cli/serial_trace.h"
 #include "cli/terminal.h"
-#include "device/keys.h"
 #include "platform/qt/qt_clock.h"
 #include "platform/qt/qt_event_pump.h"
 #include "platform/qt/qt_serial_control.h"
@@ -58,7 +57,7 @@ int Unusable(const std::string& reason) {
 }
 
 // The exit code and the text for a run that did not succeed.
-int Unsuccessful(const ProcedureResult& result) {
+int Unsuccessful(const ProcedureResult& result, const KeySource& keys) {
     switch (result.outcome) {
         case Outcome::Done:
             return kExitOk;
@@ -80,13 +79,16 @@ int Unsuccessful(const ProcedureResult& result) {
         std::fprintf(stderr, "%s\n", CrToNewline(result.message).c_str());
     }
     std::fprintf(stderr, "Status %d\n", static_cast<int>(result.status));
+    if (std::string advice = KeysAdvice(keys, result.status); !advice.empty()) {
+        std::fprintf(stderr, "%s\n", advice.c_str());
+    }
     return kExitFailed;
 }
 
 // What a run is made of, in the order it must be built. With a trace file the
 // link talks to the port through the tracing decorators.
 struct Composition {
-    Composition(const CliArgs& args, std::FILE* traceFile)
+    Composition(const CliArgs& args, std::FILE* traceFile, const KeyTable& keys)
         : settings(args.ToSettings()),
           trace(traceFile ? std::make_unique<FrameTrace>(traceFile, realClock) : nullptr),
           tracedComm(trace ? std::make_unique<TracingSerialControl>(comm1, *trace) : nullptr),
@@ -94,8 +96,8 @@ struct Composition {
           boxes(args.yes, args.otherStation, stdin, stderr, isatty(fileno(stdin)) != 0),
           link(tracedComm ? *tracedComm : static_cast<SerialControl&>(comm1),
                tracedIo ? *tracedIo : static_cast<PortIo&>(io), clock, pump, boxes, settings,
-               ServiceKey),
-          device(link),
+               keys.ServiceKey),
+          device(link, keys),
           host(
               stderr, isatty(fileno(stderr)) != 0, clock, [this] { link.ClosePort(); },
               NumberOfLocale),
@@ -119,7 +121,7 @@ struct Composition {
 
 }  // namespace
 
-int RunStationCommand(const CliArgs& args) {
+int RunStationCommand(const CliArgs& args, const KeySource& keys) {
     const std::string& path = args.files.at(0);
     LoadedFile compared;
     if (args.command == Command::Backup) {
@@ -147,18 +149,19 @@ int RunStationCommand(const CliArgs& args) {
 
     int exitCode = kExitOk;
     {
-        Composition c(args, traceFile);
+        Composition c(args, traceFile, keys.keys);
         c.settings.BackupFileName = path;
         if (args.command == Command::Restore) {
             GivenFile file(path);
             exitCode = Unsuccessful(
                 RestoreProcedure(c.host, c.settings, c.link, c.device, c.progress, c.boxes, file)
-                    .Run());
+                    .Run(),
+                keys);
         } else {
             BackupProcedure backup(c.host, c.settings, c.link, c.device, c.progress, c.boxes);
             Image station;
             if (args.command == Command::Verify) backup.ReadIntoMemory(&station);
-            exitCode = Unsuccessful(backup.Run());
+            exitCode = Unsuccessful(backup.Run(), keys);
             if (exitCode == kExitOk && args.command == Command::Verify) {
                 AsBackupWouldWrite(compared.image);
                 const auto diffs = CompareImages(station, compared.image);

@@ -8,12 +8,13 @@
 
 #include "cli/cli_args.h"
 #include "cli/reports.h"
+#include "device/key_file.h"
 
 namespace cv2::cli {
 
-// Runs backup, restore or verify and returns the exit code. Needs a
-// QCoreApplication.
-int RunStationCommand(const CliArgs& args);
+// Runs backup, restore or verify with the keys and returns the exit code.
+// Needs a QCoreApplication.
+int RunStationCommand(const CliArgs& args, const KeySource& keys);
 
 std::vector<PortEntry> AvailablePorts();
 

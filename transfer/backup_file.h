@@ -11,6 +11,7 @@
 
 #include "device/device.h"
 #include "device/status.h"
+#include "platform/system_reason.h"
 #include "transfer/byte_progress.h"
 #include "transfer/file_layout.h"
 
@@ -83,9 +84,6 @@ private:
 
 // A byte count with German thousands dots: 574252 as "574.252".
 std::string GroupedNumber(std::int64_t n);
-
-// The system's reason for a failed file operation, in German.
-std::string SystemReason(int err);
 
 // Empty when path can be read and holds at least a complete backup (a longer
 // file is used up to that size); otherwise a German sentence that names the

@@ -41,6 +41,7 @@ TEST(CliArgs, OptionsCoupleInterfaceAndBaudLikeTheOptionsWindow) {
         {"backup --port 3 --baud 12345 a", 0, 0, "Die Baudrate 12345 gibt es nicht"},
         {"backup --port 3 --interface com a", 0, 0, "Unbekannte Schnittstelle com"},
         {"inspect --yes a", 0, 0, "Unbekannte Option für inspect: --yes"},
+        {"inspect --keys k a", 0, 0, "Unbekannte Option für inspect: --keys"},
         {"backup --json --port 3 a", 0, 0, "Unbekannte Option für backup: --json"},
         {"backup a.CDF", 0, 0, "Die Option --port fehlt"},
         {"backup a.CDF --port", 0, 0, "Der Option --port fehlt ihr Wert."},
