@@ -7,6 +7,7 @@
 #include "cli/cli_args.h"
 #include "cli/reports.h"
 #include "cli/station_commands.h"
+#include "platform/qt/qt_port_list.h"
 
 using namespace cv2::cli;
 
@@ -65,7 +66,7 @@ int main(int argc, char** argv) {
     }
     if (args.command == Command::Ports) {
         QCoreApplication app(argc, argv);
-        const auto ports = AvailablePorts();
+        const auto ports = cv2::AvailablePorts();
         std::fputs((args.json ? PortsJson(ports) : PortsText(ports)).c_str(), stdout);
         return kExitOk;
     }

@@ -135,13 +135,23 @@ std::string ComparisonJson(const std::vector<SectionDiff>& diffs) {
 std::string PortsText(const std::vector<PortEntry>& ports) {
     if (ports.empty()) return "Keine serielle Schnittstelle gefunden.\n";
     std::string out;
+    bool stable = false;
     for (const PortEntry& p : ports) {
-        out += p.path;
-        if (!p.description.empty()) out += "  " + p.description;
+        out += p.path + "  " + (p.description.empty() ? "(ohne Beschreibung)" : p.description);
         if (!p.manufacturer.empty()) out += " (" + p.manufacturer + ")";
         if (p.vendorId && p.productId)
             out += "  USB " + Hex4(*p.vendorId) + ":" + Hex4(*p.productId);
         out += "\n";
+        if (!p.stableName.empty()) out += "    fester Name: " + p.stableName + "\n";
+        stable = stable || !p.stableName.empty();
+        out += p.access.mayOpen
+                   ? "    Zugriff: erlaubt\n"
+                   : "    Zugriff: keine Berechtigung. " + PermissionAdvice(p.access) + ".\n";
+    }
+    if (stable) {
+        out +=
+            "Der feste Name bleibt gleich, auch wenn das Interface an einem anderen "
+            "USB-Anschluss steckt: ihn als Port eintragen.\n";
     }
     return out;
 }
@@ -152,11 +162,17 @@ std::string PortsJson(const std::vector<PortEntry>& ports) {
                          auto id = [](const std::optional<int>& v) {
                              return v ? JsonString(Hex4(*v)) : std::string("null");
                          };
+                         auto text = [](const std::string& s) {
+                             return s.empty() ? std::string("null") : JsonString(s);
+                         };
                          return "{\"path\":" + JsonString(p.path) +
+                                ",\"stable_name\":" + text(p.stableName) +
                                 ",\"description\":" + JsonString(p.description) +
                                 ",\"manufacturer\":" + JsonString(p.manufacturer) +
                                 ",\"vendor_id\":" + id(p.vendorId) +
-                                ",\"product_id\":" + id(p.productId) + "}";
+                                ",\"product_id\":" + id(p.productId) +
+                                ",\"may_open\":" + (p.access.mayOpen ? "true" : "false") +
+                                ",\"group\":" + text(p.access.group) + "}";
                      }) +
            "\n";
 }

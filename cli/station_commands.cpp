@@ -1,7 +1,6 @@
 #include "cli/station_commands.h"
 
 #include <QLocale>
-#include <QSerialPortInfo>
 #include <QSocketNotifier>
 #include <cerrno>
 #include <cstdio>
@@ -19,6 +18,7 @@
 #include "app/restore_procedure.h"
 #include "cli/backup_analysis.h"
 #include "cli/interrupt.h"
+#include "cli/reports.h"
 #include "cli/serial_trace.h"
 #include "cli/terminal.h"
 #include "platform/qt/qt_clock.h"
@@ -178,21 +178,6 @@ int RunStationCommand(const CliArgs& args, const KeySource& keys) {
     }
     if (traceFile) std::fclose(traceFile);
     return exitCode;
-}
-
-std::vector<PortEntry> AvailablePorts() {
-    std::vector<PortEntry> ports;
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-        PortEntry p{info.systemLocation().toStdString(),
-                    info.description().toStdString(),
-                    info.manufacturer().toStdString(),
-                    {},
-                    {}};
-        if (info.hasVendorIdentifier()) p.vendorId = info.vendorIdentifier();
-        if (info.hasProductIdentifier()) p.productId = info.productIdentifier();
-        ports.push_back(std::move(p));
-    }
-    return ports;
 }
 
 }  // namespace cv2::cli
