@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "settings/settings.h"
@@ -20,7 +21,7 @@ enum ExitCode {
     kExitDifferent = 4,  // the station or the second file differs
 };
 
-enum class Command { Help, Version, Backup, Restore, Verify, Inspect, Diff, Ports };
+enum class Command { Help, Version, Backup, Restore, Verify, Inspect, Diff, Ports, Info };
 
 struct CliArgs {
     Command command = Command::Help;
@@ -47,5 +48,8 @@ struct ParseResult {
 ParseResult ParseCliArgs(const std::vector<std::string>& words);
 
 std::string UsageText();
+
+// The command line's name of an interface kind: "tandemo", "serial" or "usb".
+std::string_view InterfaceName(int kind);
 
 }  // namespace cv2::cli

@@ -21,6 +21,9 @@ std::string ComparisonJson(const std::vector<SectionDiff>& diffs);
 std::string PortsText(const std::vector<PortEntry>& ports);
 std::string PortsJson(const std::vector<PortEntry>& ports);
 
+// text (UTF-8) filled with blanks to width characters.
+std::string Padded(const std::string& text, std::size_t width);
+
 // A JSON string literal of text (UTF-8 passed through).
 std::string JsonString(const std::string& text);
 

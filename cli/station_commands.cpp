@@ -20,6 +20,7 @@
 #include "cli/interrupt.h"
 #include "cli/reports.h"
 #include "cli/serial_trace.h"
+#include "cli/station_info.h"
 #include "cli/terminal.h"
 #include "platform/qt/qt_clock.h"
 #include "platform/qt/qt_event_pump.h"
@@ -85,6 +86,24 @@ int Unsuccessful(const ProcedureResult& result, const KeySource& keys) {
     return kExitFailed;
 }
 
+// cv2cli info: what the first contact found on stdout; when the contact failed,
+// the failure as the other commands give it on stderr.
+int ReportProbe(const CliArgs& args, const KeySource& keys, const StationProbe& probe,
+                const LoadedFile& file) {
+    InfoContext context{args.port, args.interfaceKind, args.baud, keys, {}, {}};
+    if (!args.files.empty()) {
+        context.filePath = args.files[0];
+        context.file = Summarize(file);
+    }
+    std::fputs((args.json ? InfoJson(context, probe) : InfoText(context, probe)).c_str(), stdout);
+    if (probe.status != 0) {
+        const std::string text =
+            probe.portProblem.empty() ? ErrorText(probe.status) : probe.portProblem;
+        Unsuccessful({Outcome::Failed, probe.status, text}, keys);
+    }
+    return Ready(probe, context) ? kExitOk : kExitFailed;
+}
+
 // What a run is made of, in the order it must be built. With a trace file the
 // link talks to the port through the tracing decorators.
 struct Composition {
@@ -122,11 +141,12 @@ struct Composition {
 }  // namespace
 
 int RunStationCommand(const CliArgs& args, const KeySource& keys) {
-    const std::string& path = args.files.at(0);
+    const std::string path = args.files.empty() ? std::string() : args.files[0];
     LoadedFile compared;
     if (args.command == Command::Backup) {
         if (std::string problem = CheckWritable(path); !problem.empty()) return Unusable(problem);
-    } else if (args.command == Command::Verify) {
+    } else if (args.command == Command::Verify ||
+               (args.command == Command::Info && !path.empty())) {
         compared = LoadBackupFile(path);
         if (!compared.error.empty()) return Unusable(compared.error);
     }
@@ -151,7 +171,9 @@ int RunStationCommand(const CliArgs& args, const KeySource& keys) {
     {
         Composition c(args, traceFile, keys.keys);
         c.settings.BackupFileName = path;
-        if (args.command == Command::Restore) {
+        if (args.command == Command::Info) {
+            exitCode = ReportProbe(args, keys, ProbeStation(c.link, c.device), compared);
+        } else if (args.command == Command::Restore) {
             GivenFile file(path);
             exitCode = Unsuccessful(
                 RestoreProcedure(c.host, c.settings, c.link, c.device, c.progress, c.boxes, file)

@@ -1,4 +1,4 @@
-// The commands that talk to the station (backup, restore, verify) put together
+// The commands that talk to the station (backup, restore, verify, info) put together
 // like the window program: the real clock, event processing and serial port,
 // the link and device over them, and the very same procedures, with the
 // terminal in place of the window.
@@ -9,8 +9,8 @@
 
 namespace cv2::cli {
 
-// Runs backup, restore or verify with the keys and returns the exit code.
-// Needs a QCoreApplication.
+// Runs backup, restore, verify or info with the keys and returns the exit
+// code. Needs a QCoreApplication.
 int RunStationCommand(const CliArgs& args, const KeySource& keys);
 
 }  // namespace cv2::cli

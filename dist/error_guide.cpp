@@ -29,7 +29,8 @@ constexpr Explanation kStepHelp[] = {
     {10, "Die Seriennummer der Zentrale wird gelesen.", "Wie bei „Bootloader starten“."},
     {11, "Die Zentrale wird in den Bootloader geschaltet (erster Befehl jedes Laufs).",
      "Die Zentrale ist nicht erreichbar: Kabel, Schnittstellenart, Port und Baudrate prüfen, "
-     "Zentrale aus- und wieder einschalten, dann neu versuchen."},
+     "Zentrale aus- und wieder einschalten, dann neu versuchen; `cv2cli info` prüft die "
+     "Verbindung, ohne etwas zu verändern."},
     {12, "Der Bootloader wird beendet (letzter Schritt).",
      "Die Daten sind übertragen; die Zentrale aus- und wieder einschalten. Nach einer "
      "Rückübertragung sicherheitshalber wiederholen."},

@@ -1,7 +1,7 @@
 // cv2cli against cv2sim on a pseudo-terminal: a backup made once for the
 // suite, then what inspect, diff, verify and restore make of it; the
-// exit codes, the failure text with its Status line, the keys from a key file,
-// the trace and an interrupt.
+// exit codes, the failure text with its Status line, the keys from a key file
+// (and info with them), the trace and an interrupt.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -196,6 +196,9 @@ TEST(CliKeys, BackupAndRestoreReachAStationOnlyWithItsOwnKeys) {
     ASSERT_EQ(backup.code, 0) << backup.err;
     EXPECT_EQ(ReadAll(dir.File("a.CDF")), station::CommandStation().ExpectedBackup());
     EXPECT_EQ(RunCli(dir, "restore --keys keys --yes --port ./port a.CDF").code, 0);
+    const CliRun info = RunCli(dir, "info --keys keys --port ./port a.CDF");
+    EXPECT_EQ(info.code, 0) << info.err;
+    EXPECT_NE(info.out.find(", von dieser CV2: "), std::string::npos) << info.out;
 
     const struct {
         const char* command;

@@ -43,6 +43,8 @@ TEST(CliArgs, OptionsCoupleInterfaceAndBaudLikeTheOptionsWindow) {
         {"restore --port=/dev/ttyUSB0 --interface tandemo --yes a.CDF", 0, 19200, ""},
         {"verify --port 1 --interface serial --baud 16666 --json a.CDF", 1, 16666, ""},
         {"backup --port 1 --interface serial -- -a.CDF", 1, 115200, ""},
+        {"info --port 3 --json --trace t.txt --keys k", 2, 115200, ""},
+        {"info --port 3 a b", 0, 0, "Zu viele Argumente: b"},
         {"backup --port 3", 0, 0, "Die Datei fehlt."},
         {"inspect --keys k a", 0, 0, "Unbekannte Option für inspect: --keys"},
         {"backup --port 3 --baud 19200 a.CDF", 0, 0,
