@@ -1,5 +1,6 @@
 #include "device/key_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -42,13 +43,16 @@ bool SameName(std::string_view a, std::string_view b) {
     return true;
 }
 
-// A word of the file as a message shows it: cut short, control bytes as '?'.
+// A word of the file as a message shows it: cut short (after a whole UTF-8
+// character), control bytes as '?'.
 std::string Quoted(std::string_view word) {
+    std::size_t n = std::min(word.size(), kQuotedChars);
+    while (n < word.size() && (static_cast<unsigned char>(word[n]) & 0xC0) == 0x80) ++n;
     std::string out = "„";
-    for (std::size_t i = 0; i < word.size() && i < kQuotedChars; ++i) {
+    for (std::size_t i = 0; i < n; ++i) {
         out += static_cast<unsigned char>(word[i]) < 0x20 ? '?' : word[i];
     }
-    if (word.size() > kQuotedChars) out += "…";
+    if (n < word.size()) out += "…";
     return out + "“";
 }
 

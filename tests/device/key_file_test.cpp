@@ -59,8 +59,8 @@ TEST(KeyFile, AWrongFileIsRefusedWithItsLineAndNeverReplacedByTheBuiltInKeys) {
         {kPayloadLine + "\n" + kPayloadLine, ", Zeile 3: PayloadKey steht schon in Zeile 1."},
         {"Service Key = 4E\n",
          ", Zeile 1: „Service Key“ ist kein Schlüssel (ServiceKey oder PayloadKey)."},
-        {"\n\x01\x02 binary junk of a file that is no key file at all\n",
-         ", Zeile 2: „?? binary junk of a file…“ ist keine Zeile der Form „ServiceKey = …“ oder "
+        {"\n\x01\x02 binary junk of a filü that is no key file at all\n",
+         ", Zeile 2: „?? binary junk of a filü…“ ist keine Zeile der Form „ServiceKey = …“ oder "
          "„PayloadKey = …“."},
     };
     for (const auto& row : rows) {
