@@ -244,7 +244,7 @@ std::string UsageText() {
            "  --json            Ausgabe als JSON  (machine-readable output)\n"
            "\n"
            "Exit-Status: 0 gelungen, 1 Fehler beim Lauf, 2 Aufruf- oder Dateifehler,\n"
-           "3 abgelehnt, 4 CV2 bzw. Dateien verschieden.\n";
+           "3 abgelehnt, 4 CV2 bzw. Dateien verschieden, 130 abgebrochen (Strg+C).\n";
 }
 
 }  // namespace cv2::cli

@@ -52,6 +52,12 @@ std::string FollowLinks(std::string path) {
     return path;
 }
 
+// The folder a file lies in; the current one for a bare name.
+std::string FolderOf(const std::string& path) {
+    const fs::path parent = fs::path(path).parent_path();
+    return (parent.empty() ? fs::path(".") : parent).string();
+}
+
 constexpr std::size_t kCopyChunk = 1 << 16;
 
 // Copies the file at from into the stream from its start; 0 or the errno.
@@ -117,8 +123,7 @@ bool StagedFile::Open(const std::string& path) {
         if (!probe) return Fail(Failure::File, errno);
         std::fclose(probe);
     }
-    folder_ = fs::path(path).parent_path().string();
-    if (folder_.empty()) folder_ = ".";
+    folder_ = FolderOf(path);
     staging_ = StagingName(path);
     // No sharing but deletion: a second run cannot open the work copy while
     // this one holds it, and the rename that commits it works while it is open.
@@ -128,7 +133,10 @@ bool StagedFile::Open(const std::string& path) {
         const DWORD e = GetLastError();
         staging_.clear();
         if (e == ERROR_SHARING_VIOLATION || e == ERROR_LOCK_VIOLATION) return Fail(Failure::Busy, 0);
-        return Fail(Failure::Folder, e == ERROR_ACCESS_DENIED ? EACCES : ENOENT);
+        // A folder that may not be written in is named as such; a missing
+        // folder is the file's own problem.
+        if (e == ERROR_ACCESS_DENIED) return Fail(Failure::Folder, EACCES);
+        return Fail(Failure::File, ENOENT);
     }
     SetEndOfFile(h);
     const int fd = _open_osfhandle(reinterpret_cast<std::intptr_t>(h), _O_RDWR | _O_BINARY);
@@ -205,8 +213,7 @@ bool StagedFile::Open(const std::string& path) {
     // A file the user may not write is not replaced behind its back either.
     if (existed && ::access(target_.c_str(), W_OK) != 0) return Fail(Failure::File, errno);
 
-    folder_ = fs::path(target_).parent_path().string();
-    if (folder_.empty()) folder_ = ".";
+    folder_ = FolderOf(target_);
     const std::string staging = StagingName(target_);
     const mode_t mode = existed ? (st.st_mode & 07777) : 0666;
     const int fd = ::open(staging.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, mode);

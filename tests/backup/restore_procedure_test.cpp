@@ -287,16 +287,16 @@ TEST(RestoreProcedure, AFailureEndsTheRunWithOneBoxAndLeavesLaterSectionsUntouch
         std::optional<std::uint32_t> stationVersion;
     };
     const Row rows[] = {
-        {"station's own version word", [](BackupRig&) {}, 10099, 0, 0, 6},
+        {"station's own version word", [](BackupRig&) {}, 10099, 0, 0, 6u},
         // 34 writes carry the ID table, 33 the preset; the 69th commits page 8180.
         {"extra data page refused", [](BackupRig& rig) {
              rig.station().options().faults.refuseWrite = 69;
-         }, 1411, 69, 0},
+         }, 1411, 69, 0, {}},
         {"write refused in the boosters", [](BackupRig& rig) {
              rig.host.onComTxt = [&rig](const std::string& text) {
                  if (text == " Booster") rig.station().options().faults.refuseWrite = Writes(rig) + 3;
              };
-         }, 221611, -1, 0},
+         }, 221611, -1, 0, {}},
         {"module refuses an entry", [](BackupRig& rig) {
              rig.serial.onOutput = [&rig, forward = rig.serial.onOutput](const std::string& b) {
                  forward(b);
@@ -305,7 +305,7 @@ TEST(RestoreProcedure, AFailureEndsTheRunWithOneBoxAndLeavesLaterSectionsUntouch
                      rig.station().options().faults.refuseWrite = Writes(rig) + 3;
                  }
              };
-         }, 320032, -1, 1},
+         }, 320032, -1, 1, {}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -321,7 +321,9 @@ TEST(RestoreProcedure, AFailureEndsTheRunWithOneBoxAndLeavesLaterSectionsUntouch
         ASSERT_EQ(rig.boxes.shown.size(), 2u);  // the question, then the failure
         EXPECT_EQ(rig.boxes.shown.back().title, kTitle);
         EXPECT_EQ(rig.boxes.shown.back().text, ErrorText(result.status));
-        if (row.writes >= 0) EXPECT_EQ(Writes(rig), row.writes);
+        if (row.writes >= 0) {
+            EXPECT_EQ(Writes(rig), row.writes);
+        }
         EXPECT_EQ(rig.station().Count(Request::FsProgOff), row.fsProgOffs);
         EXPECT_FALSE(rig.station().fsProgramming());
         EXPECT_FALSE(rig.station().bootloaderActive() && row.status == 0);
