@@ -103,6 +103,27 @@ void StagedFile::Forget() {
     livingStaging[0] = '\0';
 }
 
+
+bool StagedFile::Commit() {
+    if (!stream_) return false;
+    int err = std::fflush(stream_) == 0 ? 0 : errno;
+    if (staging_.empty()) {
+        if (std::fclose(stream_) != 0 && err == 0) err = errno;
+        stream_ = nullptr;
+        return err == 0 ? true : Fail(Failure::File, err);
+    }
+    if (err == 0) err = SyncAndRename();
+    if (err != 0) {
+        Discard();
+        return Fail(Failure::File, err);
+    }
+    Forget();  // the work copy is the file now
+    std::fclose(stream_);
+    stream_ = nullptr;
+    handle_ = nullptr;
+    return true;
+}
+
 #ifdef _WIN32
 
 bool StagedFile::Open(const std::string& path) {
@@ -158,28 +179,13 @@ bool StagedFile::Open(const std::string& path) {
     return true;
 }
 
-bool StagedFile::Commit() {
-    if (!stream_) return false;
-    int err = std::fflush(stream_) == 0 ? 0 : errno;
-    if (staging_.empty()) {
-        if (std::fclose(stream_) != 0 && err == 0) err = errno;
-        stream_ = nullptr;
-        return err == 0 ? true : Fail(Failure::File, err);
+int StagedFile::SyncAndRename() {
+    if (!FlushFileBuffers(static_cast<HANDLE>(handle_))) return EIO;
+    if (!MoveFileExA(staging_.c_str(), target_.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return GetLastError() == ERROR_ACCESS_DENIED ? EACCES : EIO;
     }
-    if (err == 0 && !FlushFileBuffers(static_cast<HANDLE>(handle_))) err = EIO;
-    if (err == 0 && !MoveFileExA(staging_.c_str(), target_.c_str(),
-                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        err = GetLastError() == ERROR_ACCESS_DENIED ? EACCES : EIO;
-    }
-    if (err != 0) {
-        Discard();
-        return Fail(Failure::File, err);
-    }
-    std::fclose(stream_);
-    stream_ = nullptr;
-    handle_ = nullptr;
-    Forget();
-    return true;
+    return 0;
 }
 
 void StagedFile::Discard() {
@@ -250,31 +256,17 @@ bool StagedFile::Open(const std::string& path) {
     return true;
 }
 
-bool StagedFile::Commit() {
-    if (!stream_) return false;
-    int err = std::fflush(stream_) == 0 ? 0 : errno;
-    if (staging_.empty()) {
-        if (std::fclose(stream_) != 0 && err == 0) err = errno;
-        stream_ = nullptr;
-        return err == 0 ? true : Fail(Failure::File, err);
-    }
+int StagedFile::SyncAndRename() {
     // On the disk before the name points to it: a crash after the rename
     // must not find an empty file under the name.
-    if (err == 0 && ::fsync(::fileno(stream_)) != 0 && errno != EINVAL) err = errno;
-    if (err == 0 && std::rename(staging_.c_str(), target_.c_str()) != 0) err = errno;
-    if (err != 0) {
-        Discard();
-        return Fail(Failure::File, err);
-    }
-    Forget();
+    if (::fsync(::fileno(stream_)) != 0 && errno != EINVAL) return errno;
+    if (std::rename(staging_.c_str(), target_.c_str()) != 0) return errno;
     // The rename itself reaches the disk with the folder.
     if (const int dir = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
         ::fsync(dir);
         ::close(dir);
     }
-    std::fclose(stream_);
-    stream_ = nullptr;
-    return true;
+    return 0;
 }
 
 void StagedFile::Discard() {

@@ -56,6 +56,8 @@ public:
 private:
     bool Fail(Failure where, int err);
     void Forget();
+    // Syncs the work copy and renames it over the target: 0 or the errno.
+    int SyncAndRename();
 
     std::FILE* stream_ = nullptr;
     std::string target_;   // the file that the work copy replaces

@@ -152,25 +152,17 @@ TEST(TerminalHost, PlainLinesPerSectionAndTenPercentThenTheTimeTaken) {
     EXPECT_EQ(Captured(out), "   0% Lokdaten \n  10%\n  35%\n 100%\n Zeit: 0,25 min\n");
 }
 
-TEST(TerminalBoxes, ATerminalIsAskedWhenNoFlagAnswers) {
+// Without a flag the terminal asks. An answer is one whole line: a long run
+// of one key answers one question, never the next one too.
+TEST(TerminalBoxes, ATerminalIsAskedAndEachQuestionReadsOneWholeLine) {
     std::FILE* in = std::tmpfile();
-    std::fputs("j\n", in);
+    std::fputs(" Ja \nyyyyyyyyyyyyyyyyyyyyyyyyy\nn\nyes", in);
     std::rewind(in);
     std::FILE* out = std::tmpfile();
     TerminalBoxes asking(false, true, in, out, true);
     EXPECT_EQ(asking.Show("Eins\rZwei", kOverwriteQuestionTitle, BoxButtons::YesNo, BoxIcon::None),
               BoxAnswer::Yes);
-    std::fclose(in);
     EXPECT_EQ(Captured(out), "\nCV-2 - Sicherung: Eins\nZwei [j/N] ");
-}
-
-// An answer is one whole line: a long run of one key answers one question,
-// never the next one too.
-TEST(TerminalBoxes, EachQuestionReadsOneWholeLine) {
-    std::FILE* in = std::tmpfile();
-    std::fputs(" Ja \nyyyyyyyyyyyyyyyyyyyyyyyyy\nn\nyes", in);
-    std::rewind(in);
-    EXPECT_TRUE(IsYes(ReadAnswerLine(in)));
     EXPECT_FALSE(IsYes(ReadAnswerLine(in)));
     EXPECT_EQ(ReadAnswerLine(in), "n");
     EXPECT_TRUE(IsYes(ReadAnswerLine(in)));  // the last line needs no line end

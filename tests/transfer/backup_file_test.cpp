@@ -135,20 +135,5 @@ TEST_F(BackupFileTest, ASecondBackupIntoTheSameFileIsRefusedWhileTheFirstRuns) {
     EXPECT_TRUE(second.Open(path));
 }
 
-TEST_F(BackupFileTest, AFailedWriteLeavesTheOldFileAndNamesTheReason) {
-    testing::WriteAll(path, Bytes(10, 1));
-    ASSERT_TRUE(file.Open(path));
-    file.PutLong(3);
-    file.GetLong();  // a step that fails (here: nothing to read) fails the run
-    EXPECT_FALSE(file.Commit());
-    EXPECT_EQ(testing::ReadAll(path), Bytes(10, 1));
-    EXPECT_FALSE(fs::exists(Staging(path)));
-
-    EXPECT_FALSE(file.Open(dir.File("fehlt/backup.CDF")));
-    EXPECT_EQ(file.errorText(), "Die Datei " + dir.File("fehlt/backup.CDF") +
-                                    " kann nicht geschrieben werden: Datei oder Ordner gibt es "
-                                    "nicht");
-}
-
 }  // namespace
 }  // namespace cv2
