@@ -86,9 +86,11 @@ std::string StagedFile::StagingName(const std::string& target) { return target +
 bool StagedFile::SameFile(const std::string& a, const std::string& b) {
     std::error_code ec;
     if (fs::exists(a, ec) && fs::exists(b, ec)) return fs::equivalent(a, b, ec);
-    const fs::path ra = fs::weakly_canonical(FollowLinks(a), ec);
+    // Made absolute first: a relative name that does not exist yet would
+    // otherwise stay as it is written.
+    const fs::path ra = fs::weakly_canonical(fs::absolute(FollowLinks(a), ec), ec);
     if (ec) return false;
-    const fs::path rb = fs::weakly_canonical(FollowLinks(b), ec);
+    const fs::path rb = fs::weakly_canonical(fs::absolute(FollowLinks(b), ec), ec);
     return !ec && ra == rb;
 }
 

@@ -138,6 +138,7 @@ TEST(CliBadInput, UsageFileAndPortErrorsExitBeforeTheStation) {
         // Nothing named on the command line is overwritten by another of its names.
         {"backup --port 3 --trace long.CDF long.CDF", 2, "ist die Sicherungsdatei selbst"},
         {"backup --port 3 --trace link.CDF long.CDF", 2, "ist die Sicherungsdatei selbst"},
+        {"backup --port 3 --trace ./neu.CDF neu.CDF", 2, "ist die Sicherungsdatei selbst"},
         // A file that cannot be restored is refused before the port opens.
         {"restore --port /dev/cv2-none --yes long.CDF", 2,
          "Datenbank Version im Backup File: keine gültige Version!\n\nStatus 140099\n"},

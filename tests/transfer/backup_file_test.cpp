@@ -86,10 +86,18 @@ TEST_F(BackupFileTest, TheOldFileStaysWholeUntilTheNewOneIsCommitted) {
     file.Close();
     EXPECT_EQ(testing::ReadAll(path), old);
     EXPECT_FALSE(fs::exists(Staging(path)));
-
-    // A work copy left behind by a killed run is taken over, and a committed
-    // run keeps the old file's tail and permissions.
+    // A program that ends at once removes the work copy of its run in progress,
+    // and only that: once the run is over, a file under that name is not its own.
+    ASSERT_TRUE(file.Open(path));
+    StagedFile::DiscardAllNow();
+    EXPECT_FALSE(fs::exists(Staging(path)));
+    file.Close();
     testing::WriteAll(Staging(path), Bytes(500, 0x99));
+    StagedFile::DiscardAllNow();
+    EXPECT_TRUE(fs::exists(Staging(path)));
+
+    // That work copy, as a killed run leaves it, is taken over, and a committed
+    // run keeps the old file's tail and permissions.
     ASSERT_TRUE(file.Open(path));
     file.PutLong(0x01020304);
     EXPECT_TRUE(file.Commit());
