@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "app/elapsed_time.h"
 #include "tests/backup/backup_rig.h"
 
@@ -75,15 +77,29 @@ TEST(BackupProcedure, WithoutAFileTheSaveDialogAsksAndACancelChangesNothing) {
     EXPECT_EQ(ReadAll(rig.path).size(), kComplete);
 }
 
-TEST(BackupProcedure, AnotherDatabaseVersionCreatesNoFile) {
-    station::StationOptions options = testing::InstantStation();
-    options.faults.versionWord = 6;
-    BackupRig rig(options);
-    rig.backup.Run();
-    ExpectFailure(rig, "\rDatenbank ID lesen : \r keine gültige Version!\r");
-    EXPECT_FALSE(std::filesystem::exists(rig.path));
-    EXPECT_FALSE(std::filesystem::exists(StagedFile::StagingName(rig.path)));
-    EXPECT_EQ(rig.host.comTxt, " Datenbank prüfen");
+// A failure before the database is read: the box names the step, and no file
+// appears where there was none.
+TEST(BackupProcedure, AFailureBeforeTheDatabaseCreatesNoFile) {
+    struct Row {
+        std::optional<std::uint32_t> versionWord;
+        std::optional<station::Request> silent;
+        const char* text;
+    } rows[] = {
+        {6, {}, "\rDatenbank ID lesen : \r keine gültige Version!\r"},
+        {{}, station::Request::Display, "\rDisplay löschen: Timeout: kein Antwort auf LocoNet! \r"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        station::StationOptions options = testing::InstantStation();
+        options.faults.versionWord = row.versionWord;
+        options.faults.silentRequest = row.silent;
+        BackupRig rig(options);
+        rig.backup.Run();
+        ExpectFailure(rig, row.text);
+        EXPECT_FALSE(std::filesystem::exists(rig.path));
+        EXPECT_FALSE(std::filesystem::exists(StagedFile::StagingName(rig.path)));
+        EXPECT_EQ(rig.host.comTxt, " Datenbank prüfen");
+    }
 }
 
 // A backup that fails half-way must not cost the user the last good one.
@@ -153,16 +169,19 @@ TEST(CancelledRun, StopsSendingAndLeavesTheFileAndTheModuleAsTheyWere) {
         Request atRequest;     // when this request has come the n-th time
         int n;
         bool silentFs;
-        int progOffs;  // programming-off frames sent after the cancel
+        int progOffs;       // programming-off frames sent after the cancel
+        StatusCode status;  // the step it stopped in
     };
     const Row rows[] = {
-        {"backup before the bootloader start", false, " Datenbank prüfen", {}, 0, false, 0},
-        {"backup in the locomotives", false, " Lokdaten ", {}, 0, false, 0},
-        {"backup in a silent module's first attempt", false, nullptr, Request::FsProgOn, 1, true, 1},
-        {"backup as the module is switched on", false, nullptr, Request::FsProgOn, 1, false, 1},
-        {"backup reading the module", false, nullptr, Request::FsReadEntry, 3, false, 1},
-        {"restore in the accessories", true, " Magnetartikel", {}, 0, false, 0},
-        {"restore writing the module", true, nullptr, Request::FsWriteEntry, 3, false, 1},
+        {"backup before the bootloader start", false, " Datenbank prüfen", {}, 0, false, 0, 110098},
+        {"backup in the locomotives", false, " Lokdaten ", {}, 0, false, 0, 210098},
+        {"backup in a silent module's first attempt", false, nullptr, Request::FsProgOn, 1, true, 1,
+         300098},
+        {"backup as the module is switched on", false, nullptr, Request::FsProgOn, 1, false, 1,
+         310098},
+        {"backup reading the module", false, nullptr, Request::FsReadEntry, 3, false, 1, 310098},
+        {"restore in the accessories", true, " Magnetartikel", {}, 0, false, 0, 260098},
+        {"restore writing the module", true, nullptr, Request::FsWriteEntry, 3, false, 1, 320098},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -191,6 +210,7 @@ TEST(CancelledRun, StopsSendingAndLeavesTheFileAndTheModuleAsTheyWere) {
         const ProcedureResult result = row.restore ? rig.Restore(rig.path) : rig.backup.Run();
 
         EXPECT_EQ(result.outcome, Outcome::Cancelled);
+        EXPECT_EQ(result.status, row.status);
         ASSERT_GE(sentBefore, 0);
         EXPECT_EQ(rig.station().requests() - sentBefore, row.progOffs);
         EXPECT_EQ(rig.station().Count(Request::FsProgOff), row.progOffs);
