@@ -62,7 +62,7 @@ ProcedureResult BackupProcedure::Run() {
         if (image_) {
             image_->clear();
             file.OpenMemory(*image_);
-        } else if (!file.Open(settings.BackupFileName, BackupFile::Mode::ReadWrite)) {
+        } else if (!file.Open(settings.BackupFileName)) {
             return false;
         }
         if (!StartStation(parts_, kDisplayGreeting, Status) || failed()) return false;
@@ -80,8 +80,8 @@ ProcedureResult BackupProcedure::Run() {
             return !failed();
         });
         if (!sections || !FinishStation(parts_, Status) || failed()) return false;
-        file.Close();
-        return !failed();
+        // Only a complete run takes the place of the file that was there.
+        return file.Commit();
     };
 
     ProcedureResult result;
@@ -90,7 +90,7 @@ ProcedureResult BackupProcedure::Run() {
         ShowElapsedTime(parts_, start);
     } else {
         // The status line keeps the section that failed; the station stays in
-        // its bootloader; what was written stays in the file.
+        // its bootloader; the file keeps what it held before the run.
         result = ReportFailure(parts_, kBackupFailureTitle, Status, file);
         file.Close();
         host.EnableButtons();

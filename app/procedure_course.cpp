@@ -34,6 +34,7 @@ bool FinishStation(ProcedureParts& parts, StatusCode& Status) {
 
 ProcedureResult ReportFailure(ProcedureParts& parts, const char* title, StatusCode Status,
                               const BackupFile& file) {
+    if (parts.link.cancellation().requested()) return {Outcome::Cancelled, Status, {}};
     ProcedureResult result{Outcome::Failed, Status, {}};
     if (Status == 0) {
         result.message = file.errorText();

@@ -24,6 +24,7 @@ enum class Outcome {
     Declined,      // the user answered No: nothing was written
     FileUnusable,  // the file is not a complete backup: nothing reached the station
     Failed,        // a step failed; status and message say which
+    Cancelled,     // ended from outside (Ctrl-C, the system ending the program)
 };
 
 struct ProcedureResult {
@@ -69,7 +70,8 @@ bool ForEachSection(ProcedureHost& host, bool restore, Step step) {
 
 // The failure path's box: the link's own account of a port it could not set
 // up, the file's system error, or the status code's text. No box when the link
-// set-up has already told the user (the serial interface's port restriction).
+// set-up has already told the user (the serial interface's port restriction),
+// nor for a run cancelled from outside: nobody is waiting to read it.
 ProcedureResult ReportFailure(ProcedureParts& parts, const char* title, StatusCode Status,
                               const BackupFile& file);
 

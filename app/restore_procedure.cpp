@@ -58,6 +58,15 @@ void WriteSection(const Section& s, const Patch& patch, Device& device, BackupFi
 
 }  // namespace
 
+ProcedureResult LoadRestoreFile(const std::string& path, BackupImage& image) {
+    image = LoadBackupImage(path);
+    if (!image.error.empty()) return {Outcome::FileUnusable, 0, image.error};
+    if (const StatusCode version = CheckImageVersion(image.bytes); version != 0) {
+        return {Outcome::FileUnusable, version, ErrorText(version)};
+    }
+    return {};
+}
+
 ProcedureResult RestoreProcedure::Run() {
     ProcedureHost& host = parts_.host;
     Settings& settings = parts_.settings;
@@ -65,10 +74,15 @@ ProcedureResult RestoreProcedure::Run() {
         ChooseBackupFile(fileDialog_, kBackupExtension, 0, settings.BackupFileName);
     if (settings.BackupFileName.empty()) return {Outcome::NoFile, 0, {}};
 
-    // A file that cannot be a complete backup never reaches the station.
-    if (std::string problem = CheckBackupFile(settings.BackupFileName); !problem.empty()) {
-        parts_.boxes.Show(problem, kRestoreFailureTitle, BoxButtons::Ok, BoxIcon::Critical);
-        return {Outcome::FileUnusable, 0, problem};
+    // The file is read once, here, and checked in memory: what reaches the
+    // station is what was checked, whatever happens to the file meanwhile. A
+    // file that cannot be restored never puts the station into its bootloader.
+    BackupImage image;
+    if (ProcedureResult refused = LoadRestoreFile(settings.BackupFileName, image);
+        refused.outcome != Outcome::Done) {
+        parts_.boxes.Show(refused.message, kRestoreFailureTitle, BoxButtons::Ok,
+                          BoxIcon::Critical);
+        return refused;
     }
     if (parts_.boxes.Show(kOverwriteQuestion, kOverwriteQuestionTitle, BoxButtons::YesNo,
                           BoxIcon::None) != BoxAnswer::Yes) {
@@ -86,7 +100,7 @@ ProcedureResult RestoreProcedure::Run() {
     auto run = [&]() -> bool {
         Status = parts_.link.OpenLink();
         if (failed()) return false;
-        if (!file.Open(settings.BackupFileName, BackupFile::Mode::Read)) return false;
+        file.OpenMemory(image.bytes);
         if (!StartStation(parts_, kDisplayGreeting, Status) || failed()) return false;
 
         double serial = 0;
@@ -126,7 +140,7 @@ ProcedureResult RestoreProcedure::Run() {
     } else {
         // The station keeps what was written up to the failure and stays in its
         // bootloader; a declined file from another station ends without a box.
-        if (declined) {
+        if (declined && !parts_.link.cancellation().requested()) {
             result = {Outcome::Declined, 0, {}};
         } else {
             result = ReportFailure(parts_, kRestoreFailureTitle, Status, file);

@@ -1,8 +1,6 @@
 #include "cli/backup_analysis.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 
 namespace cv2::cli {
 
@@ -23,23 +21,6 @@ bool AllErased(const std::uint8_t* bytes, int count) {
 }
 
 }  // namespace
-
-LoadedFile LoadBackupFile(const std::string& path) {
-    LoadedFile file;
-    file.error = CheckBackupFile(path);
-    if (!file.error.empty()) return file;
-    std::ifstream in(path, std::ios::binary);
-    file.image.resize(kBackupFileSize);
-    in.read(reinterpret_cast<char*>(file.image.data()), kBackupFileSize);
-    if (in.gcount() != kBackupFileSize) {
-        file.error = "Die Datei " + path + " kann nicht gelesen werden.";
-        return file;
-    }
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(path, ec);
-    file.size = ec ? kBackupFileSize : static_cast<std::int64_t>(size);
-    return file;
-}
 
 Units UnitsOf(const Section& s) {
     switch (s.kind) {
@@ -129,20 +110,20 @@ std::vector<SectionDiff> CompareImages(const Image& a, const Image& b) {
     return diffs;
 }
 
-Summary Summarize(const LoadedFile& file) {
+Summary Summarize(const BackupImage& file) {
     Summary summary;
     summary.size = file.size;
-    summary.serial = LongAt(file.image, SectionOffset(0));
+    summary.serial = LongAt(file.bytes, SectionOffset(0));
     const std::size_t versions = IndexOf(SectionOf(SectionKind::VersionWords));
     for (int w = 0; w < kVersionWordCount; ++w) {
-        summary.versions[w] = LongAt(file.image, SectionOffset(versions) + w * kLongBytes);
+        summary.versions[w] = LongAt(file.bytes, SectionOffset(versions) + w * kLongBytes);
     }
     for (std::size_t i = versions + 1; i < kFileLayout.size(); ++i) {
         const Section& s = kFileLayout[i];
         const Units units = UnitsOf(s);
         SectionUse use{i, 0, units.count};
         for (int u = 0; u < units.count; ++u) {
-            const std::uint8_t* unit = file.image.data() + SectionOffset(i) + u * units.bytes;
+            const std::uint8_t* unit = file.bytes.data() + SectionOffset(i) + u * units.bytes;
             if (s.kind == SectionKind::Group) {
                 use.used += GroupPageInUse(s, unit);
             } else if (s.kind == SectionKind::FsModule) {

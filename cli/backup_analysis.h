@@ -15,12 +15,6 @@ namespace cv2::cli {
 
 using Image = std::vector<std::uint8_t>;
 
-struct LoadedFile {
-    Image image;            // the first kBackupFileSize bytes
-    std::int64_t size = 0;  // the whole file's size
-    std::string error;      // German reason when the file is not a complete backup
-};
-LoadedFile LoadBackupFile(const std::string& path);
 
 // The parts a section is compared and counted in: station pages for the ID
 // table, groups, pages and routes; records for the extra data; Longs for the
@@ -66,6 +60,6 @@ struct Summary {
     std::array<std::uint32_t, kVersionWordCount> versions{};
     std::vector<SectionUse> sections;  // every section behind the version words
 };
-Summary Summarize(const LoadedFile& file);
+Summary Summarize(const BackupImage& file);
 
 }  // namespace cv2::cli

@@ -260,7 +260,8 @@ std::string UsageText() {
            "                    bei backup, restore, verify, info und --version\n"
            "\n"
            "Exit-Status: 0 gelungen (info: die CV2 ist bereit), 1 Fehler beim Lauf (info: nicht\n"
-           "bereit), 2 Aufruf- oder Dateifehler, 3 abgelehnt, 4 CV2 bzw. Dateien verschieden.\n";
+           "bereit), 2 Aufruf- oder Dateifehler, 3 abgelehnt, 4 CV2 bzw. Dateien verschieden,\n"
+           "130 abgebrochen (Strg+C).\n";
 }
 
 }  // namespace cv2::cli

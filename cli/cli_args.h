@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/cancellation.h"
 #include "settings/settings.h"
 
 namespace cv2::cli {
@@ -15,10 +16,11 @@ namespace cv2::cli {
 // Exit codes of cv2cli.
 enum ExitCode {
     kExitOk = 0,
-    kExitFailed = 1,     // the procedure failed, or the run was interrupted
+    kExitFailed = 1,     // the procedure failed
     kExitUsage = 2,      // bad command line, or a file that cannot be used
     kExitDeclined = 3,   // a question was answered No
     kExitDifferent = 4,  // the station or the second file differs
+    kExitCancelled = cv2::kExitCancelled,  // ended by Ctrl-C, SIGTERM or SIGHUP
 };
 
 enum class Command { Help, Version, Backup, Restore, Verify, Inspect, Diff, Ports, Info };

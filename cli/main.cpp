@@ -10,12 +10,14 @@
 #include "platform/qt/qt_port_list.h"
 
 using namespace cv2::cli;
+using cv2::BackupImage;
+using cv2::LoadBackupImage;
 
 namespace {
 
 int Inspect(const CliArgs& args) {
     const std::string& path = args.files[0];
-    const LoadedFile file = LoadBackupFile(path);
+    const BackupImage file = LoadBackupImage(path);
     if (!file.error.empty()) {
         std::fprintf(stderr, "%s\n", file.error.c_str());
         return kExitUsage;
@@ -27,15 +29,15 @@ int Inspect(const CliArgs& args) {
 }
 
 int Diff(const CliArgs& args) {
-    LoadedFile files[2];
+    BackupImage files[2];
     for (int i = 0; i < 2; ++i) {
-        files[i] = LoadBackupFile(args.files[i]);
+        files[i] = LoadBackupImage(args.files[i]);
         if (!files[i].error.empty()) {
             std::fprintf(stderr, "%s\n", files[i].error.c_str());
             return kExitUsage;
         }
     }
-    const auto diffs = CompareImages(files[0].image, files[1].image);
+    const auto diffs = CompareImages(files[0].bytes, files[1].bytes);
     const std::string headline = diffs.empty() ? "Die Dateien sind gleich."
                                                : "Die Dateien " + args.files[0] + " und " +
                                                      args.files[1] + " unterscheiden sich:";

@@ -1,7 +1,6 @@
 #include "cli/station_commands.h"
 
 #include <QLocale>
-#include <QSocketNotifier>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -17,11 +16,12 @@
 #include "app/backup_procedure.h"
 #include "app/restore_procedure.h"
 #include "cli/backup_analysis.h"
-#include "cli/interrupt.h"
 #include "cli/reports.h"
 #include "cli/serial_trace.h"
 #include "cli/station_info.h"
 #include "cli/terminal.h"
+#include "device/error_table.h"
+#include "platform/qt/end_requests.h"
 #include "platform/qt/qt_clock.h"
 #include "platform/qt/qt_event_pump.h"
 #include "platform/qt/qt_serial_control.h"
@@ -37,19 +37,16 @@ std::string NumberOfLocale(double value) {
     return locale.toString(value, 'g', 15).toStdString();
 }
 
-// Empty when path can be written as a backup; otherwise why not. A file
-// that does not exist yet is created and removed again to find out.
+// Empty when path can be written as a backup; otherwise why not. The work
+// copy beside the file is made and removed again to find out, so a file that
+// another backup is writing right now is refused here too.
 std::string CheckWritable(const std::string& path) {
-    namespace fs = std::filesystem;
-    const std::string prefix = "Die Datei " + path + " kann nicht geschrieben werden: ";
-    std::error_code ec;
-    if (fs::is_directory(path, ec)) return prefix + SystemReason(EISDIR);
-    const bool existed = fs::exists(path, ec);
-    std::FILE* f = std::fopen(path.c_str(), existed ? "r+b" : "wb");
-    if (!f) return prefix + SystemReason(errno);
-    std::fclose(f);
-    if (!existed) fs::remove(path, ec);
-    return {};
+    struct NoProgress : ByteProgress {
+        void AddBytes(int) override {}
+    } none;
+    BackupFile probe(none);
+    probe.Open(path);
+    return probe.errorText();
 }
 
 int Unusable(const std::string& reason) {
@@ -57,49 +54,72 @@ int Unusable(const std::string& reason) {
     return kExitUsage;
 }
 
+// A failure with its status code: the message, then the code on a line of its own.
+void FailureLines(const ProcedureResult& result) {
+    std::fprintf(stderr, "%s\n", CrToNewline(result.message).c_str());
+    std::fprintf(stderr, "Status %d\n", static_cast<int>(result.status));
+}
+
+// The step a cancelled run stopped in, as the user saw it in the status line
+// and, where the status names one, as the station's step.
+std::string StoppedIn(const ProcedureResult& result, const std::string& statusLine) {
+    std::string where(statusLine);
+    where.erase(0, where.find_first_not_of(' '));
+    where.erase(where.find_last_not_of(' ') + 1);
+    std::string step(ErrorStepText(result.status / 10000));
+    while (!step.empty() && (step.back() == ' ' || step.back() == ':')) step.pop_back();
+    if (!step.empty()) where += where.empty() ? step : " (" + step + ")";
+    return where;
+}
+
 // The exit code and the text for a run that did not succeed.
-int Unsuccessful(const ProcedureResult& result, const KeySource& keys) {
+int Unsuccessful(const ProcedureResult& result, bool cancelled, const std::string& statusLine,
+                 const KeySource& keys) {
+    if (result.outcome == Outcome::Done) return kExitOk;
+    if (cancelled) {
+        const std::string where = StoppedIn(result, statusLine);
+        std::fprintf(stderr, "Abgebrochen.%s\n",
+                     where.empty() ? "" : (" Schritt: " + where).c_str());
+        return kExitCancelled;
+    }
     switch (result.outcome) {
-        case Outcome::Done:
-            return kExitOk;
         case Outcome::Declined:
             std::fprintf(stderr, "Abgelehnt: es wurde nichts übertragen.\n");
             return kExitDeclined;
-        case Outcome::NoFile:
         case Outcome::FileUnusable:
+            // A file that fails the restore's own check names its status.
+            if (result.status != 0) {
+                FailureLines(result);
+                return kExitUsage;
+            }
             return Unusable(result.message);
         case Outcome::Failed:
-            break;
+            // The backup file failed, not the station.
+            if (result.status == 0) return Unusable(result.message);
+            FailureLines(result);
+            if (std::string advice = KeysAdvice(keys, result.status); !advice.empty()) {
+                std::fprintf(stderr, "%s\n", advice.c_str());
+            }
+            return kExitFailed;
+        default:
+            return Unusable(result.message);
     }
-    if (Interrupted()) {
-        std::fprintf(stderr, "Der Lauf wurde abgebrochen (Strg+C oder SIGTERM).\n");
-    } else if (result.status == 0) {
-        // The backup file failed, not the station.
-        return Unusable(result.message);
-    } else {
-        std::fprintf(stderr, "%s\n", CrToNewline(result.message).c_str());
-    }
-    std::fprintf(stderr, "Status %d\n", static_cast<int>(result.status));
-    if (std::string advice = KeysAdvice(keys, result.status); !advice.empty()) {
-        std::fprintf(stderr, "%s\n", advice.c_str());
-    }
-    return kExitFailed;
 }
 
-// cv2cli info: what the first contact found on stdout; when the contact failed,
-// the failure as the other commands give it on stderr.
+// cv2cli info: what the first contact found on stdout; when the contact failed
+// or was cancelled, that as the other commands give it on stderr.
 int ReportProbe(const CliArgs& args, const KeySource& keys, const StationProbe& probe,
-                const LoadedFile& file) {
+                const BackupImage& file, bool cancelled) {
     InfoContext context{args.port, args.interfaceKind, args.baud, keys, {}, {}};
     if (!args.files.empty()) {
         context.filePath = args.files[0];
         context.file = Summarize(file);
     }
     std::fputs((args.json ? InfoJson(context, probe) : InfoText(context, probe)).c_str(), stdout);
-    if (probe.status != 0) {
+    if (probe.status != 0 || cancelled) {
         const std::string text =
             probe.portProblem.empty() ? ErrorText(probe.status) : probe.portProblem;
-        Unsuccessful({Outcome::Failed, probe.status, text}, keys);
+        return Unsuccessful({Outcome::Failed, probe.status, text}, cancelled, {}, keys);
     }
     return Ready(probe, context) ? kExitOk : kExitFailed;
 }
@@ -109,7 +129,7 @@ int ReportProbe(const CliArgs& args, const KeySource& keys, const StationProbe& 
 struct Composition {
     Composition(const CliArgs& args, std::FILE* traceFile, const KeyTable& keys)
         : settings(args.ToSettings()),
-          trace(traceFile ? std::make_unique<FrameTrace>(traceFile, realClock) : nullptr),
+          trace(traceFile ? std::make_unique<FrameTrace>(traceFile, clock) : nullptr),
           tracedComm(trace ? std::make_unique<TracingSerialControl>(comm1, *trace) : nullptr),
           tracedIo(trace ? std::make_unique<TracingPortIo>(io, *trace) : nullptr),
           boxes(args.yes, args.otherStation, stdin, stderr, isatty(fileno(stdin)) != 0),
@@ -120,11 +140,13 @@ struct Composition {
           host(
               stderr, isatty(fileno(stderr)) != 0, clock, [this] { link.ClosePort(); },
               NumberOfLocale),
-          progress(host) {}
+          progress(host) {
+        WatchEndRequests("cv2cli", link.cancellation(), nullptr);
+    }
+    ~Composition() { StopWatchingEndRequests(); }
 
     Settings settings;
-    QtClock realClock;
-    InterruptibleClock clock{realClock};
+    QtClock clock;
     QtEventPump pump;
     QtSerialControl comm1;
     UartPortIo io{comm1};
@@ -142,29 +164,30 @@ struct Composition {
 
 int RunStationCommand(const CliArgs& args, const KeySource& keys) {
     const std::string path = args.files.empty() ? std::string() : args.files[0];
-    LoadedFile compared;
+    // Everything that needs no station is checked before anything is written
+    // (the trace file among it) and before the port opens.
+    BackupImage compared;
     if (args.command == Command::Backup) {
         if (std::string problem = CheckWritable(path); !problem.empty()) return Unusable(problem);
-    } else if (args.command == Command::Verify ||
-               (args.command == Command::Info && !path.empty())) {
-        compared = LoadBackupFile(path);
+    } else if (args.command == Command::Verify || args.command == Command::Info) {
+        // info asks about a backup file only when given one.
+        if (!path.empty()) compared = LoadBackupImage(path);
         if (!compared.error.empty()) return Unusable(compared.error);
+    } else if (const ProcedureResult refused = LoadRestoreFile(path, compared);
+               refused.outcome != Outcome::Done) {
+        return Unsuccessful(refused, false, {}, keys);
     }
     std::FILE* traceFile = nullptr;
     if (!args.trace.empty()) {
+        if (StagedFile::SameFile(args.trace, path)) {
+            return Unusable("Die Protokolldatei " + args.trace +
+                            " ist die Sicherungsdatei selbst; sie wird nicht überschrieben.");
+        }
         traceFile = std::fopen(args.trace.c_str(), "w");
         if (!traceFile) {
             return Unusable("Die Datei " + args.trace +
                             " kann nicht geschrieben werden: " + SystemReason(errno));
         }
-    }
-    InstallInterruptHandlers();
-    // Ctrl-C wakes a wait at once; the jumped clock then ends it.
-    std::unique_ptr<QSocketNotifier> interruptWake;
-    if (InterruptWakeFd() >= 0) {
-        interruptWake = std::make_unique<QSocketNotifier>(InterruptWakeFd(), QSocketNotifier::Read);
-        QObject::connect(interruptWake.get(), &QSocketNotifier::activated,
-                         [] { DrainInterruptWake(); });
     }
 
     int exitCode = kExitOk;
@@ -172,21 +195,25 @@ int RunStationCommand(const CliArgs& args, const KeySource& keys) {
         Composition c(args, traceFile, keys.keys);
         c.settings.BackupFileName = path;
         if (args.command == Command::Info) {
-            exitCode = ReportProbe(args, keys, ProbeStation(c.link, c.device), compared);
+            const StationProbe probe = ProbeStation(c.link, c.device);
+            exitCode = ReportProbe(args, keys, probe, compared, c.link.cancellation().requested());
         } else if (args.command == Command::Restore) {
             GivenFile file(path);
-            exitCode = Unsuccessful(
+            const ProcedureResult result =
                 RestoreProcedure(c.host, c.settings, c.link, c.device, c.progress, c.boxes, file)
-                    .Run(),
-                keys);
+                    .Run();
+            exitCode =
+                Unsuccessful(result, c.link.cancellation().requested(), c.host.statusLine(), keys);
         } else {
             BackupProcedure backup(c.host, c.settings, c.link, c.device, c.progress, c.boxes);
             Image station;
             if (args.command == Command::Verify) backup.ReadIntoMemory(&station);
-            exitCode = Unsuccessful(backup.Run(), keys);
+            const ProcedureResult result = backup.Run();
+            exitCode =
+                Unsuccessful(result, c.link.cancellation().requested(), c.host.statusLine(), keys);
             if (exitCode == kExitOk && args.command == Command::Verify) {
-                AsBackupWouldWrite(compared.image);
-                const auto diffs = CompareImages(station, compared.image);
+                AsBackupWouldWrite(compared.bytes);
+                const auto diffs = CompareImages(station, compared.bytes);
                 const std::string out =
                     args.json ? ComparisonJson(diffs)
                               : ComparisonText(

@@ -65,7 +65,9 @@ std::vector<std::pair<std::string, StatusCode>> Obstacles(const StationProbe& pr
                                                           const InfoContext& context) {
     std::vector<std::pair<std::string, StatusCode>> out;
     if (probe.status != 0) {
-        out.emplace_back("Keine Verbindung zur CV2.", probe.status);
+        out.emplace_back(probe.status % 100 == kCancelled ? "Abgebrochen, bevor alles gefragt war."
+                                                          : "Keine Verbindung zur CV2.",
+                         probe.status);
         return out;
     }
     if (!VersionWordsValid(*probe.versions)) {
@@ -82,8 +84,8 @@ std::vector<std::pair<std::string, StatusCode>> Obstacles(const StationProbe& pr
     }
     if (!context.filePath.empty() && !VersionWordsValid(context.file.versions)) {
         out.emplace_back("Die Datei " + context.filePath +
-                             " hat keine gültige Datenbankversion: die Rückübertragung bricht "
-                             "ab, bevor sie etwas schreibt.",
+                             " hat keine gültige Datenbankversion: die Rückübertragung lehnt sie "
+                             "ab, bevor sie die Schnittstelle öffnet.",
                          kFileVersionInvalid);
     }
     return out;
@@ -156,7 +158,9 @@ void TalkToStation(Link& link, Device& device, StepLog& log) {
         }
     }
     // The station leaves its bootloader whatever was found, also when its start
-    // went unanswered: the answer may have been lost.
+    // went unanswered (the answer may have been lost); a cancelled run sends
+    // nothing more.
+    if (link.cancellation().requested()) return;
     StatusCode end = 0;
     link.Pause(kSettleBeforeEnd);
     device.BootloaderEnd(end);

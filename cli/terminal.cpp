@@ -1,5 +1,6 @@
 #include "cli/terminal.h"
 
+#include <cctype>
 #include <cmath>
 
 #include "app/restore_procedure.h"
@@ -11,6 +12,8 @@ namespace {
 constexpr int kBarCells = 30;
 // Below this share the time left is guessed too wildly to show.
 constexpr double kEstimateFrom = 1.0;
+// What of an answer is kept: more than any yes needs.
+constexpr std::size_t kAnswerChars = 16;
 
 std::string RemainingText(double seconds) {
     const long s = std::lround(seconds);
@@ -111,11 +114,24 @@ BoxAnswer TerminalBoxes::Show(const std::string& text, const std::string& title,
     if (!ask_) return BoxAnswer::No;
     std::fprintf(out_, "\n%s: %s [j/N] ", title.c_str(), CrToNewline(text).c_str());
     std::fflush(out_);
-    char answer[16] = {};
-    if (!std::fgets(answer, sizeof answer, in_)) return BoxAnswer::No;
-    return answer[0] == 'j' || answer[0] == 'J' || answer[0] == 'y' || answer[0] == 'Y'
-               ? BoxAnswer::Yes
-               : BoxAnswer::No;
+    return IsYes(ReadAnswerLine(in_)) ? BoxAnswer::Yes : BoxAnswer::No;
+}
+
+std::string ReadAnswerLine(std::FILE* in) {
+    std::string line;
+    for (int c = std::fgetc(in); c != EOF && c != '\n'; c = std::fgetc(in)) {
+        // The rest of an overlong line is read and dropped.
+        if (line.size() < kAnswerChars) line.push_back(static_cast<char>(c));
+    }
+    return line;
+}
+
+bool IsYes(std::string answer) {
+    const auto first = answer.find_first_not_of(" \t");
+    const auto last = answer.find_last_not_of(" \t\r");
+    answer = first == std::string::npos ? std::string() : answer.substr(first, last - first + 1);
+    for (char& c : answer) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return answer == "j" || answer == "ja" || answer == "y" || answer == "yes";
 }
 
 }  // namespace cv2::cli

@@ -40,6 +40,9 @@ public:
     double BackgroundWidth() const override { return 100.0; }
     void SetPercentText(const std::string&) override {}
 
+    // The status line as the run left it.
+    const std::string& statusLine() const { return status_; }
+
 private:
     void Draw();
     void PlainLine(const std::string& text);
@@ -58,8 +61,10 @@ private:
 
 // Yes/No questions: the overwrite question is answered by --yes, the question
 // for another station's file by --other-station; without the flag the terminal
-// asks when there is one, otherwise the answer is No. Failure boxes say
-// nothing here: the run's result carries their text.
+// asks when there is one, otherwise the answer is No. An answer is one whole
+// line ("j", "ja", "y" or "yes" for Yes): nothing typed for one question is
+// left over for the next. Failure boxes say nothing here: the run's result
+// carries their text.
 class TerminalBoxes : public MessageBoxes {
 public:
     TerminalBoxes(bool yes, bool otherStation, std::FILE* in, std::FILE* out, bool ask)
@@ -73,6 +78,12 @@ private:
     std::FILE* out_;
     bool ask_;
 };
+
+// One line of input, its line end taken off; at end of input or when a signal
+// interrupts the read, what was read so far.
+std::string ReadAnswerLine(std::FILE* in);
+// The answer means Yes: j, ja, y or yes, in any case, blanks around allowed.
+bool IsYes(std::string answer);
 
 class GivenFile : public FileDialog {
 public:

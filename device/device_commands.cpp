@@ -186,17 +186,16 @@ void Device::BootloaderStart(StatusCode& Status) {
         if (IsLongAck(reply, kAckAccepted)) {
             // The station restarts into its bootloader and confirms with a frame of
             // its own; the receive assembler's recogniser raises BootConfirmed.
+            // Bounded, so that a station that never confirms cannot hang the program.
             ReceiveAssembler& rx = link_.rx();
             rx.BootConfirmed = 0;
-            block_.WaitStart = link_.clock().Now();
-            for (;;) {
-                if (rx.BootConfirmed != 0) return;
-                // Bounded, so that a station that never confirms cannot hang the program.
-                if (link_.clock().Now() - block_.WaitStart > kBootConfirmWaitSeconds) break;
-                link_.events().WaitPass(link_.clock(), block_.WaitStart, kBootConfirmWaitSeconds);
-            }
+            const Link::WaitEnd end = link_.WaitFor(block_.WaitStart, kBootConfirmWaitSeconds,
+                                                    [&] { return rx.BootConfirmed != 0; });
+            if (end == Link::WaitEnd::Ready) return;
+            Status = end == Link::WaitEnd::Cancelled ? kCancelled : kMessageRefused;
+        } else {
+            Status = kMessageRefused;
         }
-        Status = kMessageRefused;
     }
     AddStep(kStepBootloaderStart, Status);
 }

@@ -68,6 +68,7 @@ constexpr int kFirstStepRunningOn = 10;
 std::span<const ErrorField> ErrorSteps() { return kSteps; }
 std::span<const ErrorField> ErrorKinds() { return kKinds; }
 std::span<const ErrorField> ErrorDetails() { return kDetails; }
+std::string_view ErrorStepText(int step) { return Lookup(kSteps, step); }
 
 std::string ErrorText(StatusCode code) {
     // Truncating division: a negative code gives negative fields, which have no text.

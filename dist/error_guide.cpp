@@ -177,7 +177,13 @@ int main() {
     }
     std::cout << "\nWas zu tun ist, steht beim Schritt; bei „Ursache“ steht, was meist dahinter "
                  "steckt. Was bis zum Abbruch in die Zentrale geschrieben wurde, bleibt dort: "
-                 "eine abgebrochene Rückübertragung immer ganz wiederholen.\n";
+                 "eine abgebrochene Rückübertragung immer ganz wiederholen. Eine Sicherung, die "
+                 "abbricht, lässt die vorhandene Sicherungsdatei unverändert.\n\n"
+                 "Eine Datei, deren Versionsangaben nicht gültig sind (140099), lehnt die "
+                 "Rückübertragung ab, bevor die Schnittstelle geöffnet wird (`cv2cli`: "
+                 "Exit-Status 2). Ein Lauf, den Strg+C, SIGTERM oder SIGHUP beendet, zeigt keine "
+                 "dieser Meldungen: `cv2cli` schreibt „Abgebrochen.“ mit dem Schritt, in dem er "
+                 "stand, und endet mit Exit-Status 130.\n";
     PrintTable("Schritt", "Schritt", cv2::ErrorSteps(), kStepHelp, true,
                cv2::kStepBootloaderStart / 10000, KeysNote());
     PrintTable("Art der Übertragung", "Art", cv2::ErrorKinds(), kKindHelp, false);

@@ -83,8 +83,8 @@ void Link::Comm1_OnComm(int commEvent) {
 }
 
 void Link::Pause(double seconds) {
-    const double start = clock_.Now();
-    while (!(clock_.Now() > start + seconds)) events_.WaitPass(clock_, start, seconds);
+    double start = 0;
+    WaitFor(start, seconds, [] { return false; });
 }
 
 void Link::SendingPass(bool ctsWasLow, double start, double limit) {

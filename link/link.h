@@ -7,6 +7,7 @@
 #include <string>
 
 #include "link/receive_assembler.h"
+#include "platform/cancellation.h"
 #include "platform/clock.h"
 #include "platform/event_pump.h"
 #include "platform/message_box.h"
@@ -34,8 +35,27 @@ public:
     std::int16_t OpenLink();
     const std::string& failureText() const { return failureText_; }
     bool failureShown() const { return failureShown_; }
-    // Waits more than the given seconds while processing events.
+    // Waits more than the given seconds while processing events; a cancelled
+    // run does not wait.
     void Pause(double seconds);
+
+    // How a wait ended.
+    enum class WaitEnd { Ready, TimedOut, Cancelled };
+    // Waits, processing events, until ready() holds, more than limit seconds
+    // have passed since the wait began (stored in start), or the run is
+    // cancelled; a wait that must run its course (the module's programming
+    // off after a cancel) passes cancellable = false. ready() is asked first:
+    // what has come counts, also at the limit.
+    template <typename Ready>
+    WaitEnd WaitFor(double& start, double limit, Ready ready, bool cancellable = true) {
+        start = clock_.Now();
+        for (;;) {
+            if (ready()) return WaitEnd::Ready;
+            if (cancellable && cancel_.requested()) return WaitEnd::Cancelled;
+            if (clock_.Now() - start > limit) return WaitEnd::TimedOut;
+            events_.WaitPass(clock_, start, limit);
+        }
+    }
     // Sends the text character by character under CTS; 0 sent, 1 time-out.
     std::int16_t SendText(const std::string& text);
     // Sends frame[0..n] and the checksum; 0 handed to the port, 1012 not.
@@ -50,6 +70,8 @@ public:
     EventPump& events() { return events_; }
     SerialControl& comm() { return comm_; }
     const Settings& settings() const { return settings_; }
+    // Set from outside (a signal handler may) to end the run in progress.
+    Cancellation& cancellation() { return cancel_; }
 
 private:
     std::int16_t OpenKind0();
@@ -73,6 +95,7 @@ private:
     MessageBoxes& boxes_;
     const Settings& settings_;
     ReceiveAssembler rx_;
+    Cancellation cancel_;
     std::string failureText_;
     bool failureShown_ = false;
 };

@@ -157,6 +157,7 @@ std::vector<Answer> CommandStation::HandleFrame(const Bytes& frame) {
     if (!Respond(frame, request, answers)) return out;
     ++requests_;
     ++counts_[static_cast<int>(request)];
+    log_.push_back({request, argument_});
     const bool isFs = request >= Request::FsProgOn;
     const bool silent =
         (faults.silentRequest && *faults.silentRequest == request) ||
@@ -193,6 +194,7 @@ bool CommandStation::DeviceCommand(const Fields& f, Request& request, std::vecto
     };
     const int address = f.data[2] | (f.data[3] << 8);
     const int offset = f.data[16] | (f.data[17] << 8);
+    argument_ = f.selA == kSelBlock ? offset : address;
     if (f.selA == kSelService && f.selB == kSelMemory && f.selC == 0) {
         if (Is(f, kSamRead)) {
             request = Request::SamFlashRead;
@@ -291,6 +293,7 @@ bool CommandStation::DeviceCommand(const Fields& f, Request& request, std::vecto
 
 bool CommandStation::FsRequest(const FsFrame& f, Request& request, std::vector<Answer>& out) {
     if (f.address != kFsModuleAddress) return false;
+    argument_ = f.field1;
     const std::uint8_t op = f.raw[0];
     const std::uint8_t kind = f.raw[5];
     if (op == kOpCommand && kind == kFsPos5Other && f.last == kFsLastOn) {

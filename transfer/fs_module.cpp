@@ -49,18 +49,17 @@ void ClearWholeBuffer(ReceiveAssembler& rx) {
 }
 
 // Waits, processing events, until the slot is complete and holds a frame with
-// the opcode, or more than limit seconds have passed since WaitStart.
-bool WaitForFrame(Device& device, int slot, std::int16_t opcode, double limit) {
-    Link& link = device.link();
-    const std::int16_t* frame = link.rx().RxFrames[slot];
-    double& start = device.block().WaitStart;
-    start = link.clock().Now();
-    for (;;) {
-        if (frame[kMark] == -1 && frame[0] == opcode) return true;
-        if (link.clock().Now() - start > limit) return false;
-        link.events().WaitPass(link.clock(), start, limit);
-    }
+// the opcode, or more than limit seconds have passed since WaitStart, or the
+// run is cancelled (unless the wait must run its course).
+Link::WaitEnd WaitForFrame(Device& device, int slot, std::int16_t opcode, double limit,
+                           bool cancellable = true) {
+    const std::int16_t* frame = device.link().rx().RxFrames[slot];
+    return device.link().WaitFor(
+        device.block().WaitStart, limit,
+        [&] { return frame[kMark] == -1 && frame[0] == opcode; }, cancellable);
 }
+
+bool Cancelled(Device& device) { return device.link().cancellation().requested(); }
 
 // The reply in slot 1 names the module the request was sent to.
 bool AddressEchoed(Device& device, const FsFrameArray& sent) {
@@ -82,20 +81,33 @@ void FsEncodeFrame(FsFrameArray& FsFrame) {
 void FsProgOn(Device& device, std::int32_t A, std::int32_t& K, StatusCode& Status) {
     Link& link = device.link();
     link.comm().ClearInBuffer();
-    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    bool sent = false;
+    for (int attempt = 0; attempt < kAttempts && !Cancelled(device); ++attempt) {
         FsFrameArray frame = RequestFrame(kOpRequest, 0x21, A, 0, K, 0x80);
         ClearWholeBuffer(link.rx());
         FsEncodeFrame(frame);
-        if (const std::int16_t sent = link.SendFrame(frame, kLastPosition); sent != 0) {
-            Status = sent + kStepProgOn;
+        if (const std::int16_t failed = link.SendFrame(frame, kLastPosition); failed != 0) {
+            Status = failed + kStepProgOn;
             return;
         }
-        if (!WaitForFrame(device, 1, kOpReply, kProgOnLimit)) continue;
+        sent = true;
+        // An attempt's wait is short and runs its course also in a cancelled
+        // run: a module that answers gives its key, to be switched off with.
+        if (WaitForFrame(device, 1, kOpReply, kProgOnLimit, false) != Link::WaitEnd::Ready) continue;
         if (!AddressEchoed(device, frame)) continue;
         const std::int16_t* reply = link.rx().RxFrames[1];
         if (ReplyField(reply, 9, 2) != 0) continue;
         K = ReplyField(reply, 11, 4);
         Status = 0;
+        return;
+    }
+    if (Cancelled(device)) {
+        // A request that went out unanswered may still have switched the module on.
+        if (sent) {
+            StatusCode offStatus = 0;
+            FsProgOff(device, A, K, offStatus);
+        }
+        Status = kCancelled + kStepProgOn;
         return;
     }
     Status = kNoAnswer + kStepProgOn;
@@ -105,6 +117,7 @@ void FsReadEntry(Device& device, std::int32_t A, std::int32_t E, std::int32_t& v
                  StatusCode& Status) {
     Link& link = device.link();
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        if (Cancelled(device)) break;
         FsFrameArray frame = RequestFrame(kOpRequest, 0x21, A, E, 0, 0x00);
         ClearWholeBuffer(link.rx());
         link.comm().ClearInBuffer();
@@ -113,7 +126,9 @@ void FsReadEntry(Device& device, std::int32_t A, std::int32_t E, std::int32_t& v
             Status = sent;
             return;
         }
-        if (!WaitForFrame(device, 1, kOpReply, kEntryLimit)) continue;
+        const Link::WaitEnd end = WaitForFrame(device, 1, kOpReply, kEntryLimit);
+        if (end == Link::WaitEnd::Cancelled) break;
+        if (end == Link::WaitEnd::TimedOut) continue;
         if (!AddressEchoed(device, frame)) continue;
         const std::int16_t* reply = link.rx().RxFrames[1];
         // A reply for another entry is no reply.
@@ -122,7 +137,7 @@ void FsReadEntry(Device& device, std::int32_t A, std::int32_t E, std::int32_t& v
         Status = 0;
         return;
     }
-    Status = kNoAnswer + kStepRead;
+    Status = (Cancelled(device) ? kCancelled : kNoAnswer) + kStepRead;
 }
 
 void FsWriteEntry(Device& device, std::int32_t A, std::int32_t E, std::int32_t V,
@@ -131,6 +146,7 @@ void FsWriteEntry(Device& device, std::int32_t A, std::int32_t E, std::int32_t V
     ReceiveAssembler& rx = link.rx();
     link.comm().ClearInBuffer();
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        if (Cancelled(device)) break;
         FsFrameArray frame = RequestFrame(kOpRequest, 0x20, A, E, V, 0x00);
         for (int slot = 0; slot <= 2; ++slot) {
             rx.RxFrames[slot][0] = 0;
@@ -142,12 +158,14 @@ void FsWriteEntry(Device& device, std::int32_t A, std::int32_t E, std::int32_t V
             Status = sent;
             return;
         }
-        if (!WaitForFrame(device, 1, kOpLongAck, kEntryLimit)) continue;
+        const Link::WaitEnd end = WaitForFrame(device, 1, kOpLongAck, kEntryLimit);
+        if (end == Link::WaitEnd::Cancelled) break;
+        if (end == Link::WaitEnd::TimedOut) continue;
         // An answer that refuses is final: no retry.
         Status = rx.RxFrames[1][2] == kAckAccepted ? 0 : kProgrammingFailed + kStepWrite;
         return;
     }
-    Status = kNoAnswer + kStepWrite;
+    Status = (Cancelled(device) ? kCancelled : kNoAnswer) + kStepWrite;
 }
 
 void FsProgOff(Device& device, std::int32_t A, std::int32_t K, StatusCode& Status) {
@@ -160,8 +178,10 @@ void FsProgOff(Device& device, std::int32_t A, std::int32_t K, StatusCode& Statu
     link.comm().ClearInBuffer();
     FsEncodeFrame(frame);
     Status = link.SendFrame(frame, kLastPosition);
-    // The module does not answer: the frame's own echo in slot 0 ends the wait.
-    if (!WaitForFrame(device, 0, kOpReply, kProgOffLimit)) {
+    // The module does not answer: the frame's own echo in slot 0 ends the wait,
+    // which runs its course also in a cancelled run, so the module is left
+    // out of programming mode.
+    if (WaitForFrame(device, 0, kOpReply, kProgOffLimit, false) != Link::WaitEnd::Ready) {
         Status = kTimeout + kStepProgOff;
     } else if (Status != 0) {
         Status += kStepProgOff;

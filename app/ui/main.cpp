@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLibraryInfo>
+#include <QSessionManager>
 #include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
@@ -17,7 +18,9 @@
 #include "app/ui/program_icon.h"
 #include "app/ui/screenshots.h"
 #include "device/key_file.h"
+#include "platform/qt/end_requests.h"
 #include "platform/qt/qt_serial_control.h"
+#include "platform/staged_file.h"
 #include "platform/qtwidgets/qt_file_dialog.h"
 #include "platform/qtwidgets/qt_message_boxes.h"
 #include "settings/settings_location.h"
@@ -25,8 +28,10 @@
 namespace {
 
 // Ends the program at once, also from inside a procedure's wait loop: nothing
-// after the settings file runs, no window event, no destructor.
+// after the settings file runs, no window event, no destructor. A backup in
+// progress leaves its old file as it was and no work copy beside it.
 [[noreturn]] void EndNow() {
+    cv2::StagedFile::DiscardAllNow();
     std::fflush(nullptr);
     std::_Exit(EXIT_SUCCESS);
 }
@@ -102,6 +107,10 @@ int main(int argc, char** argv) {
         boxes, fileDialog,
         cv2::SettingsFilePath(QCoreApplication::applicationDirPath().toStdString()), keys.keys,
         EndNow);
+    cv2::WatchEndRequests("cv2sicherung", program.link().cancellation(),
+                          [&program] { program.EndRequested(); });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest,
+                     [&program](QSessionManager&) { program.EndRequested(); });
     program.mainWin().show();
     return QApplication::exec();
 }

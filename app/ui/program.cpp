@@ -17,8 +17,21 @@ Program::Program(MessageBoxes& boxes, FileDialog& fileDialog, std::string settin
     mainWin_.onWriteDF = [this] { RunRestore(); };
 }
 
+void Program::EndRequested() {
+    endRequested_ = true;
+    link_.cancellation().Request();
+    if (!mainWin_.ProcedureRunning()) mainWin_.SaveSettingsAndQuit();
+}
+
+void Program::EndIfRequested() {
+    // The signal handler cancels the run itself, before the event loop passes
+    // the request on: a cancelled run is an end requested.
+    if (endRequested_ || link_.cancellation().requested()) mainWin_.SaveSettingsAndQuit();
+}
+
 void Program::RunBackup() {
     BackupProcedure(mainWin_, settings_, link_, device_, mainWin_.progress(), boxes_).Run();
+    EndIfRequested();
 }
 
 void Program::RunRestore() {
@@ -26,6 +39,7 @@ void Program::RunRestore() {
         .Run();
     // The chosen file is the one in use now: the label names it.
     mainWin_.ShowSettings();
+    EndIfRequested();
 }
 
 }  // namespace cv2

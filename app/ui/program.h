@@ -30,10 +30,19 @@ public:
 
     MainWin& mainWin() { return mainWin_; }
     Settings& settings() { return settings_; }
+    Link& link() { return link_; }
+
+    // The system asks the program to end (SIGTERM, SIGHUP, the session ends):
+    // a transfer in progress is cancelled and ends through its own course
+    // (port closed, a backup's old file whole); then, or at once when idle,
+    // the settings are saved and the program ends.
+    void EndRequested();
 
 private:
     void RunBackup();
     void RunRestore();
+    // After a transfer: an end requested meanwhile is carried out now.
+    void EndIfRequested();
 
     MessageBoxes& boxes_;
     FileDialog& fileDialog_;
@@ -46,6 +55,7 @@ private:
     Link link_;
     Device device_;
     MainWin mainWin_;
+    bool endRequested_ = false;
 };
 
 }  // namespace cv2

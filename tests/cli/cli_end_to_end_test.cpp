@@ -137,7 +137,15 @@ TEST(CliBadInput, UsageFileAndPortErrorsExitBeforeTheStation) {
         {"backup --port 3 folder", 2, "kann nicht geschrieben werden: das ist ein Ordner"},
         {"backup --port 3 nowhere/x.CDF", 2, "Datei oder Ordner gibt es nicht"},
         {"backup --port /dev/cv2-none x.CDF", 1, "Die Schnittstelle /dev/cv2-none "},
+        // Nothing named on the command line is overwritten by another of its names.
+        {"backup --port 3 --trace long.CDF long.CDF", 2, "ist die Sicherungsdatei selbst"},
+        {"backup --port 3 --trace link.CDF long.CDF", 2, "ist die Sicherungsdatei selbst"},
+        {"backup --port 3 --trace ./neu.CDF neu.CDF", 2, "ist die Sicherungsdatei selbst"},
+        // A file that cannot be restored is refused before the port opens.
+        {"restore --port /dev/cv2-none --yes long.CDF", 2,
+         "Datenbank Version im Backup File: keine gültige Version!\n\nStatus 140099\n"},
     };
+    std::filesystem::create_symlink("long.CDF", dir.File("link.CDF"));
     for (const auto& row : rows) {
         const CliRun run = RunCli(dir, row.args);
         EXPECT_EQ(run.code, row.code) << row.args << "\n" << run.err;
@@ -145,6 +153,7 @@ TEST(CliBadInput, UsageFileAndPortErrorsExitBeforeTheStation) {
     }
     EXPECT_NE(RunCli(dir, "inspect long.CDF").out.find("die letzten 1 Bytes gehören nicht dazu"),
               std::string::npos);
+    EXPECT_TRUE(ReadAll(dir.File("long.CDF")) == full);
 }
 
 // With the built-in keys, a station that does not confirm the bootloader start
@@ -272,31 +281,51 @@ TEST(CliTrace, NamesEveryFrameOfAShortFailingRun) {
     EXPECT_EQ(lines.back(), "-- schließen");
 }
 
-// A backup at wire speed, sent one SIGINT once `ready` (a shell test) holds;
-// killed if it is still running 20 s later.
-CliRun InterruptedBackup(const TempDir& dir, const std::string& ready) {
+// A backup at wire speed over an older file, sent one signal once `ready` (a
+// shell test) holds; killed if it is still running 20 s later. `meanwhile`
+// runs once the signal is due, before it is sent.
+CliRun SignalledBackup(const TempDir& dir, const std::string& signal, const std::string& ready,
+                       const std::string& meanwhile = ":") {
     return RunCli(dir, "backup --port ./port f.CDF",
                   " & pid=$!; n=0; until " + ready +
-                      " || [ $n -ge 600 ]; do sleep 0.05; n=$((n+1)); done; kill -INT $pid; "
-                      "(sleep 20; kill -KILL $pid) >/dev/null 2>&1 & w=$!; "
+                      " || [ $n -ge 600 ]; do sleep 0.05; n=$((n+1)); done; " + meanwhile +
+                      "; kill -" + signal +
+                      " $pid; (sleep 20; kill -KILL $pid) >/dev/null 2>&1 & w=$!; "
                       "wait $pid; rc=$?; kill $w; exit $rc");
 }
 
-// Once in the 1 s pause that follows the opening of the port, once in the middle
-// of the transfer; what was read by then stays in the file.
-TEST(CliInterrupt, CtrlCEndsTheRunThroughItsFailurePath) {
-    for (const char* ready :
-         {"grep -q 'Datenbank pr' stderr && sleep 0.4", "grep -q Lokdaten stderr"}) {
-        SCOPED_TRACE(ready);
+// Ctrl-C in the 1 s pause after the port opens, SIGTERM and SIGHUP (a dropped
+// ssh connection) in the middle of the transfer: the run ends as cancelled,
+// names where it stopped, and the older file is as it was.
+TEST(CliInterrupt, ASignalCancelsTheRunAndLeavesTheOldFileWhole) {
+    const struct {
+        const char* signal;
+        const char* ready;
+        const char* where;
+    } rows[] = {
+        {"INT", "grep -q 'Datenbank pr' stderr && sleep 0.4", "Schritt: Datenbank prüfen"},
+        {"TERM", "grep -q Lokdaten stderr", "Schritt: Lokdaten (Read LongData)"},
+        {"HUP", "grep -q Lokdaten stderr", "Schritt: Lokdaten (Read LongData)"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.signal);
         TempDir dir;
+        const Bytes previous(kBackupFileSize, 0x42);
+        WriteAll(dir.File("f.CDF"), previous);
         Simulator sim(dir, {"--speed", "wire"});
-        const CliRun run = InterruptedBackup(dir, ready);
-        EXPECT_EQ(run.code, 1);
-        EXPECT_NE(run.err.find("Der Lauf wurde abgebrochen"), std::string::npos) << run.err;
-        EXPECT_NE(run.err.find("\nStatus "), std::string::npos);
-        const auto size = std::filesystem::file_size(dir.File("f.CDF"));
-        EXPECT_EQ(size > 0, run.err.find("Lokdaten") != std::string::npos);
-        EXPECT_LT(size, std::uintmax_t{kBackupFileSize});
+        // A second backup into the same file meanwhile is refused before its port opens.
+        const CliRun run = SignalledBackup(
+            dir, row.signal, row.ready,
+            BuildTop() + "/cv2cli backup --port ./port f.CDF 2>second; echo $? >>second");
+        EXPECT_EQ(run.code, 130);
+        EXPECT_NE(run.err.find("\nAbgebrochen. " + std::string(row.where)), std::string::npos)
+            << run.err;
+        EXPECT_EQ(run.err.find("Timeout"), std::string::npos) << run.err;
+        EXPECT_TRUE(ReadAll(dir.File("f.CDF")) == previous);
+        EXPECT_FALSE(std::filesystem::exists(dir.File("f.CDF.tmp")));
+        EXPECT_EQ(ReadText(dir.File("second")),
+                  "Die Datei f.CDF kann nicht geschrieben werden: eine andere Sicherung schreibt "
+                  "gerade in diese Datei\n2\n");
     }
 }
 

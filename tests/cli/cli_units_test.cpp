@@ -83,11 +83,11 @@ TEST(CliArgs, OptionsCoupleInterfaceAndBaudLikeTheOptionsWindow) {
 }
 
 TEST(BackupAnalysis, ErasedImageUsesNothingButFsGroups) {
-    LoadedFile erased;
-    erased.image.assign(kBackupFileSize, 0xFF);
+    BackupImage erased;
+    erased.bytes.assign(kBackupFileSize, 0xFF);
     erased.size = kBackupFileSize;
     const std::size_t locos = IndexOf(kFileLayout[4]);
-    erased.image[SectionOffset(locos) + 3] = 0x03;  // tag 0x00 in the upper six bits
+    erased.bytes[SectionOffset(locos) + 3] = 0x03;  // tag 0x00 in the upper six bits
     const Summary s = Summarize(erased);
     EXPECT_EQ(s.serial, 0xFFFFFFFFu);
     for (const SectionUse& use : s.sections) {
@@ -195,16 +195,23 @@ TEST(TerminalHost, PlainLinesPerSectionAndTenPercentThenTheTimeTaken) {
     EXPECT_EQ(Captured(out), "   0% Lokdaten \n  10%\n  35%\n 100%\n Zeit: 0,25 min\n");
 }
 
-TEST(TerminalBoxes, ATerminalIsAskedWhenNoFlagAnswers) {
+// Without a flag the terminal asks. An answer is one whole line: a long run
+// of one key answers one question, never the next one too.
+TEST(TerminalBoxes, ATerminalIsAskedAndEachQuestionReadsOneWholeLine) {
     std::FILE* in = std::tmpfile();
-    std::fputs("j\n", in);
+    std::fputs(" Ja \nyyyyyyyyyyyyyyyyyyyyyyyyy\nn\nyes", in);
     std::rewind(in);
     std::FILE* out = std::tmpfile();
     TerminalBoxes asking(false, true, in, out, true);
     EXPECT_EQ(asking.Show("Eins\rZwei", kOverwriteQuestionTitle, BoxButtons::YesNo, BoxIcon::None),
               BoxAnswer::Yes);
-    std::fclose(in);
     EXPECT_EQ(Captured(out), "\nCV-2 - Sicherung: Eins\nZwei [j/N] ");
+    EXPECT_FALSE(IsYes(ReadAnswerLine(in)));
+    EXPECT_EQ(ReadAnswerLine(in), "n");
+    EXPECT_TRUE(IsYes(ReadAnswerLine(in)));  // the last line needs no line end
+    EXPECT_EQ(ReadAnswerLine(in), "");
+    std::fclose(in);
+    for (const char* no : {"", "jein", "n", "nein", "j a", "0"}) EXPECT_FALSE(IsYes(no)) << no;
 }
 
 }  // namespace

@@ -54,6 +54,8 @@ TEST(StationInfo, FindsWhatKeepsABackupFromRunningAndChangesNothing) {
         {"no answer",
          [](StationRig& r) { r.station().options().faults.silentRequest = Request::BootloaderStart; },
          {0, 110013, 0}, 110013, "Bootloader starten        2,00 s  fehlgeschlagen (Status 110013)"},
+        {"cancelled", [](StationRig& r) { r.link.cancellation().Request(); }, {0, 110098}, 110098,
+         "Abgebrochen, bevor alles gefragt war."},
         // clang-format on
     };
     for (const auto& row : rows) {
@@ -93,21 +95,22 @@ TEST(StationInfo, ReportsEveryStepAndWhetherTheFileIsFromThisStation) {
     context.file.serial = 1200000001;
     context.file.versions.fill(5);
     context.file.versions[9] = 4;
-    EXPECT_EQ(InfoText(context, probe),
-              "Schnittstelle: usb an ./port, 115200 Baud\n"
-              "Schlüssel: eingebaute Testwerte\n"
-              "  Schnittstelle öffnen      0,00 s  gelungen\n"
-              "  Bootloader starten        1,02 s  gelungen\n"
-              "  Seriennummer lesen        0,00 s  1200066051\n"
-              "  Datenbankversion lesen    0,00 s  gültig\n"
-              "  FS-Modul fragen           0,00 s  antwortet\n"
-              "  Bootloader beenden        0,50 s  gelungen\n"
-              "Kennung (id3 id2 id1 id0): 03 02 41 41\n"
-              "Datenbankversion: 5 5 5 5 5 5 5 5 5 5 (gültig)\n"
-              "Datei a.CDF: Seriennummer 1200000001, von einer anderen CV2: die Rückübertragung "
-              "fragt zusätzlich „Achtung“ und passt die Daten bei „Ja“ an diese CV2 an.\n"
-              "Ergebnis: Die Datei a.CDF hat keine gültige Datenbankversion: die "
-              "Rückübertragung bricht ab, bevor sie etwas schreibt. (Status 140099)\n");
+    EXPECT_EQ(
+        InfoText(context, probe),
+        "Schnittstelle: usb an ./port, 115200 Baud\n"
+        "Schlüssel: eingebaute Testwerte\n"
+        "  Schnittstelle öffnen      0,00 s  gelungen\n"
+        "  Bootloader starten        1,02 s  gelungen\n"
+        "  Seriennummer lesen        0,00 s  1200066051\n"
+        "  Datenbankversion lesen    0,00 s  gültig\n"
+        "  FS-Modul fragen           0,00 s  antwortet\n"
+        "  Bootloader beenden        0,50 s  gelungen\n"
+        "Kennung (id3 id2 id1 id0): 03 02 41 41\n"
+        "Datenbankversion: 5 5 5 5 5 5 5 5 5 5 (gültig)\n"
+        "Datei a.CDF: Seriennummer 1200000001, von einer anderen CV2: die Rückübertragung "
+        "fragt zusätzlich „Achtung“ und passt die Daten bei „Ja“ an diese CV2 an.\n"
+        "Ergebnis: Die Datei a.CDF hat keine gültige Datenbankversion: die "
+        "Rückübertragung lehnt sie ab, bevor sie die Schnittstelle öffnet. (Status 140099)\n");
 
     context.file.serial = 1200066051;
     context.file.versions[9] = 5;

@@ -141,7 +141,7 @@ TEST_F(FsModuleTest, AFailingReadEndsTheBackupWithItsCodeAfterProgrammingOff) {
         }
         forward(bytes);
     };
-    ASSERT_TRUE(file.Open(path, BackupFile::Mode::ReadWrite));
+    ASSERT_TRUE(file.Open(path));
     const double start = clock.Now();
     BackupFsModule(device, file, Status);
     EXPECT_EQ(Status, 310031);
@@ -160,7 +160,7 @@ TEST_F(FsModuleTest, BackupReadsOnlyWhatTheGroupsNeedAndRestoreWritesItBack) {
     for (int e = 55; e < 80; ++e) memory().SetFsEntry(e, e == 58 ? 0xFFFF : 1000 + e);
     // Group 3 starts with 8, which does not end it; the 8 in its third entry does.
     for (int e = 80; e < 84; ++e) memory().SetFsEntry(e, std::array{8, 5, 8, 9}[e - 80]);
-    ASSERT_TRUE(file.Open(path, BackupFile::Mode::ReadWrite));
+    ASSERT_TRUE(file.Open(path));
     BackupFsModule(device, file, Status);
     EXPECT_EQ(Status, 0);
     EXPECT_EQ(station().Count(Request::FsReadEntry), 77 + 2 + 25 + 3);
@@ -178,7 +178,8 @@ TEST_F(FsModuleTest, BackupReadsOnlyWhatTheGroupsNeedAndRestoreWritesItBack) {
     other.seed = 2;
     testing::StationRig target(other);
     target.OpenPort();
-    ASSERT_TRUE(file.Open(path, BackupFile::Mode::Read));
+    Bytes read = bytes;
+    file.OpenMemory(read);
     RestoreFsModule(target.device, file, Status);
     EXPECT_EQ(Status, 0);
     EXPECT_EQ(target.station().Count(Request::FsWriteEntry), 77 + 3 * 25);

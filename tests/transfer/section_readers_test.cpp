@@ -18,7 +18,7 @@ class SectionReadersTest : public ::testing::Test, protected testing::StationRig
 protected:
     SectionReadersTest() {
         OpenPort();
-        EXPECT_TRUE(file.Open(path, BackupFile::Mode::ReadWrite));
+        EXPECT_TRUE(file.Open(path));
     }
     Bytes PageBytes(int page, int length) {
         auto p = memory().DataPage(page);

@@ -69,9 +69,9 @@ struct StationRig {
         serial.SetPortOpen(true);
         serial.SetRThreshold(1);
     }
-    // The backup file's bytes, once closed.
+    // The backup file's bytes, once it has taken the place of the file at path.
     Bytes Written() {
-        file.Close();
+        file.Commit();
         return ReadAll(path);
     }
     station::CommandStation& station() { return sim.station(); }
