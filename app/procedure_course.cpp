@@ -8,9 +8,6 @@ namespace {
 
 constexpr std::int16_t kCursorColumn = 10;
 constexpr std::int16_t kCursorRow = 50;
-// Seconds to let the station settle after the bootloader start and before its end.
-constexpr double kSettleAfterStart = 1.0;
-constexpr double kSettleBeforeEnd = 0.5;
 
 }  // namespace
 

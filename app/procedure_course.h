@@ -42,6 +42,10 @@ struct ProcedureParts {
     MessageBoxes& boxes;
 };
 
+// Seconds to let the station settle after the bootloader start and before its end.
+inline constexpr double kSettleAfterStart = 1.0;
+inline constexpr double kSettleBeforeEnd = 0.5;
+
 // Bootloader start, a cleared receive buffer, the settle pause and the
 // greeting on the station's display. False at the first failing command.
 bool StartStation(ProcedureParts& parts, const char* greeting, StatusCode& Status);

@@ -11,24 +11,30 @@ namespace {
 
 // Commands as bits, for the options each one takes.
 constexpr unsigned Bit(Command c) { return 1u << static_cast<unsigned>(c); }
-constexpr unsigned kStation = Bit(Command::Backup) | Bit(Command::Restore) | Bit(Command::Verify);
-constexpr unsigned kJson =
-    Bit(Command::Verify) | Bit(Command::Inspect) | Bit(Command::Diff) | Bit(Command::Ports);
-constexpr unsigned kTrace = Bit(Command::Backup) | Bit(Command::Restore);
+// The commands that talk to the station.
+constexpr unsigned kStation =
+    Bit(Command::Backup) | Bit(Command::Restore) | Bit(Command::Verify) | Bit(Command::Info);
+constexpr unsigned kJson = Bit(Command::Verify) | Bit(Command::Inspect) | Bit(Command::Diff) |
+                           Bit(Command::Ports) | Bit(Command::Info);
+constexpr unsigned kTrace = Bit(Command::Backup) | Bit(Command::Restore) | Bit(Command::Info);
+constexpr unsigned kKeys = kStation | Bit(Command::Version);
 
 struct CommandSpec {
     std::string_view name;
     Command command;
-    int files;  // FILE arguments the command needs
+    int files;                   // FILE arguments the command needs
+    bool filesOptional = false;  // ... or none at all
 };
 
-constexpr std::array<CommandSpec, 6> kCommands = {{
+constexpr std::array<CommandSpec, 8> kCommands = {{
     {"backup", Command::Backup, 1},
     {"restore", Command::Restore, 1},
     {"verify", Command::Verify, 1},
     {"inspect", Command::Inspect, 1},
     {"diff", Command::Diff, 2},
     {"ports", Command::Ports, 0},
+    {"info", Command::Info, 1, true},
+    {"--version", Command::Version, 0},
 }};
 
 struct OptionSpec {
@@ -37,7 +43,7 @@ struct OptionSpec {
     unsigned commands;
 };
 
-constexpr std::array<OptionSpec, 7> kOptions = {{
+constexpr std::array<OptionSpec, 8> kOptions = {{
     {"--port", true, kStation},
     {"--interface", true, kStation},
     {"--baud", true, kStation},
@@ -45,6 +51,7 @@ constexpr std::array<OptionSpec, 7> kOptions = {{
     {"--yes", false, Bit(Command::Restore)},
     {"--other-station", false, Bit(Command::Restore)},
     {"--json", false, kJson},
+    {"--keys", true, kKeys},
 }};
 
 // The interface names of the command line, in the order of the interface kinds.
@@ -67,7 +74,7 @@ bool CoupleBaud(CliArgs& args, const std::string* baudText, std::string& error) 
     OptionsLogic logic;
     logic.SelectBaud(kBaudCount - 1);  // 115200, the default
     logic.ClickInterface(args.interfaceKind);
-    const std::string_view kind = kInterfaceNames[args.interfaceKind];
+    const std::string_view kind = InterfaceName(args.interfaceKind);
     if (baudText) {
         int index = -1;
         for (int i = 0; i < kBaudCount; ++i) {
@@ -91,6 +98,8 @@ bool CoupleBaud(CliArgs& args, const std::string* baudText, std::string& error) 
 
 }  // namespace
 
+std::string_view InterfaceName(int kind) { return kInterfaceNames.at(kind); }
+
 Settings CliArgs::ToSettings() const {
     Settings s;
     OptionsLogic logic;
@@ -113,11 +122,6 @@ ParseResult ParseCliArgs(const std::vector<std::string>& words) {
     CliArgs args;
     const std::string& first = words[0];
     if (first == "--help" || first == "-h" || first == "help") {
-        result.args = args;
-        return result;
-    }
-    if (first == "--version") {
-        args.command = Command::Version;
         result.args = args;
         return result;
     }
@@ -186,6 +190,8 @@ ParseResult ParseCliArgs(const std::vector<std::string>& words) {
             args.yes = true;
         } else if (name == "--other-station") {
             args.otherStation = true;
+        } else if (name == "--keys") {
+            args.keys = value;
         } else {
             args.json = true;
         }
@@ -199,7 +205,7 @@ ParseResult ParseCliArgs(const std::vector<std::string>& words) {
         return result;
     }
     const std::size_t wanted = static_cast<std::size_t>(command->files);
-    if (args.files.size() < wanted) {
+    if (args.files.size() < wanted && !(command->filesOptional && args.files.empty())) {
         return fail(wanted == 2 ? "Zwei Dateien angeben: FILE_A FILE_B." : "Die Datei fehlt.");
     }
     if (args.files.size() > wanted) return fail("Zu viele Argumente: " + args.files[wanted]);
@@ -217,8 +223,11 @@ std::string UsageText() {
            "  cv2cli verify  --port PORT [--interface ...] [--baud ...] [--json] FILE\n"
            "  cv2cli inspect [--json] FILE\n"
            "  cv2cli diff    [--json] FILE_A FILE_B\n"
+           "  cv2cli info    --port PORT [--interface ...] [--baud ...] [--json] [--trace FILE]"
+           " [FILE]\n"
            "  cv2cli ports   [--json]\n"
-           "  cv2cli --help | --version\n"
+           "  cv2cli --version [--keys FILE]\n"
+           "  cv2cli --help\n"
            "\n"
            "  backup    Datenbank der CV2 in FILE sichern            (back the station up into "
            "FILE)\n"
@@ -227,6 +236,9 @@ std::string UsageText() {
            "  verify    CV2 mit FILE vergleichen, nichts schreiben     (compare station and FILE)\n"
            "  inspect   Inhalt einer Sicherungsdatei zeigen            (show what a backup holds)\n"
            "  diff      zwei Sicherungsdateien vergleichen             (compare two backups)\n"
+           "  info      erste Verbindung prüfen, nichts schreiben      (harmless first contact;\n"
+           "            mit FILE: passt die Sicherung zu dieser CV2?    does FILE fit the "
+           "station?)\n"
            "  ports     serielle Schnittstellen dieses Rechners        (list serial ports)\n"
            "\n"
            "  --port PORT       COM-Nummer oder Gerätename, z. B. 3 oder /dev/ttyUSB0"
@@ -242,9 +254,14 @@ std::string UsageText() {
            "  --trace FILE      jeden Rahmen mit Zeit und Richtung in FILE protokollieren"
            "  (log every frame)\n"
            "  --json            Ausgabe als JSON  (machine-readable output)\n"
+           "  --keys FILE       Schlüssel der Zentrale aus FILE statt aus\n"
+           "                    ~/.config/cv2sicherung/keys oder /etc/cv2sicherung/keys"
+           "  (the station's keys from FILE)\n"
+           "                    bei backup, restore, verify, info und --version\n"
            "\n"
-           "Exit-Status: 0 gelungen, 1 Fehler beim Lauf, 2 Aufruf- oder Dateifehler,\n"
-           "3 abgelehnt, 4 CV2 bzw. Dateien verschieden, 130 abgebrochen (Strg+C).\n";
+           "Exit-Status: 0 gelungen (info: die CV2 ist bereit), 1 Fehler beim Lauf (info: nicht\n"
+           "bereit), 2 Aufruf- oder Dateifehler, 3 abgelehnt, 4 CV2 bzw. Dateien verschieden,\n"
+           "130 abgebrochen (Strg+C).\n";
 }
 
 }  // namespace cv2::cli

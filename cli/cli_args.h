@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/cancellation.h"
@@ -22,7 +23,7 @@ enum ExitCode {
     kExitCancelled = cv2::kExitCancelled,  // ended by Ctrl-C, SIGTERM or SIGHUP
 };
 
-enum class Command { Help, Version, Backup, Restore, Verify, Inspect, Diff, Ports };
+enum class Command { Help, Version, Backup, Restore, Verify, Inspect, Diff, Ports, Info };
 
 struct CliArgs {
     Command command = Command::Help;
@@ -33,6 +34,7 @@ struct CliArgs {
     bool otherStation = false;  // write a file from a station with another serial number
     bool json = false;
     std::string trace;  // empty: no trace
+    std::string keys;   // key file named with --keys; empty: the one looked for
     std::vector<std::string> files;
 
     // The window program's settings for this run: port, interface flags, rate.
@@ -48,5 +50,8 @@ struct ParseResult {
 ParseResult ParseCliArgs(const std::vector<std::string>& words);
 
 std::string UsageText();
+
+// The command line's name of an interface kind: "tandemo", "serial" or "usb".
+std::string_view InterfaceName(int kind);
 
 }  // namespace cv2::cli

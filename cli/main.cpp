@@ -7,6 +7,7 @@
 #include "cli/cli_args.h"
 #include "cli/reports.h"
 #include "cli/station_commands.h"
+#include "platform/qt/qt_port_list.h"
 
 using namespace cv2::cli;
 using cv2::BackupImage;
@@ -58,10 +59,6 @@ int main(int argc, char** argv) {
         case Command::Help:
             std::fputs(UsageText().c_str(), stdout);
             return kExitOk;
-        case Command::Version:
-            std::printf("cv2cli %d.%d.%d\n", CV2_VERSION_MAJOR, CV2_VERSION_MINOR,
-                        CV2_VERSION_PATCH);
-            return kExitOk;
         case Command::Inspect:
             return Inspect(args);
         case Command::Diff:
@@ -69,11 +66,23 @@ int main(int argc, char** argv) {
         default:
             break;
     }
-    QCoreApplication app(argc, argv);
     if (args.command == Command::Ports) {
-        const auto ports = AvailablePorts();
+        QCoreApplication app(argc, argv);
+        const auto ports = cv2::AvailablePorts();
         std::fputs((args.json ? PortsJson(ports) : PortsText(ports)).c_str(), stdout);
         return kExitOk;
     }
-    return RunStationCommand(args);
+    // A key file that is there but wrong stops the run before any port opens.
+    const cv2::KeySource keys = cv2::LoadKeys(args.keys);
+    if (!keys.ok()) {
+        std::fprintf(stderr, "%s\n", keys.error.c_str());
+        return kExitUsage;
+    }
+    if (args.command == Command::Version) {
+        std::printf("cv2cli %d.%d.%d\n%s\n", CV2_VERSION_MAJOR, CV2_VERSION_MINOR,
+                    CV2_VERSION_PATCH, cv2::KeysInUse(keys).c_str());
+        return kExitOk;
+    }
+    QCoreApplication app(argc, argv);
+    return RunStationCommand(args, keys);
 }

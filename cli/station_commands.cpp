@@ -1,7 +1,6 @@
 #include "cli/station_commands.h"
 
 #include <QLocale>
-#include <QSerialPortInfo>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -17,10 +16,11 @@
 #include "app/backup_procedure.h"
 #include "app/restore_procedure.h"
 #include "cli/backup_analysis.h"
+#include "cli/reports.h"
 #include "cli/serial_trace.h"
+#include "cli/station_info.h"
 #include "cli/terminal.h"
 #include "device/error_table.h"
-#include "device/keys.h"
 #include "platform/qt/end_requests.h"
 #include "platform/qt/qt_clock.h"
 #include "platform/qt/qt_event_pump.h"
@@ -73,7 +73,8 @@ std::string StoppedIn(const ProcedureResult& result, const std::string& statusLi
 }
 
 // The exit code and the text for a run that did not succeed.
-int Unsuccessful(const ProcedureResult& result, bool cancelled, const std::string& statusLine) {
+int Unsuccessful(const ProcedureResult& result, bool cancelled, const std::string& statusLine,
+                 const KeySource& keys) {
     if (result.outcome == Outcome::Done) return kExitOk;
     if (cancelled) {
         const std::string where = StoppedIn(result, statusLine);
@@ -96,16 +97,37 @@ int Unsuccessful(const ProcedureResult& result, bool cancelled, const std::strin
             // The backup file failed, not the station.
             if (result.status == 0) return Unusable(result.message);
             FailureLines(result);
+            if (std::string advice = KeysAdvice(keys, result.status); !advice.empty()) {
+                std::fprintf(stderr, "%s\n", advice.c_str());
+            }
             return kExitFailed;
         default:
             return Unusable(result.message);
     }
 }
 
+// cv2cli info: what the first contact found on stdout; when the contact failed
+// or was cancelled, that as the other commands give it on stderr.
+int ReportProbe(const CliArgs& args, const KeySource& keys, const StationProbe& probe,
+                const BackupImage& file, bool cancelled) {
+    InfoContext context{args.port, args.interfaceKind, args.baud, keys, {}, {}};
+    if (!args.files.empty()) {
+        context.filePath = args.files[0];
+        context.file = Summarize(file);
+    }
+    std::fputs((args.json ? InfoJson(context, probe) : InfoText(context, probe)).c_str(), stdout);
+    if (probe.status != 0 || cancelled) {
+        const std::string text =
+            probe.portProblem.empty() ? ErrorText(probe.status) : probe.portProblem;
+        return Unsuccessful({Outcome::Failed, probe.status, text}, cancelled, {}, keys);
+    }
+    return Ready(probe, context) ? kExitOk : kExitFailed;
+}
+
 // What a run is made of, in the order it must be built. With a trace file the
 // link talks to the port through the tracing decorators.
 struct Composition {
-    Composition(const CliArgs& args, std::FILE* traceFile)
+    Composition(const CliArgs& args, std::FILE* traceFile, const KeyTable& keys)
         : settings(args.ToSettings()),
           trace(traceFile ? std::make_unique<FrameTrace>(traceFile, clock) : nullptr),
           tracedComm(trace ? std::make_unique<TracingSerialControl>(comm1, *trace) : nullptr),
@@ -113,8 +135,8 @@ struct Composition {
           boxes(args.yes, args.otherStation, stdin, stderr, isatty(fileno(stdin)) != 0),
           link(tracedComm ? *tracedComm : static_cast<SerialControl&>(comm1),
                tracedIo ? *tracedIo : static_cast<PortIo&>(io), clock, pump, boxes, settings,
-               ServiceKey),
-          device(link),
+               keys.ServiceKey),
+          device(link, keys),
           host(
               stderr, isatty(fileno(stderr)) != 0, clock, [this] { link.ClosePort(); },
               NumberOfLocale),
@@ -140,19 +162,20 @@ struct Composition {
 
 }  // namespace
 
-int RunStationCommand(const CliArgs& args) {
-    const std::string& path = args.files.at(0);
+int RunStationCommand(const CliArgs& args, const KeySource& keys) {
+    const std::string path = args.files.empty() ? std::string() : args.files[0];
     // Everything that needs no station is checked before anything is written
     // (the trace file among it) and before the port opens.
     BackupImage compared;
     if (args.command == Command::Backup) {
         if (std::string problem = CheckWritable(path); !problem.empty()) return Unusable(problem);
-    } else if (args.command == Command::Verify) {
-        compared = LoadBackupImage(path);
+    } else if (args.command == Command::Verify || args.command == Command::Info) {
+        // info asks about a backup file only when given one.
+        if (!path.empty()) compared = LoadBackupImage(path);
         if (!compared.error.empty()) return Unusable(compared.error);
     } else if (const ProcedureResult refused = LoadRestoreFile(path, compared);
                refused.outcome != Outcome::Done) {
-        return Unsuccessful(refused, false, {});
+        return Unsuccessful(refused, false, {}, keys);
     }
     std::FILE* traceFile = nullptr;
     if (!args.trace.empty()) {
@@ -169,20 +192,25 @@ int RunStationCommand(const CliArgs& args) {
 
     int exitCode = kExitOk;
     {
-        Composition c(args, traceFile);
+        Composition c(args, traceFile, keys.keys);
         c.settings.BackupFileName = path;
-        if (args.command == Command::Restore) {
+        if (args.command == Command::Info) {
+            const StationProbe probe = ProbeStation(c.link, c.device);
+            exitCode = ReportProbe(args, keys, probe, compared, c.link.cancellation().requested());
+        } else if (args.command == Command::Restore) {
             GivenFile file(path);
             const ProcedureResult result =
                 RestoreProcedure(c.host, c.settings, c.link, c.device, c.progress, c.boxes, file)
                     .Run();
-            exitCode = Unsuccessful(result, c.link.cancellation().requested(), c.host.statusLine());
+            exitCode =
+                Unsuccessful(result, c.link.cancellation().requested(), c.host.statusLine(), keys);
         } else {
             BackupProcedure backup(c.host, c.settings, c.link, c.device, c.progress, c.boxes);
             Image station;
             if (args.command == Command::Verify) backup.ReadIntoMemory(&station);
             const ProcedureResult result = backup.Run();
-            exitCode = Unsuccessful(result, c.link.cancellation().requested(), c.host.statusLine());
+            exitCode =
+                Unsuccessful(result, c.link.cancellation().requested(), c.host.statusLine(), keys);
             if (exitCode == kExitOk && args.command == Command::Verify) {
                 AsBackupWouldWrite(compared.bytes);
                 const auto diffs = CompareImages(station, compared.bytes);
@@ -199,21 +227,6 @@ int RunStationCommand(const CliArgs& args) {
     }
     if (traceFile) std::fclose(traceFile);
     return exitCode;
-}
-
-std::vector<PortEntry> AvailablePorts() {
-    std::vector<PortEntry> ports;
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-        PortEntry p{info.systemLocation().toStdString(),
-                    info.description().toStdString(),
-                    info.manufacturer().toStdString(),
-                    {},
-                    {}};
-        if (info.hasVendorIdentifier()) p.vendorId = info.vendorIdentifier();
-        if (info.hasProductIdentifier()) p.productId = info.productIdentifier();
-        ports.push_back(std::move(p));
-    }
-    return ports;
 }
 
 }  // namespace cv2::cli

@@ -31,7 +31,7 @@ int HighBitsOfGroup(const CommandBlock& b, int g) {
 
 }  // namespace
 
-Device::Device(Link& link) : link_(link) {}
+Device::Device(Link& link, const KeyTable& keys) : link_(link), keys_(keys) {}
 
 void Device::PackCommand() {
     CommandBlock& b = block_;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "device/keys.h"
 #include "device/status.h"
 #include "link/link.h"
 
@@ -18,6 +19,8 @@ inline constexpr double kBootConfirmWaitSeconds = 20.0;
 
 // Status of SendCommand when the echo and the reply did not both come in time.
 inline constexpr StatusCode kReplyTimedOut = 13;
+// The step BootloaderStart adds to every failure; it is the first command of every run.
+inline constexpr StatusCode kStepBootloaderStart = 110000;
 
 // RecordBuf(1..16): the last record read from the backup file; entry 0 exists but is never sent.
 using RecordBuffer = std::array<std::int16_t, 17>;
@@ -32,10 +35,13 @@ struct CommandBlock {
 
 class Device {
 public:
-    explicit Device(Link& link);
+    // keys: the one table of both keys; the link's receive recogniser was
+    // given the same ServiceKey.
+    Device(Link& link, const KeyTable& keys);
 
     CommandBlock& block() { return block_; }
     Link& link() { return link_; }
+    const KeyTable& keys() const { return keys_; }
 
     // Frame and wait.
     void PackCommand();
@@ -66,6 +72,7 @@ public:
 
 private:
     Link& link_;
+    const KeyTable& keys_;
     CommandBlock block_;
 };
 

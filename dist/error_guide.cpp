@@ -11,6 +11,7 @@
 
 #include "device/device.h"
 #include "device/error_table.h"
+#include "device/key_file.h"
 
 namespace {
 
@@ -28,7 +29,8 @@ constexpr Explanation kStepHelp[] = {
     {10, "Die Seriennummer der Zentrale wird gelesen.", "Wie bei „Bootloader starten“."},
     {11, "Die Zentrale wird in den Bootloader geschaltet (erster Befehl jedes Laufs).",
      "Die Zentrale ist nicht erreichbar: Kabel, Schnittstellenart, Port und Baudrate prüfen, "
-     "Zentrale aus- und wieder einschalten, dann neu versuchen."},
+     "Zentrale aus- und wieder einschalten, dann neu versuchen; `cv2cli info` prüft die "
+     "Verbindung, ohne etwas zu verändern."},
     {12, "Der Bootloader wird beendet (letzter Schritt).",
      "Die Daten sind übertragen; die Zentrale aus- und wieder einschalten. Nach einer "
      "Rückübertragung sicherheitshalber wiederholen."},
@@ -124,8 +126,18 @@ std::string AsLines(std::string_view text) {
     return out;
 }
 
+// The bootloader start is the first command of every run, and the first one a
+// station with keys of its own refuses when the program has the built-in ones.
+std::string KeysNote() {
+    return "Zeigt `cv2cli --version` „Schlüssel: eingebaute Testwerte“, antwortet nur die "
+           "simulierte Zentrale. " +
+           cv2::OwnKeysAdvice();
+}
+
+// note: appended to the advice of entry noteFor.
 void PrintTable(const char* heading, const char* column, std::span<const cv2::ErrorField> fields,
-                std::span<const Explanation> help, bool withAdvice) {
+                std::span<const Explanation> help, bool withAdvice, int noteFor = -1,
+                const std::string& note = {}) {
     std::cout << "\n## " << heading << "\n\n| " << column << " | Text | Bedeutung |"
               << (withAdvice ? " Was tun |" : "") << "\n|---|---|---|" << (withAdvice ? "---|" : "")
               << '\n';
@@ -134,7 +146,9 @@ void PrintTable(const char* heading, const char* column, std::span<const cv2::Er
             if (h.number != f.number) continue;
             std::cout << "| " << f.number << " | „" << Trimmed(f.text) << "“ | " << h.meaning
                       << " |";
-            if (withAdvice) std::cout << ' ' << h.advice << " |";
+            if (withAdvice) {
+                std::cout << ' ' << h.advice << (h.number == noteFor ? " " + note : "") << " |";
+            }
             std::cout << '\n';
         }
     }
@@ -170,7 +184,8 @@ int main() {
                  "Exit-Status 2). Ein Lauf, den Strg+C, SIGTERM oder SIGHUP beendet, zeigt keine "
                  "dieser Meldungen: `cv2cli` schreibt „Abgebrochen.“ mit dem Schritt, in dem er "
                  "stand, und endet mit Exit-Status 130.\n";
-    PrintTable("Schritt", "Schritt", cv2::ErrorSteps(), kStepHelp, true);
+    PrintTable("Schritt", "Schritt", cv2::ErrorSteps(), kStepHelp, true,
+               cv2::kStepBootloaderStart / 10000, KeysNote());
     PrintTable("Art der Übertragung", "Art", cv2::ErrorKinds(), kKindHelp, false);
     PrintTable("Ursache", "Ursache", cv2::ErrorDetails(), kDetailHelp, true);
     return std::cout.flush() ? 0 : 1;

@@ -179,7 +179,8 @@ bool CommandStation::Respond(const Bytes& frame, Request& request, std::vector<A
 }
 
 bool CommandStation::KeyValid(const Fields& f) const {
-    return std::equal(options_.serviceKey.begin(), options_.serviceKey.end(), f.data.begin() + 8);
+    return std::equal(options_.keys.ServiceKey.begin(), options_.keys.ServiceKey.end(),
+                      f.data.begin() + 8);
 }
 
 bool CommandStation::WriteRefused() {
@@ -218,8 +219,8 @@ bool CommandStation::DeviceCommand(const Fields& f, Request& request, std::vecto
         const auto block = memory_.ReadBlock(offset);
         Fields reply = f;
         for (int i = 0; i < 8; ++i) {
-            reply.data[8 + i] = block[i] ^ options_.payloadKey[8 + i];
-            reply.data[7 - i] = block[8 + i] ^ options_.payloadKey[7 - i];
+            reply.data[8 + i] = block[i] ^ options_.keys.PayloadKey[8 + i];
+            reply.data[7 - i] = block[8 + i] ^ options_.keys.PayloadKey[7 - i];
         }
         out.push_back({AnswerKind::Reply, EncodeDataReply(reply)});
         return true;
@@ -232,8 +233,8 @@ bool CommandStation::DeviceCommand(const Fields& f, Request& request, std::vecto
         }
         std::array<std::uint8_t, kBlockSize> block;
         for (int i = 0; i < 8; ++i) {
-            block[i] = f.data[8 + i] ^ options_.payloadKey[8 + i];
-            block[8 + i] = f.data[7 - i] ^ options_.payloadKey[7 - i];
+            block[i] = f.data[8 + i] ^ options_.keys.PayloadKey[8 + i];
+            block[8 + i] = f.data[7 - i] ^ options_.keys.PayloadKey[7 - i];
         }
         memory_.WriteBlock(offset, block);
         ack(true);
@@ -255,7 +256,7 @@ bool CommandStation::DeviceCommand(const Fields& f, Request& request, std::vecto
         if (!options_.faults.noConfirmation) {
             Fields confirm;
             confirm.data[1] = confirm.data[2] = confirm.data[3] = kBootFill;
-            std::copy(options_.serviceKey.begin(), options_.serviceKey.end(),
+            std::copy(options_.keys.ServiceKey.begin(), options_.keys.ServiceKey.end(),
                       confirm.data.begin() + 8);
             confirm.selA = kSelService;
             confirm.selB = kSelBootStart;

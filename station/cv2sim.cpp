@@ -12,6 +12,7 @@
 #include <iterator>
 #include <vector>
 
+#include "device/key_file.h"
 #include "station/backup_image.h"
 #include "station/command_station.h"
 #include "station/pty_server.h"
@@ -66,6 +67,19 @@ int main(int argc, char** argv) {
     }
     if (options.help) {
         std::cout << SimUsage();
+        return 0;
+    }
+    // The station answers to the keys the programs use, unless told others.
+    const cv2::KeySource keys = cv2::LoadKeys(options.keys);
+    if (!keys.ok()) {
+        std::cerr << "cv2sim: " << keys.error << "\n";
+        return 2;
+    }
+    options.station.keys = keys.keys;
+    if (options.version) {
+        std::cout << "cv2sim " << CV2_VERSION_MAJOR << '.' << CV2_VERSION_MINOR << '.'
+                  << CV2_VERSION_PATCH << '\n'
+                  << cv2::KeysInUse(keys) << '\n';
         return 0;
     }
 

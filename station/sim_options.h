@@ -13,7 +13,9 @@ struct SimOptions {
     std::optional<std::string> link;  // symlink to the pseudo-terminal
     std::optional<std::string> load;  // backup file to take the content from
     std::optional<std::string> dump;  // backup image of the content, written on exit
+    std::string keys;                 // key file; empty: the one the programs look for
     bool help = false;
+    bool version = false;
 };
 
 // False, with the reason in error, for an option it does not know or a bad value.

@@ -40,14 +40,13 @@ void FillRecordFF(CommandBlock& block) {
     for (int i = 0; i < kBlockBytes; ++i) block.CmdData[i] = 255;
 }
 
-void CheckDatabaseVersion(Device& device, BackupFile& file, int Mode, StatusCode& Status) {
+void ReadVersionWords(Device& device, VersionWords& words, StatusCode& Status) {
     device.DataFlashRead(kVersionPage, Status);
     if (Status != 0) {
         Status += kStepDatabaseId;
         return;
     }
     // Page bytes 24..63: the second half of block 16, then blocks 32 and 48.
-    std::uint32_t words[kVersionWordCount];
     int n = 0;
     for (int offset : {16, 32, 48}) {
         device.ReadBlock(static_cast<std::int16_t>(offset), Status);
@@ -58,9 +57,13 @@ void CheckDatabaseVersion(Device& device, BackupFile& file, int Mode, StatusCode
         for (int w = offset == 16 ? 2 : 0; w < 4; ++w) words[n++] = RecordWord(device.block(), w);
     }
     Status = 0;
-    for (std::uint32_t word : words) {
-        if (word != kDatabaseVersion) Status = kDatabaseVersionInvalid;
-    }
+}
+
+void CheckDatabaseVersion(Device& device, BackupFile& file, int Mode, StatusCode& Status) {
+    VersionWords words;
+    ReadVersionWords(device, words, Status);
+    if (Status != 0) return;
+    if (!VersionWordsValid(words)) Status = kDatabaseVersionInvalid;
     if (Status != 0 || Mode != kVersionModeBackup) return;
     for (std::uint32_t word : words) file.PutLong(word);
 }

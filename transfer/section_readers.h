@@ -3,6 +3,7 @@
 // blocks to the backup file as records. Also the database version check.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "device/device.h"
@@ -28,6 +29,18 @@ constexpr std::int16_t kExtraLongPage = SectionOf(SectionKind::ExtraData).firstP
 
 // Mode of CheckDatabaseVersion that appends the words to the backup file.
 constexpr int kVersionModeBackup = 1;
+
+using VersionWords = std::array<std::uint32_t, kVersionWordCount>;
+// Every word holds the one database version this program knows.
+constexpr bool VersionWordsValid(const VersionWords& words) {
+    for (std::uint32_t word : words) {
+        if (word != kDatabaseVersion) return false;
+    }
+    return true;
+}
+// The ten version words of the station, whatever they hold; Status 0 when
+// they could be read.
+void ReadVersionWords(Device& device, VersionWords& words, StatusCode& Status);
 
 // Reads the ten version words of the station; Status 10099 when one is not 5.
 // In backup mode appends them to the file when all are valid.

@@ -2,16 +2,16 @@
 
 #include "app/backup_procedure.h"
 #include "app/restore_procedure.h"
-#include "device/keys.h"
 
 namespace cv2 {
 
 Program::Program(MessageBoxes& boxes, FileDialog& fileDialog, std::string settingsPath,
-                 std::function<void()> quit)
+                 const KeyTable& keys, std::function<void()> quit)
     : boxes_(boxes),
       fileDialog_(fileDialog),
-      link_(comm1_, io_, clock_, pump_, boxes, settings_, ServiceKey),
-      device_(link_),
+      keys_(keys),
+      link_(comm1_, io_, clock_, pump_, boxes, settings_, keys_.ServiceKey),
+      device_(link_, keys_),
       mainWin_(settings_, comm1_, boxes, fileDialog, std::move(settingsPath), std::move(quit)) {
     mainWin_.onReadDF = [this] { RunBackup(); };
     mainWin_.onWriteDF = [this] { RunRestore(); };

@@ -22,10 +22,11 @@ class MessageBoxes;
 
 class Program {
 public:
-    // The dialogs come from outside so a test can answer them; quit ends the
-    // program after the settings file is written.
+    // The dialogs come from outside so a test can answer them; keys are the
+    // station's keys for every command; quit ends the program after the
+    // settings file is written.
     Program(MessageBoxes& boxes, FileDialog& fileDialog, std::string settingsPath,
-            std::function<void()> quit);
+            const KeyTable& keys, std::function<void()> quit);
 
     MainWin& mainWin() { return mainWin_; }
     Settings& settings() { return settings_; }
@@ -50,6 +51,7 @@ private:
     QtSerialControl comm1_;
     UartPortIo io_{comm1_};
     Settings settings_;
+    KeyTable keys_;
     Link link_;
     Device device_;
     MainWin mainWin_;

@@ -7,10 +7,10 @@
 #include <cmath>
 #include <vector>
 
+#include "platform/port_list.h"
+
 #ifdef Q_OS_UNIX
-#include <grp.h>
 #include <sys/ioctl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -128,20 +128,9 @@ namespace {
 // port locked by another program and a device the user may not open alike;
 // the device's own permissions tell them apart.
 std::string PermissionReason(const std::string& device) {
-#ifdef Q_OS_UNIX
-    struct stat st {};
-    if (::access(device.c_str(), R_OK | W_OK) != 0 && errno == EACCES) {
-        std::string group = "dialout";
-        if (::stat(device.c_str(), &st) == 0) {
-            if (const struct group* g = ::getgrgid(st.st_gid)) group = g->gr_name;
-        }
-        return "keine Berechtigung (Zugriff verweigert). Unter Linux muss der Benutzer in der "
-               "Gruppe \"" +
-               group + "\" sein, der das Gerät gehört (sudo usermod -aG " + group +
-               " $USER), und sich danach neu anmelden";
+    if (const PortAccess access = AccessOf(device); !access.mayOpen) {
+        return "keine Berechtigung (Zugriff verweigert). " + PermissionAdvice(access);
     }
-#endif
-    (void)device;
     return "das Gerät ist belegt: ein anderes Programm benutzt die Schnittstelle";
 }
 

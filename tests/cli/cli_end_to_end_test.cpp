@@ -1,12 +1,14 @@
 // cv2cli against cv2sim on a pseudo-terminal: a backup made once for the
-// suite, then what inspect, diff, verify and restore make of it; the exit
-// codes, the failure text with its Status line, the trace and an interrupt.
+// suite, then what inspect, diff, verify and restore make of it; the
+// exit codes, the failure text with its Status line, the keys from a key file
+// (and info with them), the trace and an interrupt.
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <sstream>
 
 #include "device/device.h"
+#include "device/key_file.h"
 #include "station/command_station.h"
 #include "tests/cli/cli_rig.h"
 
@@ -154,15 +156,19 @@ TEST(CliBadInput, UsageFileAndPortErrorsExitBeforeTheStation) {
     EXPECT_TRUE(ReadAll(dir.File("long.CDF")) == full);
 }
 
+// With the built-in keys, a station that does not confirm the bootloader start
+// is told where its own keys go, after the Status line.
 TEST(CliAgainstFaults, FailureTextAndStatusLineEndStderr) {
+    const std::string advice = KeysAdvice(KeySource{}, 110013) + "\n";
     const struct {
         std::vector<std::string> sim;
         const char* command;
         StatusCode status;
+        std::string after;
     } rows[] = {
-        {{"--version-word", "7"}, "backup --port ./port f.CDF", 10099},
-        {{"--no-answer", "BootloaderStart"}, "backup --port ./port f.CDF", 110013},
-        {{"--refuse-write", "1"}, "restore --yes --port ./port f.CDF", 281611},
+        {{"--version-word", "7"}, "backup --port ./port f.CDF", 10099, ""},
+        {{"--no-answer", "BootloaderStart"}, "backup --port ./port f.CDF", 110013, advice},
+        {{"--refuse-write", "1"}, "restore --yes --port ./port f.CDF", 281611, ""},
     };
     for (const auto& row : rows) {
         TempDir dir;
@@ -176,7 +182,77 @@ TEST(CliAgainstFaults, FailureTextAndStatusLineEndStderr) {
         EXPECT_EQ(code, row.status);
         std::string text = ErrorText(code);
         for (char& c : text) c = c == '\r' ? '\n' : c;
-        EXPECT_TRUE(EndsWith(run.err, text + "\nStatus " + std::to_string(code) + "\n")) << run.err;
+        EXPECT_TRUE(EndsWith(run.err, text + "\nStatus " + std::to_string(code) + "\n" + row.after))
+            << run.err;
+    }
+}
+
+// Keys of a station of one's own, written as a user writes them.
+constexpr const char* kOwnServiceKey = "ServiceKey = 01 02 03 04 05 06 07 08\n";
+const std::string kOwnKeys = std::string("# meine CV2\n") + kOwnServiceKey +
+                             "PayloadKey = 0x10,0x21,0x32,0x43,0x54,0x65,0x76,0x07,0x18,0x29,"
+                             "0x3A,0x4B,0x5C,0x6D,0x7E,0x0F\n";
+
+TEST(CliKeys, BackupAndRestoreReachAStationOnlyWithItsOwnKeys) {
+    TempDir dir;
+    WriteText(dir.File("keys"), kOwnKeys);
+    // The right ServiceKey with another PayloadKey: the station starts, its data do not decode.
+    WriteText(dir.File("payload"),
+              std::string(kOwnServiceKey) +
+                  "PayloadKey = 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00\n");
+    Simulator sim(dir, {"--keys", dir.File("keys")});
+    const CliRun backup = RunCli(dir, "backup --keys keys --port ./port a.CDF");
+    ASSERT_EQ(backup.code, 0) << backup.err;
+    EXPECT_EQ(ReadAll(dir.File("a.CDF")), station::CommandStation().ExpectedBackup());
+    EXPECT_EQ(RunCli(dir, "restore --keys keys --yes --port ./port a.CDF").code, 0);
+    const CliRun info = RunCli(dir, "info --keys keys --port ./port a.CDF");
+    EXPECT_EQ(info.code, 0) << info.err;
+    EXPECT_NE(info.out.find(", von dieser CV2: "), std::string::npos) << info.out;
+
+    const struct {
+        const char* command;
+        StatusCode status;
+        bool advised;  // told where a real station's keys go
+    } rows[] = {
+        {"backup --port ./port b.CDF", 111011, true},
+        {"backup --keys payload --port ./port b.CDF", 10099, false},
+        {"restore --keys payload --yes --other-station --port ./port a.CDF", 10099, false},
+    };
+    for (const auto& row : rows) {
+        const CliRun run = RunCli(dir, row.command);
+        EXPECT_EQ(run.code, 1) << row.command;
+        EXPECT_NE(run.err.find("Status " + std::to_string(row.status)), std::string::npos)
+            << row.command << run.err;
+        EXPECT_EQ(run.err.find("Hinweis: Es gelten die eingebauten") != std::string::npos,
+                  row.advised)
+            << row.command << run.err;
+    }
+    // Nothing was written with the wrong keys.
+    EXPECT_EQ(RunCli(dir, "verify --keys keys --port ./port a.CDF").code, 0);
+}
+
+TEST(CliKeys, AWrongKeyFileStopsEveryProgramBeforeAnyPortAndVersionNamesTheKeys) {
+    TempDir dir;
+    const std::string bad =
+        "Schlüsseldatei bad, Zeile 2: ServiceKey hat 7 Bytes, es müssen 8 sein.\n";
+    WriteText(dir.File("bad"), "\nServiceKey = 01 02 03 04 05 06 07\n");
+    const CliRun backup = RunCli(dir, "backup --keys bad --port /dev/null --trace t.txt b.CDF");
+    EXPECT_EQ(backup.code, 2);
+    EXPECT_EQ(backup.err, bad);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("t.txt")) ||
+                 std::filesystem::exists(dir.File("b.CDF")));
+    EXPECT_EQ(RunCli(dir, "--keys bad", "", "cv2sim").err, "cv2sim: " + bad);
+    EXPECT_EQ(RunCli(dir, "--version --keys bad").err, bad);
+
+    // Each program says which keys it uses: the test values, or the user's file.
+    const std::string version = " 1.0.0\nSchlüssel: ";
+    for (const std::string program : {"cv2cli", "cv2sim", "cv2sicherung"}) {
+        std::filesystem::remove_all(dir.File("config"));
+        EXPECT_EQ(RunCli(dir, "--version", "", program).out,
+                  program + version + "eingebaute Testwerte\n");
+        WriteText(dir.File("config/cv2sicherung/keys"), kOwnKeys);
+        EXPECT_EQ(RunCli(dir, "--version", "", program).out,
+                  program + version + "aus " + dir.File("config/cv2sicherung/keys") + "\n");
     }
 }
 

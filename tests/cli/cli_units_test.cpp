@@ -1,6 +1,13 @@
 // cv2cli without a port: the command line, the comparison and counting of
-// backup images, the trace lines and the terminal's progress and answers.
+// backup images, the port list, the trace lines and the terminal's progress
+// and answers.
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include "app/restore_procedure.h"
 #include "cli/backup_analysis.h"
@@ -11,6 +18,7 @@
 #include "platform/fake/fake_clock.h"
 #include "station/command_station.h"
 #include "tests/support/byte_strings.h"
+#include "tests/transfer/station_rig.h"
 
 namespace cv2::cli {
 namespace {
@@ -35,6 +43,10 @@ TEST(CliArgs, OptionsCoupleInterfaceAndBaudLikeTheOptionsWindow) {
         {"restore --port=/dev/ttyUSB0 --interface tandemo --yes a.CDF", 0, 19200, ""},
         {"verify --port 1 --interface serial --baud 16666 --json a.CDF", 1, 16666, ""},
         {"backup --port 1 --interface serial -- -a.CDF", 1, 115200, ""},
+        {"info --port 3 --json --trace t.txt --keys k", 2, 115200, ""},
+        {"info --port 3 a b", 0, 0, "Zu viele Argumente: b"},
+        {"backup --port 3", 0, 0, "Die Datei fehlt."},
+        {"inspect --keys k a", 0, 0, "Unbekannte Option für inspect: --keys"},
         {"backup --port 3 --baud 19200 a.CDF", 0, 0,
          "Die Schnittstelle usb erlaubt 19200 Baud nicht, nur 115200."},
         {"backup --port 3 --interface tandemo --baud 115200 a", 0, 0, "nur 9600, 19200."},
@@ -96,10 +108,41 @@ TEST(BackupAnalysis, ReportListsTwelveUnitsAndCountsTheRest) {
     EXPECT_EQ(ComparisonText("-", {d}),
               "-\n  FS-Modul: 20 von 80 Gruppen (0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, ... 8 "
               "weitere), 20 Bytes\n");
-    EXPECT_EQ(PortsJson({{"/dev/ttyUSB0", "Loco \"A\"", "", 0x1A86, 0x7523}}),
-              R"([{"path":"/dev/ttyUSB0","description":"Loco \"A\"","manufacturer":"",)"
-              R"("vendor_id":"1A86","product_id":"7523"}])"
-              "\n");
+}
+
+TEST(Ports, EachPortWithItsStableNameMakerAndWhatItTakesToOpenIt) {
+    // Joining the device's group helps only where the group may read and write,
+    // and nobody is sent into root's group.
+    EXPECT_EQ(GroupToJoin(020640, 20, "dialout") + GroupToJoin(020660, 0, "root"), "");
+    // The group a user lacks, as another user than root (who may open anything).
+    testing::TempDir dir;
+    const std::string tty = dir.File("ttyUSB9"), open = dir.File("ttyUSB8");
+    testing::WriteText(tty, "");
+    testing::WriteText(open, "");
+    if (geteuid() == 0) {
+        ASSERT_EQ(chown(tty.c_str(), 0, 5) | chmod(tty.c_str(), 0660) | chmod(open.c_str(), 0666),
+                  0);
+        const pid_t child = fork();
+        if (child == 0) {
+            const PortAccess access = setgid(65534) | setuid(65534) ? PortAccess{} : AccessOf(tty);
+            errno = EACCES;  // left over from before: it must not count
+            const bool opens = AccessOf(open).mayOpen;
+            _exit(!access.mayOpen && access.group == getgrgid(5)->gr_name && opens ? 0 : 1);
+        }
+        int status = -1;
+        waitpid(child, &status, 0);
+        EXPECT_EQ(status, 0);
+    }
+
+    // The link under by-id that leads to the device, also named through another link.
+    testing::WriteText(dir.File("ttyUSB1"), "");
+    testing::WriteText(dir.File("ttyUSB2"), "");
+    std::filesystem::create_directories(dir.File("by-id"));
+    std::filesystem::create_symlink(dir.File("ttyUSB1"), dir.File("by-id/usb-M_Box-if00"));
+    std::filesystem::create_symlink(dir.File("ttyUSB1"), dir.File("alias"));
+    EXPECT_EQ(StableName(dir.File("alias"), dir.File("by-id")), dir.File("by-id/usb-M_Box-if00"));
+    EXPECT_EQ(StableName(dir.File("ttyUSB2"), dir.File("by-id")), "");
+    EXPECT_EQ(StableName(dir.File("ttyUSB1"), dir.File("none")), "");
 }
 
 std::string Captured(std::FILE* f) {

@@ -1,8 +1,9 @@
 // The window program as a user runs it, offscreen, against cv2sim on a real
-// pseudo-terminal: a click on the backup button with a file chosen in the save
-// dialog must leave a file equal, byte for byte, to the simulator's memory dump;
-// a restore of that file into a changed station must bring the content back;
-// a SIGTERM in the middle of a backup ends it and the program in good order.
+// pseudo-terminal, both with keys of their own from a key file: a click on the
+// backup button with a file chosen in the save dialog must leave a file equal,
+// byte for byte, to the simulator's memory dump; a restore of that file into a
+// changed station must bring the content back; a SIGTERM in the middle of a
+// backup ends it and the program in good order.
 #include <QLabel>
 #include <QPushButton>
 #include <QtTest>
@@ -11,8 +12,9 @@
 #include <memory>
 
 #include "app/ui/program.h"
-#include "platform/qt/end_requests.h"
+#include "device/key_file.h"
 #include "platform/fake/fake_dialogs.h"
+#include "platform/qt/end_requests.h"
 #include "tests/cli/cli_rig.h"
 
 using namespace cv2;
@@ -26,11 +28,15 @@ class TransferEndToEnd : public QObject {
 
     std::string Path(const char* name) const { return dir.File(name); }
 
-    // Starts cv2sim and writes a settings file naming its port.
+    // Starts cv2sim and writes a settings file naming its port, and the key file.
     void StartSimulator(const char* seed, const char* speed = "instant") {
+        const std::string keys =
+            "ServiceKey = 11 22 33 44 55 66 77 08\n"
+            "PayloadKey = 01 12 23 34 45 56 67 78 09 1A 2B 3C 4D 5E 6F 70\n";
+        testing::WriteText(Path("keys"), keys);
         sim = std::make_unique<testing::Simulator>(
             dir, std::vector<std::string>{"--seed", seed, "--dump", Path("dump.CDF"), "--speed",
-                                          speed});
+                                          speed, "--keys", Path("keys")});
         const std::string settings = "\"" + sim->port + "\"\r\n115200\r\n\"\"\r\n";
         testing::WriteAll(Path("CV2_DF.INF"), Bytes(settings.begin(), settings.end()));
     }
@@ -58,9 +64,11 @@ class TransferEndToEnd : public QObject {
                                   const std::function<void(Window&)>& before = nullptr) {
         auto w = std::make_unique<Window>();
         w->fileDialog.answers.push_back(Path(file));
+        const KeySource keys = LoadKeys(Path("keys"));
+        if (!keys.ok() || keys.keys == kBuiltInKeys) qFatal("%s", keys.error.c_str());
         Window* raw = w.get();
         w->program = std::make_unique<Program>(w->boxes, w->fileDialog, Path("CV2_DF.INF"),
-                                               [raw] { raw->ended = true; });
+                                               keys.keys, [raw] { raw->ended = true; });
         w->win().show();
         if (before) before(*w);
         QTest::mouseClick(w->win().findChild<QPushButton*>(button), Qt::LeftButton);

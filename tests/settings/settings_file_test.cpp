@@ -125,10 +125,12 @@ TEST(SettingsFolder, BesideTheProgramElseInTheUsersConfigFolder) {
     // letter and joins with its own separator.
     using P = fs::path;
     const std::string h = P("/h").is_absolute() ? "/h" : "C:/h";
-    EXPECT_EQ(P(SettingsFolder("/opt/cv2", true, h + "/.cfg", h)), P("/opt/cv2"));
-    EXPECT_EQ(P(SettingsFolder("/usr/bin", false, h + "/.cfg", h)), P(h + "/.cfg/cv2sicherung"));
-    EXPECT_EQ(P(SettingsFolder("/usr/bin", false, "", h)), P(h + "/.config/cv2sicherung"));
-    EXPECT_EQ(P(SettingsFolder("/usr/bin", false, "rel", h)), P(h + "/.config/cv2sicherung"));
+    EXPECT_EQ(P(SettingsFolder("/opt/cv2", true, ConfigFolder(h + "/.cfg", h))), P("/opt/cv2"));
+    EXPECT_EQ(P(SettingsFolder("/usr/bin", false, ConfigFolder(h + "/.cfg", h))),
+              P(h + "/.cfg/cv2sicherung"));
+    EXPECT_EQ(P(ConfigFolder("", h)), P(h + "/.config/cv2sicherung"));
+    EXPECT_EQ(P(ConfigFolder("rel", h)), P(h + "/.config/cv2sicherung"));
+    EXPECT_EQ(SettingsFolder("/usr/bin", false, ConfigFolder("", "")), "/usr/bin");
 }
 
 }  // namespace

@@ -63,7 +63,7 @@ TEST_F(SectionReadersTest, EveryVersionWordMustBeFive) {
 }
 
 TEST_F(SectionReadersTest, AFailingCommandCarriesTheReadersStep) {
-    station().options().serviceKey[0] ^= 0x01;  // every page load is refused
+    station().options().keys.ServiceKey[0] ^= 0x01;  // every page load is refused
     ReadIdTable(device, file, Status);
     EXPECT_EQ(Status, 271211);
     ReadExtraData(device, file, Status);
