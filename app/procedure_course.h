@@ -4,6 +4,7 @@
 // over the file's sections, and the one failure box.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,8 @@ struct ProcedureResult {
     Outcome outcome = Outcome::Done;
     StatusCode status = 0;
     std::string message;  // the failure box's text (CR between lines)
+    // A restore that compared serial numbers: the file's and the station's.
+    std::uint32_t fileSerial = 0, stationSerial = 0;
 };
 
 struct ProcedureParts {

@@ -78,7 +78,9 @@ ProcedureResult RestoreProcedure::Run() {
     // station is what was checked, whatever happens to the file meanwhile. A
     // file that cannot be restored never puts the station into its bootloader.
     BackupImage image;
-    if (ProcedureResult refused = LoadRestoreFile(settings.BackupFileName, image);
+    if (loaded_) image = *loaded_;
+    if (ProcedureResult refused =
+            loaded_ ? ProcedureResult{} : LoadRestoreFile(settings.BackupFileName, image);
         refused.outcome != Outcome::Done) {
         parts_.boxes.Show(refused.message, kRestoreFailureTitle, BoxButtons::Ok,
                           BoxIcon::Critical);
@@ -96,6 +98,7 @@ ProcedureResult RestoreProcedure::Run() {
     StatusCode Status = 0;
     BackupFile file(parts_.progress);
     bool declined = false;
+    std::uint32_t fileSerial = 0, stationSerial = 0;
     auto failed = [&] { return Status != 0 || file.failed(); };
     auto run = [&]() -> bool {
         Status = parts_.link.OpenLink();
@@ -109,7 +112,8 @@ ProcedureResult RestoreProcedure::Run() {
         parts_.device.ReadSerialNumber(serial, station[0], station[1], station[2], station[3],
                                        Status);
         if (failed()) return false;
-        const std::uint32_t fileSerial = file.GetLong();
+        fileSerial = file.GetLong();
+        stationSerial = static_cast<std::uint32_t>(serial);
         if (static_cast<double>(fileSerial) != serial) {
             if (parts_.boxes.Show(kOtherStationQuestion, kOtherStationTitle, BoxButtons::YesNo,
                                   BoxIcon::Critical) != BoxAnswer::Yes) {
@@ -149,6 +153,8 @@ ProcedureResult RestoreProcedure::Run() {
         host.EnableButtons();
     }
     host.ClosePort();
+    result.fileSerial = fileSerial;
+    result.stationSerial = stationSerial;
     return result;
 }
 

@@ -30,9 +30,14 @@ public:
     // the closed port, on the caller's thread.
     ProcedureResult Run();
 
+    // The file as the caller has read and checked it already (LoadRestoreFile),
+    // so that it is read once: a pipe or FIFO gives its bytes only once.
+    void UseLoadedFile(const BackupImage* image) { loaded_ = image; }
+
 private:
     ProcedureParts parts_;
     FileDialog& fileDialog_;
+    const BackupImage* loaded_ = nullptr;
 };
 
 }  // namespace cv2

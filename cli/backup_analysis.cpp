@@ -32,14 +32,18 @@ Units UnitsOf(const Section& s) {
             return {UnitKind::Record, s.Length() / kRecordBytes, kRecordBytes};
         case SectionKind::FsModule:
             return {UnitKind::Group, s.pageCount, s.perPage * kWordBytes};
+        case SectionKind::Route:
+            return {UnitKind::Route, s.pageCount * s.perPage, s.recordsPerRoute * kRecordBytes};
         default:
-            return {UnitKind::Page, s.pageCount, s.RecordsOfPage() * kRecordBytes};
+            // One page holds one locomotive; the other group sections hold groups.
+            return {s.key == "locomotives"         ? UnitKind::Loco
+                    : s.kind == SectionKind::Group ? UnitKind::Group
+                                                   : UnitKind::Page,
+                    s.pageCount, s.RecordsOfPage() * kRecordBytes};
     }
 }
 
-int UnitLabel(const Section& s, int index) {
-    return UnitsOf(s).kind == UnitKind::Page ? s.firstPage + index : index;
-}
+int UnitLabel(const Section&, int index) { return index + 1; }
 
 const char* UnitNoun(UnitKind kind, bool plural) {
     switch (kind) {
@@ -53,6 +57,10 @@ const char* UnitNoun(UnitKind kind, bool plural) {
             return plural ? "Seiten" : "Seite";
         case UnitKind::Group:
             return plural ? "Gruppen" : "Gruppe";
+        case UnitKind::Loco:
+            return plural ? "Loks" : "Lok";
+        case UnitKind::Route:
+            return plural ? "Fahrstraßen" : "Fahrstraße";
     }
     return "";
 }
@@ -69,6 +77,10 @@ const char* UnitKey(UnitKind kind) {
             return "page";
         case UnitKind::Group:
             return "group";
+        case UnitKind::Loco:
+            return "locomotive";
+        case UnitKind::Route:
+            return "route";
     }
     return "";
 }
@@ -83,7 +95,7 @@ void AsBackupWouldWrite(Image& image) {
     for (std::size_t i = 0; i < kFileLayout.size(); ++i) {
         const Section& s = kFileLayout[i];
         if (s.kind != SectionKind::Group) continue;
-        const Units units = UnitsOf(s);
+        const Units units = UnitsOf(s);  // a group section's unit is its page
         for (int p = 0; p < units.count; ++p) {
             std::uint8_t* page = image.data() + SectionOffset(i) + p * units.bytes;
             if (GroupPageInUse(s, page)) continue;
@@ -96,7 +108,7 @@ std::vector<SectionDiff> CompareImages(const Image& a, const Image& b) {
     std::vector<SectionDiff> diffs;
     for (std::size_t i = 0; i < kFileLayout.size(); ++i) {
         const Units units = UnitsOf(kFileLayout[i]);
-        SectionDiff diff{i, {}, 0};
+        SectionDiff diff{i, {}, 0, {}};
         for (int u = 0; u < units.count; ++u) {
             const std::size_t start = SectionOffset(i) + static_cast<std::size_t>(u) * units.bytes;
             int differing = 0;
@@ -104,6 +116,9 @@ std::vector<SectionDiff> CompareImages(const Image& a, const Image& b) {
             if (differing == 0) continue;
             diff.units.push_back(u);
             diff.bytes += differing;
+            if (units.kind == UnitKind::Value || units.kind == UnitKind::Word) {
+                diff.values.emplace_back(LongAt(a, start), LongAt(b, start));
+            }
         }
         if (!diff.units.empty()) diffs.push_back(std::move(diff));
     }

@@ -33,6 +33,9 @@ struct CliArgs {
     bool yes = false;           // overwrite the station's active database
     bool otherStation = false;  // write a file from a station with another serial number
     bool json = false;
+    // How much of a run's course goes to standard error: Quiet none (errors
+    // still), Normal the progress, Verbose also a line per finished section.
+    enum class Detail { Quiet, Normal, Verbose } detail = Detail::Normal;
     std::string trace;  // empty: no trace
     std::string keys;   // key file named with --keys; empty: the one looked for
     std::vector<std::string> files;

@@ -29,6 +29,17 @@ std::string JsonArray(const std::vector<T>& items, F item) {
     return out + "]";
 }
 
+// For single values: ,"old":[...],"new":[...]; nothing for other units.
+std::string ValuesJson(const std::vector<std::pair<std::uint32_t, std::uint32_t>>& values) {
+    if (values.empty()) return {};
+    std::string old = ",\"old\":[", now = ",\"new\":[";
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        old += (i ? "," : "") + std::to_string(values[i].first);
+        now += (i ? "," : "") + std::to_string(values[i].second);
+    }
+    return old + "]" + now + "]";
+}
+
 std::string SectionKeys(const Section& s) {
     return "\"key\":" + JsonString(std::string(s.key)) +
            ",\"title\":" + JsonString(std::string(s.title)) + ",\"unit\":\"" +
@@ -107,10 +118,21 @@ std::string ComparisonText(const std::string& headline, const std::vector<Sectio
     for (const SectionDiff& d : diffs) {
         const Section& section = kFileLayout[d.section];
         const Units units = UnitsOf(section);
-        out += "  " + std::string(section.title) + ": " + std::to_string(d.units.size()) + " von " +
-               std::to_string(units.count) + " " + UnitNoun(units.kind, units.count != 1) + " (";
+        out += "  " + std::string(section.title) + ": ";
+        if (units.count == 1 && d.values.size() == 1) {
+            // A single value: what it was and what it is.
+            out += std::to_string(d.values[0].first) + " → " + std::to_string(d.values[0].second) +
+                   "\n";
+            continue;
+        }
+        out += std::to_string(d.units.size()) + " von " + std::to_string(units.count) + " " +
+               UnitNoun(units.kind, units.count != 1) + " (";
         for (std::size_t i = 0; i < d.units.size() && i < kListedUnits; ++i) {
             out += (i ? ", " : "") + std::to_string(UnitLabel(section, d.units[i]));
+            if (i < d.values.size()) {
+                out += ": " + std::to_string(d.values[i].first) + " → " +
+                       std::to_string(d.values[i].second);
+            }
         }
         if (d.units.size() > kListedUnits) {
             out += ", ... " + std::to_string(d.units.size() - kListedUnits) + " weitere";
@@ -129,7 +151,7 @@ std::string ComparisonJson(const std::vector<SectionDiff>& diffs) {
                       ",\"total\":" + std::to_string(UnitsOf(section).count) + ",\"differing\":" +
                       JsonArray(d.units,
                                 [&](int u) { return std::to_string(UnitLabel(section, u)); }) +
-                      ",\"bytes\":" + std::to_string(d.bytes) + "}";
+                      ",\"bytes\":" + std::to_string(d.bytes) + ValuesJson(d.values) + "}";
            });
     return out + "}\n";
 }

@@ -14,12 +14,14 @@
 #endif
 
 #include "app/backup_procedure.h"
+#include "app/elapsed_time.h"
 #include "app/restore_procedure.h"
 #include "cli/backup_analysis.h"
 #include "cli/reports.h"
 #include "cli/serial_trace.h"
 #include "cli/station_info.h"
 #include "cli/terminal.h"
+#include "device/error_help.h"
 #include "device/error_table.h"
 #include "platform/qt/end_requests.h"
 #include "platform/qt/qt_clock.h"
@@ -49,32 +51,75 @@ std::string CheckWritable(const std::string& path) {
     return probe.errorText();
 }
 
+// One line on standard error, named like the usage errors.
+void Say(const std::string& text) { std::fprintf(stderr, "cv2cli: %s\n", OneLine(text).c_str()); }
+
 int Unusable(const std::string& reason) {
-    std::fprintf(stderr, "%s\n", CrToNewline(reason).c_str());
+    Say(reason);
     return kExitUsage;
 }
 
-// A failure with its status code: the message, then the code on a line of its own.
-void FailureLines(const ProcedureResult& result) {
-    std::fprintf(stderr, "%s\n", CrToNewline(result.message).c_str());
-    std::fprintf(stderr, "Status %d\n", static_cast<int>(result.status));
+std::string Trimmed(std::string text) {
+    text.erase(0, text.find_first_not_of(' '));
+    text.erase(text.find_last_not_of(' ') + 1);
+    return text;
+}
+
+// A failure with its status code on one line, and under it what to do. A code
+// without a step of its own is told with the section the run was in.
+void FailureLines(const ProcedureResult& result, const std::string& statusLine,
+                  const KeySource& keys) {
+    std::string text = OneLine(result.message);
+    if (ErrorStepText(result.status / 10000).empty() && !Trimmed(statusLine).empty()) {
+        text = Trimmed(statusLine) + ": " + text;
+    }
+    Say(text + " (Status " + std::to_string(result.status) + ")");
+    if (const std::string advice = ErrorAdvice(result.status); !advice.empty()) {
+        std::fprintf(stderr, "Was tun: %s\n", advice.c_str());
+    }
+    if (const std::string advice = KeysAdvice(keys, result.status); !advice.empty()) {
+        std::fprintf(stderr, "%s\n", advice.c_str());
+    }
 }
 
 // The step a cancelled run stopped in, as the user saw it in the status line
 // and, where the status names one, as the station's step.
 std::string StoppedIn(const ProcedureResult& result, const std::string& statusLine) {
-    std::string where(statusLine);
-    where.erase(0, where.find_first_not_of(' '));
-    where.erase(where.find_last_not_of(' ') + 1);
+    std::string where = Trimmed(statusLine);
     std::string step(ErrorStepText(result.status / 10000));
     while (!step.empty() && (step.back() == ' ' || step.back() == ':')) step.pop_back();
     if (!step.empty()) where += where.empty() ? step : " (" + step + ")";
     return where;
 }
 
+// Which question a refused restore was refused at, what answers it, and for a
+// file from another station both serial numbers.
+int Declined(const ProcedureResult& result, const TerminalBoxes& boxes) {
+    const bool otherStation = boxes.declinedTitle() == kOtherStationTitle;
+    std::string text;
+    if (otherStation) {
+        text = "Die Sicherung stammt von einer anderen CV2: Seriennummer in der Datei " +
+               std::to_string(result.fileSerial) + ", angeschlossen ist die CV2 mit " +
+               std::to_string(result.stationSerial) + ". ";
+    }
+    const std::string option = otherStation ? "--other-station" : "--yes";
+    const std::string question = otherStation
+                                     ? "ob sie trotzdem übertragen werden soll"
+                                     : "ob die aktive Datenbank der CV2 überschrieben werden soll";
+    if (boxes.declinedAsked()) {
+        text += "Abgelehnt: es wurde nichts übertragen (" + option + " beantwortet die Frage, " +
+                question + ", ohne Rückfrage mit Ja).";
+    } else {
+        text += "Nichts übertragen: Ohne Terminal kann nicht gefragt werden, " + question + "; " +
+                option + " beantwortet die Frage mit Ja.";
+    }
+    Say(text);
+    return kExitDeclined;
+}
+
 // The exit code and the text for a run that did not succeed.
 int Unsuccessful(const ProcedureResult& result, bool cancelled, const std::string& statusLine,
-                 const KeySource& keys) {
+                 const KeySource& keys, const TerminalBoxes* boxes = nullptr) {
     if (result.outcome == Outcome::Done) return kExitOk;
     if (cancelled) {
         const std::string where = StoppedIn(result, statusLine);
@@ -84,26 +129,66 @@ int Unsuccessful(const ProcedureResult& result, bool cancelled, const std::strin
     }
     switch (result.outcome) {
         case Outcome::Declined:
-            std::fprintf(stderr, "Abgelehnt: es wurde nichts übertragen.\n");
+            if (boxes) return Declined(result, *boxes);
+            Say("Abgelehnt: es wurde nichts übertragen.");
             return kExitDeclined;
         case Outcome::FileUnusable:
             // A file that fails the restore's own check names its status.
             if (result.status != 0) {
-                FailureLines(result);
+                FailureLines(result, statusLine, keys);
                 return kExitUsage;
             }
             return Unusable(result.message);
         case Outcome::Failed:
             // The backup file failed, not the station.
             if (result.status == 0) return Unusable(result.message);
-            FailureLines(result);
-            if (std::string advice = KeysAdvice(keys, result.status); !advice.empty()) {
-                std::fprintf(stderr, "%s\n", advice.c_str());
-            }
+            FailureLines(result, statusLine, keys);
             return kExitFailed;
         default:
             return Unusable(result.message);
     }
+}
+
+// Minutes with the two decimals they are rounded to, as a JSON number.
+std::string MinutesJson(double minutes) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", minutes);
+    return text;
+}
+
+// What a successful backup, restore or verify did, on standard output: for
+// people one line, for scripts one JSON object (verify adds its comparison).
+std::string RunSummary(const CliArgs& args, const std::string& path, const ProcedureResult& result,
+                    double seconds, const std::string& comparison = {}) {
+    const int sections = static_cast<int>(kFileLayout.size()) - 2;  // behind the version words
+    const double minutes = ElapsedMinutes(0.0, seconds);
+    if (args.json) {
+        std::string out = "{\"command\":" +
+                          JsonString(args.command == Command::Backup    ? "backup"
+                                     : args.command == Command::Restore ? "restore"
+                                                                        : "verify") +
+                          ",\"file\":" + JsonString(path) +
+                          ",\"bytes\":" + std::to_string(kBackupFileSize) +
+                          ",\"section_count\":" + std::to_string(sections) +
+                          ",\"minutes\":" + MinutesJson(minutes);
+        if (args.command == Command::Restore) {
+            out += ",\"station_serial\":" + std::to_string(result.stationSerial) +
+                   ",\"other_station\":" +
+                   (result.fileSerial != result.stationSerial ? "true" : "false");
+        }
+        // The comparison's own object, its members joined to this one.
+        if (!comparison.empty()) out += "," + comparison.substr(1, comparison.rfind('}') - 1);
+        return out + "}\n";
+    }
+    const std::string what = args.command == Command::Backup    ? "Gesichert: die CV2 in "
+                             : args.command == Command::Restore ? "Übertragen: "
+                                                                : "Gelesen und verglichen: ";
+    std::string line = what + path;
+    if (args.command == Command::Restore) {
+        line += " in die CV2 mit der Seriennummer " + std::to_string(result.stationSerial);
+    }
+    return comparison + line + ", " + GroupedNumber(kBackupFileSize) + " Bytes, " +
+           std::to_string(sections) + " Abschnitte, " + NumberOfLocale(minutes) + " min.\n";
 }
 
 // cv2cli info: what the first contact found on stdout; when the contact failed
@@ -139,7 +224,7 @@ struct Composition {
           device(link, keys),
           host(
               stderr, isatty(fileno(stderr)) != 0, clock, [this] { link.ClosePort(); },
-              NumberOfLocale),
+              NumberOfLocale, args.detail),
           progress(host) {
         WatchEndRequests("cv2cli", link.cancellation(), nullptr);
     }
@@ -199,11 +284,15 @@ int RunStationCommand(const CliArgs& args, const KeySource& keys) {
             exitCode = ReportProbe(args, keys, probe, compared, c.link.cancellation().requested());
         } else if (args.command == Command::Restore) {
             GivenFile file(path);
-            const ProcedureResult result =
-                RestoreProcedure(c.host, c.settings, c.link, c.device, c.progress, c.boxes, file)
-                    .Run();
-            exitCode =
-                Unsuccessful(result, c.link.cancellation().requested(), c.host.statusLine(), keys);
+            RestoreProcedure restore(c.host, c.settings, c.link, c.device, c.progress, c.boxes,
+                                     file);
+            restore.UseLoadedFile(&compared);  // read and checked above
+            const ProcedureResult result = restore.Run();
+            exitCode = Unsuccessful(result, c.link.cancellation().requested(), c.host.statusLine(),
+                                    keys, &c.boxes);
+            if (exitCode == kExitOk) {
+                std::fputs(RunSummary(args, path, result, c.host.runSeconds()).c_str(), stdout);
+            }
         } else {
             BackupProcedure backup(c.host, c.settings, c.link, c.device, c.progress, c.boxes);
             Image station;
@@ -211,17 +300,21 @@ int RunStationCommand(const CliArgs& args, const KeySource& keys) {
             const ProcedureResult result = backup.Run();
             exitCode =
                 Unsuccessful(result, c.link.cancellation().requested(), c.host.statusLine(), keys);
+            std::string comparison;
             if (exitCode == kExitOk && args.command == Command::Verify) {
                 AsBackupWouldWrite(compared.bytes);
                 const auto diffs = CompareImages(station, compared.bytes);
-                const std::string out =
+                comparison =
                     args.json ? ComparisonJson(diffs)
                               : ComparisonText(
                                     diffs.empty() ? "Die CV2 entspricht der Datei " + path + "."
                                                   : "Die CV2 weicht von der Datei " + path + " ab:",
                                     diffs);
-                std::fputs(out.c_str(), stdout);
                 exitCode = diffs.empty() ? kExitOk : kExitDifferent;
+            }
+            if (exitCode == kExitOk || exitCode == kExitDifferent) {
+                std::fputs(RunSummary(args, path, result, c.host.runSeconds(), comparison).c_str(),
+                           stdout);
             }
         }
     }

@@ -57,8 +57,6 @@ constexpr int kReceiveThreshold = 1;
 constexpr int kSendThreshold = 0;
 
 constexpr const char* kBoxTitle = "CV2 Sicherung";
-constexpr const char* kComPortRestriction =
-    "Sie können das LocoNet-Interface nur mit Comport 1 oder Comport 2 benutzen!";
 
 }  // namespace
 

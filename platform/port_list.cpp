@@ -1,11 +1,15 @@
 #include "platform/port_list.h"
 
+#include "platform/system_reason.h"
+
 #include <filesystem>
 #include <system_error>
 
 #ifndef _WIN32
+#include <fcntl.h>
 #include <grp.h>
 #include <sys/stat.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -56,6 +60,24 @@ PortAccess AccessOf(const std::string& device) {
     (void)device;
 #endif
     return access;
+}
+
+std::string NotAPortReason(const std::string& device) {
+#ifndef _WIN32
+    struct stat st {};
+    if (::stat(device.c_str(), &st) != 0) return errno == ENOENT ? "" : SystemReason(errno);
+    if (S_ISDIR(st.st_mode)) return "das ist ein Ordner, keine serielle Schnittstelle";
+    if (!S_ISCHR(st.st_mode)) return "das ist eine Datei, keine serielle Schnittstelle";
+    const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return errno == EACCES || errno == EBUSY ? "" : SystemReason(errno);
+    struct termios line {};
+    const bool terminal = ::tcgetattr(fd, &line) == 0;
+    ::close(fd);
+    if (!terminal) return SystemReason(ENOTTY);
+#else
+    (void)device;
+#endif
+    return {};
 }
 
 std::string PermissionAdvice(const PortAccess& access) {

@@ -40,6 +40,11 @@ PortAccess AccessOf(const std::string& device);
 // should join.
 std::string GroupToJoin(unsigned mode, unsigned gid, const std::string& groupName);
 
+// Why device is no serial port at all, seen without opening it (a folder, a
+// file, a name too long, a device that is no terminal); empty when nothing
+// speaks against it. German.
+std::string NotAPortReason(const std::string& device);
+
 // What a user who is denied the device does about it, in German.
 std::string PermissionAdvice(const PortAccess& access);
 

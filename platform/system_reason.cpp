@@ -1,7 +1,6 @@
 #include "platform/system_reason.h"
 
 #include <cerrno>
-#include <cstring>
 
 namespace cv2 {
 
@@ -24,8 +23,34 @@ std::string SystemReason(int err) {
             return "Ein-/Ausgabefehler des Datenträgers";
         case EBADF:
             return "die Datei ist nicht geöffnet";
+        case ENAMETOOLONG:
+            return "der Name ist länger, als das System erlaubt";
+        case ELOOP:
+            return "die Verknüpfungen (symbolische Links) bilden einen Kreis";
+        case ENXIO:
+        case ENODEV:
+            return "das Gerät gibt es nicht (nicht angeschlossen oder falscher Name)";
+        case EBUSY:
+        case ETXTBSY:
+            return "die Datei ist belegt: ein anderes Programm benutzt sie";
+        case ENOTTY:
+            return "das ist keine serielle Schnittstelle";
+        case EMFILE:
+        case ENFILE:
+            return "zu viele Dateien sind gleichzeitig geöffnet";
+        case EFBIG:
+            return "die Datei wird zu groß für den Datenträger";
+#ifdef EDQUOT
+        case EDQUOT:
+            return "der Speicherplatz des Benutzers ist aufgebraucht";
+#endif
+        case ENOMEM:
+            return "nicht genug Arbeitsspeicher";
+        case EINTR:
+            return "unterbrochen";
         default:
-            return std::strerror(err);
+            // Said in the program's own words; the number lets a helper look it up.
+            return "Fehler des Systems (Nummer " + std::to_string(err) + ")";
     }
 }
 

@@ -137,6 +137,13 @@ std::string PermissionReason(const std::string& device) {
 }  // namespace
 
 bool QtSerialControl::Fail() {
+    // What the name itself says against it comes first: Qt's own words for a
+    // folder or a file given as the port are neither German nor to the point.
+    if (std::string reason = NotAPortReason(portName_); !reason.empty()) {
+        error_ = reason;
+        port_.clearError();
+        return false;
+    }
     switch (port_.error()) {
         case QSerialPort::DeviceNotFoundError:
             error_ = "das Gerät gibt es nicht (nicht angeschlossen oder falscher Name)";
@@ -151,13 +158,14 @@ bool QtSerialControl::Fail() {
             error_ = "das Gerät wurde entfernt oder antwortet nicht mehr";
             break;
         case QSerialPort::UnsupportedOperationError:
-            error_ = "der Treiber der Schnittstelle kann das nicht";
+            error_ = "ihr Treiber unterstützt diese Einstellung nicht";
             break;
         case QSerialPort::TimeoutError:
             error_ = "die Schnittstelle antwortet nicht";
             break;
         default:
-            error_ = "Fehler der Schnittstelle (" + port_.errorString().toStdString() + ")";
+            error_ = "unerwarteter Fehler der Schnittstelle (Qt-Fehler " +
+                     std::to_string(static_cast<int>(port_.error())) + ")";
             break;
     }
     port_.clearError();

@@ -3,7 +3,9 @@
 // exit codes, the failure text with its Status line, the keys from a key file
 // (and info with them), the trace and an interrupt.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <algorithm>
 #include <memory>
 #include <sstream>
 
@@ -77,17 +79,32 @@ TEST_F(CliAgainstStation, InspectDiffAndVerifyFindOneChangedPageAndOneFsGroup) {
     changed[Where("accessories", 41, 5)] ^= 0x01;
     changed[Where("fs_module", 2, 3)] ^= 0x40;
     WriteAll(d().File("b.CDF"), changed);
-    const std::string expected =
-        R"({"equal":false,"sections":[{"key":"accessories","title":"Magnetartikel","unit":"page",)"
-        R"("total":256,"differing":[6441],"bytes":1},{"key":"fs_module","title":"FS-Modul",)"
-        R"("unit":"group","total":80,"differing":[2],"bytes":1}]})"
+    // Units counted from 1, as a user counts them: page 42 of the accessories.
+    const std::string comparison =
+        R"("equal":false,"sections":[{"key":"accessories","title":"Magnetartikel","unit":"page",)"
+        R"("total":256,"differing":[42],"bytes":1},{"key":"fs_module","title":"FS-Modul",)"
+        R"("unit":"group","total":80,"differing":[3],"bytes":1}]})"
         "\n";
     const CliRun diff = RunCli(d(), "diff --json a.CDF b.CDF");
     EXPECT_EQ(diff.code, 4);
-    EXPECT_EQ(diff.out, expected);
+    EXPECT_EQ(diff.out, "{" + comparison);
+    // verify's summary and its comparison in one object.
     const CliRun verify = RunCli(d(), "verify --port ./port --json b.CDF");
     EXPECT_EQ(verify.code, 4) << verify.err;
-    EXPECT_EQ(verify.out, expected);
+    EXPECT_TRUE(verify.out.starts_with(
+        R"({"command":"verify","file":"b.CDF","bytes":574252,"section_count":13,"minutes":)"))
+        << verify.out;
+    EXPECT_TRUE(EndsWith(verify.out, "," + comparison)) << verify.out;
+
+    // A single value shows what it was and what it is.
+    Bytes other = a;
+    other[3] ^= 0x01;
+    WriteAll(d().File("s.CDF"), other);
+    const std::uint32_t changedSerial = serial ^ 1;
+    EXPECT_NE(RunCli(d(), "diff a.CDF s.CDF")
+                  .out.find("  Seriennummer: " + std::to_string(serial) + " → " +
+                            std::to_string(changedSerial) + "\n"),
+              std::string::npos);
 
     // An unused locomotive page carries whatever in the file: compared as the backup writes it.
     Bytes filler = a;
@@ -95,22 +112,42 @@ TEST_F(CliAgainstStation, InspectDiffAndVerifyFindOneChangedPageAndOneFsGroup) {
     while ((a[Where("locomotives", unused, 3)] & 0xFC) == 0) ++unused;
     filler[Where("locomotives", unused, 2 * kRecordBytes)] = 0x00;
     WriteAll(d().File("c.CDF"), filler);
-    const CliRun same = RunCli(d(), "verify --port ./port c.CDF");
+    const CliRun same = RunCli(d(), "verify -q --port ./port c.CDF");
     EXPECT_EQ(same.code, 0) << same.err;
-    EXPECT_EQ(same.out, "Die CV2 entspricht der Datei c.CDF.\n");
+    EXPECT_EQ(same.err, "");  // -q: no progress
+    EXPECT_TRUE(same.out.starts_with("Die CV2 entspricht der Datei c.CDF.\nGelesen und verglichen: "
+                                     "c.CDF, 574.252 Bytes, 13 Abschnitte, "))
+        << same.out;
 }
 
+// Without a terminal nobody can answer: the message says which question it
+// was and which option answers it; for another station's file it names both
+// serial numbers. A FIFO is read like a file.
 TEST_F(CliAgainstStation, RestoreWritesOnlyWhenTheQuestionsAreAnsweredYes) {
     const CliRun unasked = RunCli(d(), "restore --port ./port a.CDF");
     EXPECT_EQ(unasked.code, 3);
-    EXPECT_EQ(unasked.err, "Abgelehnt: es wurde nichts übertragen.\n");
-    const CliRun restore = RunCli(d(), "restore --port ./port --yes a.CDF");
+    EXPECT_EQ(unasked.err,
+              "cv2cli: Nichts übertragen: Ohne Terminal kann nicht gefragt werden, ob die aktive "
+              "Datenbank der CV2 überschrieben werden soll; --yes beantwortet die Frage mit Ja.\n");
+    ASSERT_EQ(mkfifo(d().File("fifo.CDF").c_str(), 0600), 0);
+    const CliRun restore =
+        RunCli(d(), "restore --port ./port --yes fifo.CDF", " & cat a.CDF >fifo.CDF; wait");
     EXPECT_EQ(restore.code, 0) << restore.err;
+    EXPECT_TRUE(restore.out.starts_with("Übertragen: fifo.CDF in die CV2 mit der Seriennummer "))
+        << restore.out;
 
     TempDir other;
     Simulator otherStation(other, {"--identity", "1"});
     const std::string file = d().File("a.CDF");
-    EXPECT_EQ(RunCli(other, "restore --port ./port --yes " + file).code, 3);
+    const CliRun refused = RunCli(other, "restore --port ./port --yes " + file);
+    EXPECT_EQ(refused.code, 3);
+    const Bytes a = ReadAll(file);
+    EXPECT_NE(refused.err.find("Seriennummer in der Datei " +
+                               std::to_string(a[0] << 24 | a[1] << 16 | a[2] << 8 | a[3]) +
+                               ", angeschlossen ist die CV2 mit "),
+              std::string::npos)
+        << refused.err;
+    EXPECT_NE(refused.err.find("--other-station beantwortet die Frage mit Ja."), std::string::npos);
 }
 
 TEST(CliBadInput, UsageFileAndPortErrorsExitBeforeTheStation) {
@@ -128,7 +165,7 @@ TEST(CliBadInput, UsageFileAndPortErrorsExitBeforeTheStation) {
     } rows[] = {
         {"frobnicate", 2, "Unbekannter Befehl: frobnicate"},
         {"backup --port 3 --baud 19200 x.CDF", 2, "erlaubt 19200 Baud nicht"},
-        {"inspect", 2, "Die Datei fehlt."},
+        {"inspect", 2, "cv2cli: Keine Sicherungsdatei angegeben."},
         {"inspect short.CDF", 2, "sie hat 574.251 Bytes"},
         {"inspect empty.CDF", 2, "sie hat 0 Bytes"},
         {"inspect long.CDF", 0, ""},
@@ -143,7 +180,7 @@ TEST(CliBadInput, UsageFileAndPortErrorsExitBeforeTheStation) {
         {"backup --port 3 --trace ./neu.CDF neu.CDF", 2, "ist die Sicherungsdatei selbst"},
         // A file that cannot be restored is refused before the port opens.
         {"restore --port /dev/cv2-none --yes long.CDF", 2,
-         "Datenbank Version im Backup File: keine gültige Version!\n\nStatus 140099\n"},
+         "cv2cli: Datenbank Version im Backup File: keine gültige Version! (Status 140099)\n"},
     };
     std::filesystem::create_symlink("long.CDF", dir.File("link.CDF"));
     for (const auto& row : rows) {
@@ -156,19 +193,25 @@ TEST(CliBadInput, UsageFileAndPortErrorsExitBeforeTheStation) {
     EXPECT_TRUE(ReadAll(dir.File("long.CDF")) == full);
 }
 
-// With the built-in keys, a station that does not confirm the bootloader start
-// is told where its own keys go, after the Status line.
-TEST(CliAgainstFaults, FailureTextAndStatusLineEndStderr) {
-    const std::string advice = KeysAdvice(KeySource{}, 110013) + "\n";
+// One line per failure: the step, the reason and the code, with no blank line
+// before it; a code without a step names the section the run was in. Under it
+// what to do, and with the built-in keys, for a station that does not confirm
+// the bootloader start, where its own keys go.
+TEST(CliAgainstFaults, OneFailureLineWithItsStatusAndWhatToDo) {
+    const std::string keys = KeysAdvice(KeySource{}, 110013) + "\n";
     const struct {
         std::vector<std::string> sim;
         const char* command;
-        StatusCode status;
-        std::string after;
+        std::string line, after;
     } rows[] = {
-        {{"--version-word", "7"}, "backup --port ./port f.CDF", 10099, ""},
-        {{"--no-answer", "BootloaderStart"}, "backup --port ./port f.CDF", 110013, advice},
-        {{"--refuse-write", "1"}, "restore --yes --port ./port f.CDF", 281611, ""},
+        {{"--version-word", "7"}, "backup --port ./port f.CDF",
+         "cv2cli: Datenbank ID lesen : keine gültige Version! (Status 10099)", ""},
+        {{"--no-answer", "BootloaderStart"}, "backup --port ./port f.CDF",
+         "cv2cli: Bootloader starten: Timeout: kein Antwort auf LocoNet! (Status 110013)", keys},
+        {{"--refuse-write", "1"}, "restore --yes --port ./port f.CDF",
+         "cv2cli: Write ID Tab.: Daten senden: keine Antwort! (Status 281611)", ""},
+        {{"--no-answer", "ReadBlock"}, "backup --port ./port f.CDF",
+         "cv2cli: Datenbank prüfen: Timeout: kein Antwort auf LocoNet! (Status 13)", ""},
     };
     for (const auto& row : rows) {
         TempDir dir;
@@ -176,14 +219,14 @@ TEST(CliAgainstFaults, FailureTextAndStatusLineEndStderr) {
         Simulator sim(dir, row.sim);
         const CliRun run = RunCli(dir, row.command);
         EXPECT_EQ(run.code, 1) << row.command;
-        const std::string::size_type status = run.err.rfind("Status ");
-        ASSERT_NE(status, std::string::npos) << run.err;
-        const StatusCode code = std::stoi(run.err.substr(status + 7));
-        EXPECT_EQ(code, row.status);
-        std::string text = ErrorText(code);
-        for (char& c : text) c = c == '\r' ? '\n' : c;
-        EXPECT_TRUE(EndsWith(run.err, text + "\nStatus " + std::to_string(code) + "\n" + row.after))
-            << run.err;
+        const auto at = run.err.find("\ncv2cli: ");
+        ASSERT_NE(at, std::string::npos) << run.err;
+        const std::string tail = run.err.substr(at + 1);
+        EXPECT_EQ(tail.substr(0, tail.find('\n')), row.line);
+        const std::string advice = tail.substr(tail.find('\n') + 1);
+        EXPECT_TRUE(advice.starts_with("Was tun: ") && EndsWith(advice, row.after)) << advice;
+        EXPECT_EQ(std::count(advice.begin(), advice.end(), '\n'), row.after.empty() ? 1 : 2);
+        EXPECT_EQ(run.err.find("\n\n"), std::string::npos) << run.err;
     }
 }
 
@@ -324,7 +367,7 @@ TEST(CliInterrupt, ASignalCancelsTheRunAndLeavesTheOldFileWhole) {
         EXPECT_TRUE(ReadAll(dir.File("f.CDF")) == previous);
         EXPECT_FALSE(std::filesystem::exists(dir.File("f.CDF.tmp")));
         EXPECT_EQ(ReadText(dir.File("second")),
-                  "Die Datei f.CDF kann nicht geschrieben werden: eine andere Sicherung schreibt "
+                  "cv2cli: Die Datei f.CDF kann nicht geschrieben werden: eine andere Sicherung schreibt "
                   "gerade in diese Datei\n2\n");
     }
 }

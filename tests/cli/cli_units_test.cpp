@@ -45,7 +45,14 @@ TEST(CliArgs, OptionsCoupleInterfaceAndBaudLikeTheOptionsWindow) {
         {"backup --port 1 --interface serial -- -a.CDF", 1, 115200, ""},
         {"info --port 3 --json --trace t.txt --keys k", 2, 115200, ""},
         {"info --port 3 a b", 0, 0, "Zu viele Argumente: b"},
-        {"backup --port 3", 0, 0, "Die Datei fehlt."},
+        {"backup --port 3", 0, 0, "Keine Sicherungsdatei angegeben."},
+        {"backup --port 3 -", 0, 0, "„-“ ist hier kein Dateiname"},
+        {"backup -q -v --port 3 a", 0, 0, "-q und -v schließen einander aus."},
+        {"verify --quiet --json --port 3 a", 2, 115200, ""},
+        // What needs no station is refused before the port opens.
+        {"backup --port 0 a", 0, 0, "Den COM-Port 0 gibt es nicht: COM-Ports zählen ab 1."},
+        {"backup --port /x --interface serial --baud 16666 a", 0, 0,
+         "Sie können das LocoNet-Interface nur mit Comport 1 oder Comport 2 benutzen!"},
         {"inspect --keys k a", 0, 0, "Unbekannte Option für inspect: --keys"},
         {"backup --port 3 --baud 19200 a.CDF", 0, 0,
          "Die Schnittstelle usb erlaubt 19200 Baud nicht, nur 115200."},
@@ -53,11 +60,11 @@ TEST(CliArgs, OptionsCoupleInterfaceAndBaudLikeTheOptionsWindow) {
         {"backup --port 3 --baud 12345 a", 0, 0, "Die Baudrate 12345 gibt es nicht"},
         {"backup --port 3 --interface com a", 0, 0, "Unbekannte Schnittstelle com"},
         {"inspect --yes a", 0, 0, "Unbekannte Option für inspect: --yes"},
-        {"backup --json --port 3 a", 0, 0, "Unbekannte Option für backup: --json"},
+        {"inspect -q a", 0, 0, "Unbekannte Option für inspect: -q"},
         {"backup a.CDF", 0, 0, "Die Option --port fehlt"},
         {"backup a.CDF --port", 0, 0, "Der Option --port fehlt ihr Wert."},
         {"restore --port 3 --yes=1 a", 0, 0, "Die Option --yes nimmt keinen Wert."},
-        {"diff a", 0, 0, "Zwei Dateien angeben"},
+        {"diff a", 0, 0, "Zwei Sicherungsdateien angeben"},
         {"inspect a b", 0, 0, "Zu viele Argumente: b"},
         {"", 0, 0, "Kein Befehl angegeben."},
     };
@@ -96,17 +103,21 @@ TEST(BackupAnalysis, ErasedImageUsesNothingButFsGroups) {
         EXPECT_EQ(use.used, expected) << key;
     }
     const std::string json = InspectJson("x", s);
-    EXPECT_NE(json.find(R"({"key":"locomotives","title":"Lokdaten","unit":"page","used":1,)"
+    EXPECT_NE(json.find(R"({"key":"locomotives","title":"Lokdaten","unit":"locomotive","used":1,)"
                         R"("total":500})"),
               std::string::npos);
     EXPECT_NE(json.find(R"("versions_valid":false)"), std::string::npos);
 }
 
 TEST(BackupAnalysis, ReportListsTwelveUnitsAndCountsTheRest) {
-    SectionDiff d{IndexOf(SectionOf(SectionKind::FsModule)), {}, 20};
+    SectionDiff d{IndexOf(SectionOf(SectionKind::FsModule)), {}, 20, {}};
     for (int g = 0; g < 20; ++g) d.units.push_back(g);
-    EXPECT_EQ(ComparisonText("-", {d}),
-              "-\n  FS-Modul: 20 von 80 Gruppen (0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, ... 8 "
+    // Units are counted from 1, as a user counts them; a single value shows
+    // what it was and what it is.
+    const SectionDiff serial{0, {0}, 2, {{1200066051, 1200066052}}};
+    EXPECT_EQ(ComparisonText("-", {serial, d}),
+              "-\n  Seriennummer: 1200066051 → 1200066052\n"
+              "  FS-Modul: 20 von 80 Gruppen (1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, ... 8 "
               "weitere), 20 Bytes\n");
 }
 
@@ -203,9 +214,9 @@ TEST(TerminalBoxes, ATerminalIsAskedAndEachQuestionReadsOneWholeLine) {
     std::rewind(in);
     std::FILE* out = std::tmpfile();
     TerminalBoxes asking(false, true, in, out, true);
-    EXPECT_EQ(asking.Show("Eins\rZwei", kOverwriteQuestionTitle, BoxButtons::YesNo, BoxIcon::None),
+    EXPECT_EQ(asking.Show(" Eins\rZwei", kOverwriteQuestionTitle, BoxButtons::YesNo, BoxIcon::None),
               BoxAnswer::Yes);
-    EXPECT_EQ(Captured(out), "\nCV-2 - Sicherung: Eins\nZwei [j/N] ");
+    EXPECT_EQ(Captured(out), "\nCV-2 - Sicherung: Eins Zwei [j/N] ");  // one line
     EXPECT_FALSE(IsYes(ReadAnswerLine(in)));
     EXPECT_EQ(ReadAnswerLine(in), "n");
     EXPECT_TRUE(IsYes(ReadAnswerLine(in)));  // the last line needs no line end
