@@ -107,8 +107,8 @@ int main() {
     for (cv2::StatusCode code : {101011, 110013, 221411, 10099, 140099, 300031}) {
         std::cout << "| " << code << " | " << AsLines(cv2::ErrorText(code)) << " |\n";
     }
-    std::cout << "\nWas zu tun ist, steht beim Schritt; bei „Ursache“ steht, was meist dahinter "
-                 "steckt. Was bis zum Abbruch in die Zentrale geschrieben wurde, bleibt dort: "
+    std::cout << "\nWas zu tun ist, steht beim Schritt; bei „Ursache“ steht, was meist "
+                 "dahintersteckt. Was bis zum Abbruch in die Zentrale geschrieben wurde, bleibt dort: "
                  "eine abgebrochene Rückübertragung immer ganz wiederholen. Eine Sicherung, die "
                  "abbricht, lässt die vorhandene Sicherungsdatei unverändert.\n\n"
                  "Eine Datei, deren Versionsangaben nicht gültig sind (140099), lehnt die "
