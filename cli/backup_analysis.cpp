@@ -65,6 +65,19 @@ const char* UnitNoun(UnitKind kind, bool plural) {
     return "";
 }
 
+const char* UnitNounDative(UnitKind kind) {
+    switch (kind) {
+        case UnitKind::Value:
+            return "Werten";
+        case UnitKind::Word:
+            return "Versionswörtern";
+        case UnitKind::Record:
+            return "Datensätzen";
+        default:
+            return UnitNoun(kind, true);  // the same in the dative
+    }
+}
+
 const char* UnitKey(UnitKind kind) {
     switch (kind) {
         case UnitKind::Value:

@@ -32,6 +32,8 @@ Units UnitsOf(const Section& section);
 // counted from 1 (locomotive 37, route 12, page 42).
 int UnitLabel(const Section& section, int index);
 const char* UnitNoun(UnitKind kind, bool plural);
+// The plural after "von" ("3 von 18 Datensätzen").
+const char* UnitNounDative(UnitKind kind);
 const char* UnitKey(UnitKind kind);
 
 // A group page is in use when the tag in its first record matches the section's.

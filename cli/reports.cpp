@@ -126,7 +126,7 @@ std::string ComparisonText(const std::string& headline, const std::vector<Sectio
             continue;
         }
         out += std::to_string(d.units.size()) + " von " + std::to_string(units.count) + " " +
-               UnitNoun(units.kind, units.count != 1) + " (";
+               (units.count != 1 ? UnitNounDative(units.kind) : UnitNoun(units.kind, false)) + " (";
         for (std::size_t i = 0; i < d.units.size() && i < kListedUnits; ++i) {
             out += (i ? ", " : "") + std::to_string(UnitLabel(section, d.units[i]));
             if (i < d.values.size()) {
