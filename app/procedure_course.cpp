@@ -1,6 +1,7 @@
 #include "app/procedure_course.h"
 
 #include "app/elapsed_time.h"
+#include "device/error_text.h"
 
 namespace cv2 {
 

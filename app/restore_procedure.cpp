@@ -4,6 +4,7 @@
 
 #include "app/file_choice.h"
 #include "app/procedure_texts.h"
+#include "device/error_text.h"
 #include "transfer/fs_module.h"
 #include "transfer/section_readers.h"
 #include "transfer/section_writers.h"

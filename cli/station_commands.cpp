@@ -23,6 +23,7 @@
 #include "cli/terminal.h"
 #include "device/error_help.h"
 #include "device/error_table.h"
+#include "device/error_text.h"
 #include "platform/qt/end_requests.h"
 #include "platform/qt/qt_clock.h"
 #include "platform/qt/qt_event_pump.h"

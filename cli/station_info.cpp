@@ -5,6 +5,7 @@
 #include "app/procedure_course.h"
 #include "cli/cli_args.h"
 #include "cli/reports.h"
+#include "device/error_text.h"
 #include "transfer/fs_module.h"
 
 namespace cv2::cli {

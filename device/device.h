@@ -76,7 +76,5 @@ private:
     CommandBlock block_;
 };
 
-// The German message for a status code; CR (13) separates the lines.
-std::string ErrorText(StatusCode code);
 
 }  // namespace cv2

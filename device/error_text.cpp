@@ -5,6 +5,7 @@
 
 #include "device/device.h"
 #include "device/error_table.h"
+#include "device/error_text.h"
 
 namespace cv2 {
 

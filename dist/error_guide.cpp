@@ -12,6 +12,7 @@
 #include "device/device.h"
 #include "device/error_help.h"
 #include "device/error_table.h"
+#include "device/error_text.h"
 #include "device/key_file.h"
 
 namespace {

@@ -12,6 +12,7 @@
 #include "app/restore_procedure.h"
 #include "app/ui/main_win.h"
 #include "device/device.h"
+#include "device/error_text.h"
 #include "platform/qtwidgets/qt_message_boxes.h"
 #include "transfer/file_layout.h"
 

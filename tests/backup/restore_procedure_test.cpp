@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 
+#include "device/error_text.h"
 #include "tests/backup/backup_rig.h"
 
 namespace cv2 {
