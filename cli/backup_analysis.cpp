@@ -6,9 +6,6 @@ namespace cv2::cli {
 
 namespace {
 
-// Record byte that holds a group page's tag, and the bits of it compared.
-constexpr int kTagByte = 3;
-constexpr std::uint8_t kTagMask = 0xFC;
 constexpr std::uint8_t kErased = 0xFF;
 
 std::uint32_t LongAt(const Image& image, std::size_t offset) {
@@ -99,7 +96,7 @@ const char* UnitKey(UnitKind kind) {
 }
 
 bool GroupPageInUse(const Section& section, const std::uint8_t* firstRecord) {
-    return (firstRecord[kTagByte] & kTagMask) == section.tag;
+    return cv2::GroupPageInUse(firstRecord[kGroupTagByte], section.tag);
 }
 
 bool FsGroupInUse(const std::uint8_t* group) { return (group[0] << 8 | group[1]) != 0; }

@@ -19,8 +19,6 @@ inline constexpr double kBootConfirmWaitSeconds = 20.0;
 
 // Status of SendCommand when the echo and the reply did not both come in time.
 inline constexpr StatusCode kReplyTimedOut = 13;
-// The step BootloaderStart adds to every failure; it is the first command of every run.
-inline constexpr StatusCode kStepBootloaderStart = 110000;
 
 // RecordBuf(1..16): the last record read from the backup file; entry 0 exists but is never sent.
 using RecordBuffer = std::array<std::int16_t, 17>;

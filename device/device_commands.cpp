@@ -9,6 +9,7 @@
 #include "device/command_layout.h"
 #include "device/device.h"
 #include "device/latin1_text.h"
+#include "device/steps.h"
 
 namespace cv2 {
 
@@ -31,13 +32,6 @@ constexpr StatusCode kDataFlashReadRefused = 1311;
 constexpr StatusCode kDataFlashWriteRefused = 1411;
 constexpr StatusCode kWriteBlockRefused = 1611;
 constexpr StatusCode kMessageRefused = 1011;
-
-// Steps added by the commands that stand for a procedure step.
-constexpr StatusCode kStepSerialNumber = 100000;
-constexpr StatusCode kStepBootloaderEnd = 120000;
-constexpr StatusCode kStepDisplayClear = 150000;
-constexpr StatusCode kStepDisplayCursor = 160000;
-constexpr StatusCode kStepDisplayText = 170000;
 
 // The serial number is 1200000000 plus 22 bits taken from the identity bytes.
 constexpr double kSerialBase = 1200000000.0;
@@ -91,10 +85,6 @@ void PackAndSend(Device& d, StatusCode& Status) {
 void ExpectAccepted(Device& d, StatusCode refusedCode, StatusCode& Status) {
     if (Status != 0) return;
     Status = IsLongAck(Reply(d), kAckAccepted) ? 0 : refusedCode;
-}
-
-void AddStep(StatusCode step, StatusCode& Status) {
-    if (Status != 0) Status += step;
 }
 
 Fields SamFlashReadFields(std::int16_t page) {
@@ -154,14 +144,14 @@ void Device::ReadSerialNumber(double& serial, std::int16_t& id3, std::int16_t& i
     PackAndSend(*this, Status);
     if (Status != 0) return;
     if (!IsLongAck(Reply(*this), kAckAccepted)) {
-        Status = kMessageRefused + kStepSerialNumber;
+        Status = kMessageRefused + StepCode(Step::SerialNumber);
         return;
     }
     Load(*this, ReadBlockFields(kSerialOffset));
     PackAndSend(*this, Status);
     if (Status != 0) return;
     if (!IsDataReply(Reply(*this))) {
-        Status = kMessageRefused + kStepSerialNumber;
+        Status = kMessageRefused + StepCode(Step::SerialNumber);
         return;
     }
     TakeDataReply();
@@ -197,27 +187,27 @@ void Device::BootloaderStart(StatusCode& Status) {
             Status = kMessageRefused;
         }
     }
-    AddStep(kStepBootloaderStart, Status);
+    AddStep(Step::BootloaderStart, Status);
 }
 
 void Device::BootloaderEnd(StatusCode& Status) {
     Load(*this, {{0x20, 0x7F, 0x7F, 0x7F, 0, 0, 0, 0}, true, {}, 3, 0, 0});
     PackAndSend(*this, Status);
     ExpectAccepted(*this, kMessageRefused, Status);
-    AddStep(kStepBootloaderEnd, Status);
+    AddStep(Step::BootloaderEnd, Status);
 }
 
 void Device::DisplayClear(StatusCode& Status) {
     Load(*this, {{}, false, {}, 3, 1, 0});
     PackAndSend(*this, Status);
-    AddStep(kStepDisplayClear, Status);
+    AddStep(Step::DisplayClear, Status);
 }
 
 void Device::DisplayCursor(std::int16_t a, std::int16_t b, StatusCode& Status) {
     // The second argument's low byte goes out twice; its high byte not at all.
     Load(*this, {{Lo(a), Hi(a), Lo(b), Lo(b), 0, 0, 0, 0}, false, {}, 3, 1, 1});
     PackAndSend(*this, Status);
-    AddStep(kStepDisplayCursor, Status);
+    AddStep(Step::DisplayCursor, Status);
 }
 
 void Device::DisplayText(const std::string& text, StatusCode& Status) {
@@ -228,7 +218,7 @@ void Device::DisplayText(const std::string& text, StatusCode& Status) {
         block_.CmdData[i] = static_cast<std::int16_t>(static_cast<unsigned char>(codes[i]));
     }
     PackAndSend(*this, Status);
-    AddStep(kStepDisplayText, Status);
+    AddStep(Step::DisplayText, Status);
 }
 
 }  // namespace cv2

@@ -1,5 +1,7 @@
 #include "device/fs_commands.h"
 
+#include "device/steps.h"
+
 namespace cv2 {
 
 namespace {
@@ -19,10 +21,10 @@ constexpr std::int16_t kAckAccepted = 0x7F;
 
 constexpr StatusCode kNoAnswer = 31;
 constexpr StatusCode kProgrammingFailed = 32;
-constexpr StatusCode kStepProgOn = 300000;
-constexpr StatusCode kStepRead = 310000;
-constexpr StatusCode kStepWrite = 320000;
-constexpr StatusCode kStepProgOff = 330000;
+constexpr StatusCode kStepProgOn = StepCode(Step::FsProgOn);
+constexpr StatusCode kStepRead = StepCode(Step::FsRead);
+constexpr StatusCode kStepWrite = StepCode(Step::FsWrite);
+constexpr StatusCode kStepProgOff = StepCode(Step::FsProgOff);
 
 constexpr int kMark = ReceiveAssembler::kMark;
 
@@ -182,8 +184,8 @@ void FsProgOff(Device& device, std::int32_t A, std::int32_t K, StatusCode& Statu
     // out of programming mode.
     if (WaitForFrame(device, 0, kOpReply, kProgOffLimit, false) != Link::WaitEnd::Ready) {
         Status = kReplyTimedOut + kStepProgOff;
-    } else if (Status != 0) {
-        Status += kStepProgOff;
+    } else {
+        AddStep(Step::FsProgOff, Status);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "device/key_file.h"
 
+#include "device/steps.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
@@ -222,7 +224,7 @@ std::string OwnKeysAdvice() {
 }
 
 std::string KeysAdvice(const KeySource& keys, StatusCode status) {
-    const bool bootloaderStart = status - status % 10000 == kStepBootloaderStart;
+    const bool bootloaderStart = StepOf(status) == static_cast<int>(Step::BootloaderStart);
     if (!keys.builtIn() || !bootloaderStart || status % 10000 == kSendFailed) return {};
     return "Hinweis: Es gelten die eingebauten Testschlüssel; mit ihnen antwortet nur die "
            "simulierte Zentrale. " +

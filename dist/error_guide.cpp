@@ -14,6 +14,7 @@
 #include "device/error_table.h"
 #include "device/error_text.h"
 #include "device/key_file.h"
+#include "device/steps.h"
 
 namespace {
 
@@ -118,7 +119,7 @@ int main() {
                  "dieser Meldungen: `cv2cli` schreibt „Abgebrochen.“ mit dem Schritt, in dem er "
                  "stand, und endet mit Exit-Status 130.\n";
     PrintTable("Schritt", "Schritt", cv2::ErrorSteps(), cv2::StepExplanations(), true,
-               cv2::kStepBootloaderStart / 10000, KeysNote());
+               static_cast<int>(cv2::Step::BootloaderStart), KeysNote());
     PrintTable("Art der Übertragung", "Art", cv2::ErrorKinds(), cv2::KindExplanations(), false);
     PrintTable("Ursache", "Ursache", cv2::ErrorDetails(), cv2::DetailExplanations(), true);
     return std::cout.flush() ? 0 : 1;

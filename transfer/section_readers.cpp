@@ -4,11 +4,7 @@ namespace cv2 {
 
 namespace {
 
-constexpr int kBlockBytes = 16;
-// A group page's tag is compared on the upper six bits only.
-constexpr std::int16_t kTagMask = 0xFC;
-// CmdData field that becomes file byte 4 of a record: the group page's tag.
-constexpr int kTagField = 11;
+constexpr int kBlockBytes = kRecordBytes;
 
 // File byte n (0-based) of the record PutRecord would write from the block.
 std::uint32_t RecordByte(const CommandBlock& block, int n) {
@@ -24,10 +20,10 @@ std::uint32_t RecordWord(const CommandBlock& block, int w) {
 
 // ReadBlock and PutRecord. False when the reader must stop: the command failed
 // (Status holds its code plus step) or the file can no longer be written.
-bool CopyBlock(Device& device, BackupFile& file, int offset, StatusCode step, StatusCode& Status) {
+bool CopyBlock(Device& device, BackupFile& file, int offset, Step step, StatusCode& Status) {
     device.ReadBlock(static_cast<std::int16_t>(offset), Status);
     if (Status != 0) {
-        Status += step;
+        AddStep(step, Status);
         return false;
     }
     file.PutRecord(device.block());
@@ -43,7 +39,7 @@ void FillRecordFF(CommandBlock& block) {
 void ReadVersionWords(Device& device, VersionWords& words, StatusCode& Status) {
     device.DataFlashRead(kVersionPage, Status);
     if (Status != 0) {
-        Status += kStepDatabaseId;
+        AddStep(Step::DatabaseId, Status);
         return;
     }
     // Page bytes 24..63: the second half of block 16, then blocks 32 and 48.
@@ -51,7 +47,7 @@ void ReadVersionWords(Device& device, VersionWords& words, StatusCode& Status) {
     for (int offset : {16, 32, 48}) {
         device.ReadBlock(static_cast<std::int16_t>(offset), Status);
         if (Status != 0) {
-            Status += kStepDatabaseId;
+            AddStep(Step::DatabaseId, Status);
             return;
         }
         for (int w = offset == 16 ? 2 : 0; w < 4; ++w) words[n++] = RecordWord(device.block(), w);
@@ -73,11 +69,11 @@ void ReadIdTable(Device& device, BackupFile& file, StatusCode& Status) {
     for (int page = ids.firstPage; page < ids.firstPage + ids.pageCount; ++page) {
         device.SamFlashRead(static_cast<std::int16_t>(page), Status);
         if (Status != 0) {
-            Status += kStepReadIdTable;
+            AddStep(Step::ReadIdTable, Status);
             return;
         }
         for (int k = 0; k < ids.perPage; ++k) {
-            if (!CopyBlock(device, file, kBlockBytes * k, kStepReadIdTable, Status)) return;
+            if (!CopyBlock(device, file, kBlockBytes * k, Step::ReadIdTable, Status)) return;
         }
     }
     Status = 0;
@@ -89,12 +85,12 @@ void ReadExtraData(Device& device, BackupFile& file, StatusCode& Status) {
         if (page == kExtraLongPage) continue;
         device.DataFlashRead(static_cast<std::int16_t>(page), Status);
         if (Status != 0) return;
-        if (!CopyBlock(device, file, 0, 0, Status)) return;
+        if (!CopyBlock(device, file, 0, Step::None, Status)) return;
     }
     device.DataFlashRead(kExtraLongPage, Status);
     if (Status != 0) return;
     for (int k = 0; k < extra.perPage; ++k) {
-        if (!CopyBlock(device, file, kBlockBytes * k, 0, Status)) return;
+        if (!CopyBlock(device, file, kBlockBytes * k, Step::None, Status)) return;
     }
 }
 
@@ -104,14 +100,15 @@ void ReadGroupSection(Device& device, BackupFile& file, std::int16_t FirstPage,
     for (int page = FirstPage; page < FirstPage + PageCount; ++page) {
         device.DataFlashRead(static_cast<std::int16_t>(page), Status);
         if (Status != 0) {
-            Status += kStepReadLongData;
+            AddStep(Step::ReadLongData, Status);
             return;
         }
         // The first record goes into the file even when the page is unused.
-        if (!CopyBlock(device, file, 0, kStepReadLongData, Status)) return;
-        if ((device.block().CmdData[kTagField] & kTagMask) == Tag) {
+        if (!CopyBlock(device, file, 0, Step::ReadLongData, Status)) return;
+        if (GroupPageInUse(static_cast<std::uint8_t>(RecordByte(device.block(), kGroupTagByte)),
+                           Tag)) {
             for (int k = 1; k < RecordsPerPage; ++k) {
-                if (!CopyBlock(device, file, kBlockBytes * k, kStepReadLongData, Status)) return;
+                if (!CopyBlock(device, file, kBlockBytes * k, Step::ReadLongData, Status)) return;
             }
         } else {
             FillRecordFF(device.block());
@@ -127,11 +124,11 @@ void ReadPageSection(Device& device, BackupFile& file, std::int16_t FirstPage,
     for (int page = FirstPage; page < FirstPage + PageCount; ++page) {
         device.DataFlashRead(static_cast<std::int16_t>(page), Status);
         if (Status != 0) {
-            Status += kStepReadPage;
+            AddStep(Step::ReadPage, Status);
             return;
         }
         for (int k = 0; k < RecordsPerPage; ++k) {
-            if (!CopyBlock(device, file, kBlockBytes * k, kStepReadPage, Status)) return;
+            if (!CopyBlock(device, file, kBlockBytes * k, Step::ReadPage, Status)) return;
         }
     }
     Status = 0;
@@ -143,13 +140,13 @@ void ReadRouteSection(Device& device, BackupFile& file, std::int16_t FirstPage,
     for (int page = FirstPage; page < FirstPage + PageCount; ++page) {
         device.DataFlashRead(static_cast<std::int16_t>(page), Status);
         if (Status != 0) {
-            Status += kStepReadShortData;
+            AddStep(Step::ReadShortData, Status);
             return;
         }
         for (int j = 0; j < RoutesPerPage; ++j) {
             for (int i = 0; i < RecordsPerRoute; ++i) {
                 const int offset = RouteStride * kBlockBytes * j + kBlockBytes * i;
-                if (!CopyBlock(device, file, offset, kStepReadShortData, Status)) return;
+                if (!CopyBlock(device, file, offset, Step::ReadShortData, Status)) return;
             }
         }
     }

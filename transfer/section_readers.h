@@ -8,16 +8,11 @@
 
 #include "device/device.h"
 #include "device/status.h"
+#include "device/steps.h"
 #include "transfer/backup_file.h"
 
 namespace cv2 {
 
-// Step numbers added to a failing command's code.
-constexpr StatusCode kStepDatabaseId = 10000;
-constexpr StatusCode kStepReadLongData = 210000;
-constexpr StatusCode kStepReadShortData = 230000;
-constexpr StatusCode kStepReadPage = 250000;
-constexpr StatusCode kStepReadIdTable = 270000;
 // The station's database has another version.
 constexpr StatusCode kDatabaseVersionInvalid = 10099;
 

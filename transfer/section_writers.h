@@ -8,15 +8,11 @@
 
 #include "device/device.h"
 #include "device/status.h"
+#include "device/steps.h"
 #include "transfer/backup_file.h"
 
 namespace cv2 {
 
-// Step numbers added to a failing command's code.
-constexpr StatusCode kStepWriteLongData = 220000;
-constexpr StatusCode kStepWriteShortData = 240000;
-constexpr StatusCode kStepWritePage = 260000;
-constexpr StatusCode kStepWriteIdTable = 280000;
 
 // All four identity bytes -1: the ID table goes out as the file holds it.
 constexpr std::int16_t kNoIdentityPatch = -1;
