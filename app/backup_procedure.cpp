@@ -21,14 +21,13 @@ void ReadSection(const Section& s, Device& device, BackupFile& file, StatusCode&
             ReadExtraData(device, file, Status);
             break;
         case SectionKind::Group:
-            ReadGroupSection(device, file, s.firstPage, s.pageCount, s.perPage, s.tag, Status);
+            ReadGroupSection(device, file, s, Status);
             break;
         case SectionKind::Page:
-            ReadPageSection(device, file, s.firstPage, s.pageCount, s.perPage, Status);
+            ReadPageSection(device, file, s, Status);
             break;
         case SectionKind::Route:
-            ReadRouteSection(device, file, s.firstPage, s.pageCount, s.perPage, s.routeStride,
-                             s.recordsPerRoute, Status);
+            ReadRouteSection(device, file, s, Status);
             break;
         case SectionKind::FsModule:
             BackupFsModule(device, file, Status);

@@ -34,19 +34,13 @@ void WriteSection(const Section& s, const Patch& patch, Device& device, BackupFi
             WriteExtraData(device, file, Status);
             break;
         case SectionKind::Group:
-            WriteGroupSection(device, file, s.firstPage, s.pageCount, s.perPage, s.tag, Status);
+            WriteGroupSection(device, file, s, Status);
             break;
         case SectionKind::Page:
-            WritePageSection(device, file, s.firstPage, s.pageCount, s.perPage, Status);
+            WritePageSection(device, file, s, Status);
             break;
         case SectionKind::Route:
-            if (patch.routeKey == kNoRoutePatch) {
-                WriteRouteSection(device, file, s.firstPage, s.pageCount, s.perPage, s.routeStride,
-                                  s.recordsPerRoute, Status);
-            } else {
-                WriteRouteSectionPatched(device, file, s.firstPage, s.pageCount, s.perPage,
-                                         s.routeStride, s.recordsPerRoute, patch.routeKey, Status);
-            }
+            WriteRouteSection(device, file, s, patch.routeKey, Status);
             break;
         case SectionKind::FsModule:
             RestoreFsModule(device, file, Status);
@@ -83,8 +77,7 @@ ProcedureResult RestoreProcedure::Run() {
     if (ProcedureResult refused =
             loaded_ ? ProcedureResult{} : LoadRestoreFile(settings.BackupFileName, image);
         refused.outcome != Outcome::Done) {
-        parts_.boxes.Show(refused.message, kRestoreFailureTitle, BoxButtons::Ok,
-                          BoxIcon::Critical);
+        parts_.boxes.Show(refused.message, kRestoreFailureTitle, BoxButtons::Ok, BoxIcon::Critical);
         return refused;
     }
     if (parts_.boxes.Show(kOverwriteQuestion, kOverwriteQuestionTitle, BoxButtons::YesNo,

@@ -16,7 +16,6 @@ namespace cv2::cli {
 
 using Image = std::vector<std::uint8_t>;
 
-
 // The parts a section is compared and counted in, as a user knows them:
 // locomotives and routes one by one, group and data pages, the records of
 // the extra data, the serial number and each version word as a value, the

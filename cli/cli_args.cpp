@@ -17,8 +17,8 @@ constexpr unsigned kStation =
     Bit(Command::Backup) | Bit(Command::Restore) | Bit(Command::Verify) | Bit(Command::Info);
 // The commands that run a backup or a restore, with their progress and summary.
 constexpr unsigned kRun = Bit(Command::Backup) | Bit(Command::Restore) | Bit(Command::Verify);
-constexpr unsigned kJson = kRun | Bit(Command::Inspect) | Bit(Command::Diff) |
-                           Bit(Command::Ports) | Bit(Command::Info);
+constexpr unsigned kJson =
+    kRun | Bit(Command::Inspect) | Bit(Command::Diff) | Bit(Command::Ports) | Bit(Command::Info);
 constexpr unsigned kTrace = Bit(Command::Backup) | Bit(Command::Restore) | Bit(Command::Info);
 constexpr unsigned kKeys = kStation | Bit(Command::Version);
 

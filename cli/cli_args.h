@@ -16,10 +16,10 @@ namespace cv2::cli {
 // Exit codes of cv2cli.
 enum ExitCode {
     kExitOk = 0,
-    kExitFailed = 1,     // the procedure failed
-    kExitUsage = 2,      // bad command line, or a file that cannot be used
-    kExitDeclined = 3,   // a question was answered No
-    kExitDifferent = 4,  // the station or the second file differs
+    kExitFailed = 1,                       // the procedure failed
+    kExitUsage = 2,                        // bad command line, or a file that cannot be used
+    kExitDeclined = 3,                     // a question was answered No
+    kExitDifferent = 4,                    // the station or the second file differs
     kExitCancelled = cv2::kExitCancelled,  // ended by Ctrl-C, SIGTERM or SIGHUP
 };
 

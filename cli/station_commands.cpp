@@ -160,7 +160,7 @@ std::string MinutesJson(double minutes) {
 // What a successful backup, restore or verify did, on standard output: for
 // people one line, for scripts one JSON object (verify adds its comparison).
 std::string RunSummary(const CliArgs& args, const std::string& path, const ProcedureResult& result,
-                    double seconds, const std::string& comparison = {}) {
+                       double seconds, const std::string& comparison = {}) {
     const int sections = static_cast<int>(kFileLayout.size()) - 2;  // behind the version words
     const double minutes = ElapsedMinutes(0.0, seconds);
     if (args.json) {

@@ -58,9 +58,10 @@ constexpr ErrorExplanation kKindHelp[] = {
 };
 
 constexpr ErrorExplanation kDetailHelp[] = {
-    {11, "Die erwartete Antwort der Zentrale blieb aus: sie hat den Befehl nicht bestätigt "
-         "(abgelehnt oder anders beantwortet), oder nach dem Start des Bootloaders kam ihre "
-         "Bestätigung nicht.",
+    {11,
+     "Die erwartete Antwort der Zentrale blieb aus: sie hat den Befehl nicht bestätigt "
+     "(abgelehnt oder anders beantwortet), oder nach dem Start des Bootloaders kam ihre "
+     "Bestätigung nicht.",
      "Zentrale aus- und wieder einschalten und neu beginnen. Kommt es wieder, mit "
      "`cv2sim` prüfen, ob Programm und Schnittstelle zusammenpassen."},
     {12, "Der Rahmen konnte nicht an die Schnittstelle gegeben werden.",
@@ -86,7 +87,8 @@ std::string_view AdviceOf(std::span<const ErrorExplanation> table, int number) {
 // "Wie bei „Read LongData“." names another step by its text: that step's advice.
 std::string_view Resolved(std::string_view advice) {
     if (!advice.starts_with(kSeeAlso)) return advice;
-    const std::string_view name = advice.substr(kSeeAlso.size(), advice.find("“") - kSeeAlso.size());
+    const std::string_view name =
+        advice.substr(kSeeAlso.size(), advice.find("“") - kSeeAlso.size());
     for (const ErrorField& step : ErrorSteps()) {
         if (step.text.starts_with(name)) return AdviceOf(kStepHelp, step.number);
     }

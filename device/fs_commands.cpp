@@ -56,8 +56,8 @@ Link::WaitEnd WaitForFrame(Device& device, int slot, std::int16_t opcode, double
                            bool cancellable = true) {
     const std::int16_t* frame = device.link().rx().RxFrames[slot];
     return device.link().WaitFor(
-        device.block().WaitStart, limit,
-        [&] { return frame[kMark] == -1 && frame[0] == opcode; }, cancellable);
+        device.block().WaitStart, limit, [&] { return frame[kMark] == -1 && frame[0] == opcode; },
+        cancellable);
 }
 
 bool Cancelled(Device& device) { return device.link().cancellation().requested(); }
@@ -94,7 +94,8 @@ void FsProgOn(Device& device, std::int32_t A, std::int32_t& K, StatusCode& Statu
         sent = true;
         // An attempt's wait is short and runs its course also in a cancelled
         // run: a module that answers gives its key, to be switched off with.
-        if (WaitForFrame(device, 1, kOpReply, kProgOnLimit, false) != Link::WaitEnd::Ready) continue;
+        if (WaitForFrame(device, 1, kOpReply, kProgOnLimit, false) != Link::WaitEnd::Ready)
+            continue;
         if (!AddressEchoed(device, frame)) continue;
         const std::int16_t* reply = link.rx().RxFrames[1];
         if (ReplyField(reply, 9, 2) != 0) continue;

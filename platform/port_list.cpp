@@ -1,9 +1,9 @@
 #include "platform/port_list.h"
 
-#include "platform/system_reason.h"
-
 #include <filesystem>
 #include <system_error>
+
+#include "platform/system_reason.h"
 
 #ifndef _WIN32
 #include <fcntl.h>

@@ -105,7 +105,6 @@ void StagedFile::Forget() {
     livingStaging[0] = '\0';
 }
 
-
 bool StagedFile::Commit() {
     if (!stream_) return false;
     int err = std::fflush(stream_) == 0 ? 0 : errno;
@@ -155,7 +154,8 @@ bool StagedFile::Open(const std::string& path) {
     if (h == INVALID_HANDLE_VALUE) {
         const DWORD e = GetLastError();
         staging_.clear();
-        if (e == ERROR_SHARING_VIOLATION || e == ERROR_LOCK_VIOLATION) return Fail(Failure::Busy, 0);
+        if (e == ERROR_SHARING_VIOLATION || e == ERROR_LOCK_VIOLATION)
+            return Fail(Failure::Busy, 0);
         // A folder that may not be written in is named as such; a missing
         // folder is the file's own problem.
         if (e == ERROR_ACCESS_DENIED) return Fail(Failure::Folder, EACCES);

@@ -138,7 +138,8 @@ int main(int argc, char** argv) {
     const int rc = server.Run(stopRequested, &waitMask, error);
     if (rc != 0) std::cerr << "cv2sim: " << error << "\n";
     // Only a link that is still ours: it may have been replaced meanwhile.
-    if (options.link && LinkTarget(*options.link) == server.slavePath()) unlink(options.link->c_str());
+    if (options.link && LinkTarget(*options.link) == server.slavePath())
+        unlink(options.link->c_str());
     if (options.dump && !WriteFile(*options.dump, station.ExpectedBackup())) {
         std::cerr << "cv2sim: cannot write " << *options.dump << "\n";
         return 1;

@@ -48,8 +48,7 @@ BackupImage LoadBackupImage(const std::string& path) {
     const bool readError = std::ferror(f) != 0;
     const int err = errno;
     image.size = static_cast<std::int64_t>(got);
-    if (got == image.bytes.size() && fs::is_regular_file(st) &&
-        std::fseek(f, 0, SEEK_END) == 0) {
+    if (got == image.bytes.size() && fs::is_regular_file(st) && std::fseek(f, 0, SEEK_END) == 0) {
         image.size = std::max<std::int64_t>(image.size, std::ftell(f));
     }
     std::fclose(f);

@@ -94,10 +94,9 @@ void ReadExtraData(Device& device, BackupFile& file, StatusCode& Status) {
     }
 }
 
-void ReadGroupSection(Device& device, BackupFile& file, std::int16_t FirstPage,
-                      std::int16_t PageCount, std::int16_t RecordsPerPage, std::int16_t Tag,
+void ReadGroupSection(Device& device, BackupFile& file, const Section& section,
                       StatusCode& Status) {
-    for (int page = FirstPage; page < FirstPage + PageCount; ++page) {
+    for (int page = section.firstPage; page < section.firstPage + section.pageCount; ++page) {
         device.DataFlashRead(static_cast<std::int16_t>(page), Status);
         if (Status != 0) {
             AddStep(Step::ReadLongData, Status);
@@ -106,46 +105,44 @@ void ReadGroupSection(Device& device, BackupFile& file, std::int16_t FirstPage,
         // The first record goes into the file even when the page is unused.
         if (!CopyBlock(device, file, 0, Step::ReadLongData, Status)) return;
         if (GroupPageInUse(static_cast<std::uint8_t>(RecordByte(device.block(), kGroupTagByte)),
-                           Tag)) {
-            for (int k = 1; k < RecordsPerPage; ++k) {
+                           section.tag)) {
+            for (int k = 1; k < section.perPage; ++k) {
                 if (!CopyBlock(device, file, kBlockBytes * k, Step::ReadLongData, Status)) return;
             }
         } else {
             FillRecordFF(device.block());
-            for (int k = 1; k < RecordsPerPage; ++k) file.PutRecord(device.block());
+            for (int k = 1; k < section.perPage; ++k) file.PutRecord(device.block());
             if (file.failed()) return;
         }
     }
     Status = 0;
 }
 
-void ReadPageSection(Device& device, BackupFile& file, std::int16_t FirstPage,
-                     std::int16_t PageCount, std::int16_t RecordsPerPage, StatusCode& Status) {
-    for (int page = FirstPage; page < FirstPage + PageCount; ++page) {
+void ReadPageSection(Device& device, BackupFile& file, const Section& section, StatusCode& Status) {
+    for (int page = section.firstPage; page < section.firstPage + section.pageCount; ++page) {
         device.DataFlashRead(static_cast<std::int16_t>(page), Status);
         if (Status != 0) {
             AddStep(Step::ReadPage, Status);
             return;
         }
-        for (int k = 0; k < RecordsPerPage; ++k) {
+        for (int k = 0; k < section.perPage; ++k) {
             if (!CopyBlock(device, file, kBlockBytes * k, Step::ReadPage, Status)) return;
         }
     }
     Status = 0;
 }
 
-void ReadRouteSection(Device& device, BackupFile& file, std::int16_t FirstPage,
-                      std::int16_t PageCount, std::int16_t RoutesPerPage, std::int16_t RouteStride,
-                      std::int16_t RecordsPerRoute, StatusCode& Status) {
-    for (int page = FirstPage; page < FirstPage + PageCount; ++page) {
+void ReadRouteSection(Device& device, BackupFile& file, const Section& section,
+                      StatusCode& Status) {
+    for (int page = section.firstPage; page < section.firstPage + section.pageCount; ++page) {
         device.DataFlashRead(static_cast<std::int16_t>(page), Status);
         if (Status != 0) {
             AddStep(Step::ReadShortData, Status);
             return;
         }
-        for (int j = 0; j < RoutesPerPage; ++j) {
-            for (int i = 0; i < RecordsPerRoute; ++i) {
-                const int offset = RouteStride * kBlockBytes * j + kBlockBytes * i;
+        for (int j = 0; j < section.perPage; ++j) {
+            for (int i = 0; i < section.recordsPerRoute; ++i) {
+                const int offset = section.routeStride * kBlockBytes * j + kBlockBytes * i;
                 if (!CopyBlock(device, file, offset, Step::ReadShortData, Status)) return;
             }
         }

@@ -44,19 +44,16 @@ void CheckDatabaseVersion(Device& device, BackupFile& file, int Mode, StatusCode
 void ReadIdTable(Device& device, BackupFile& file, StatusCode& Status);
 // A failing command leaves its own code, no step added.
 void ReadExtraData(Device& device, BackupFile& file, StatusCode& Status);
-// Every page yields RecordsPerPage records; a page whose first record does not
-// carry Tag (upper six bits of file byte 4) is filled with 0xFF records
-// without asking the station for more.
-void ReadGroupSection(Device& device, BackupFile& file, std::int16_t FirstPage,
-                      std::int16_t PageCount, std::int16_t RecordsPerPage, std::int16_t Tag,
-                      StatusCode& Status);
-void ReadPageSection(Device& device, BackupFile& file, std::int16_t FirstPage,
-                     std::int16_t PageCount, std::int16_t RecordsPerPage, StatusCode& Status);
-// Per page, RoutesPerPage routes of RecordsPerRoute blocks each, the routes
-// RouteStride blocks apart.
-void ReadRouteSection(Device& device, BackupFile& file, std::int16_t FirstPage,
-                      std::int16_t PageCount, std::int16_t RoutesPerPage, std::int16_t RouteStride,
-                      std::int16_t RecordsPerRoute, StatusCode& Status);
+// The group, page and route readers walk the pages of the section they are
+// given, in file order.
+// Every page yields the section's records per page; a page whose first record
+// does not carry the section's tag (upper six bits of file byte 4) is filled
+// with 0xFF records without asking the station for more.
+void ReadGroupSection(Device& device, BackupFile& file, const Section& section, StatusCode& Status);
+void ReadPageSection(Device& device, BackupFile& file, const Section& section, StatusCode& Status);
+// Per page, its routes of their records each, the routes the section's route
+// stride in blocks apart.
+void ReadRouteSection(Device& device, BackupFile& file, const Section& section, StatusCode& Status);
 
 // CmdData 0..15 := 255, so that the next PutRecord writes an empty record.
 void FillRecordFF(CommandBlock& block);

@@ -18,8 +18,7 @@ constexpr int kPatchedRouteRecord = 1;
 
 // WriteBlock of RecordBuf. False when the writer must stop: the command failed
 // (Status holds its code plus step) or the file could not be read.
-bool SendRecord(Device& device, const BackupFile& file, int offset, Step step,
-                StatusCode& Status) {
+bool SendRecord(Device& device, const BackupFile& file, int offset, Step step, StatusCode& Status) {
     if (file.failed()) return false;
     device.WriteBlock(static_cast<std::int16_t>(offset), file.RecordBuf, Status);
     AddStep(step, Status);
@@ -31,27 +30,6 @@ bool CommitPage(Device& device, int page, Step step, StatusCode& Status) {
     device.DataFlashWrite(static_cast<std::int16_t>(page), Status);
     AddStep(step, Status);
     return Status == 0;
-}
-
-// The route writers' common walk; key kNoRoutePatch leaves the records as read.
-void WriteRoutes(Device& device, BackupFile& file, std::int16_t FirstPage, std::int16_t PageCount,
-                 std::int16_t RoutesPerPage, std::int16_t RouteStride, std::int16_t RecordsPerRoute,
-                 std::int32_t key, StatusCode& Status) {
-    for (int page = FirstPage; page < FirstPage + PageCount; ++page) {
-        for (int j = 0; j < RoutesPerPage; ++j) {
-            for (int i = 0; i < RecordsPerRoute; ++i) {
-                file.GetRecord();
-                if (key != kNoRoutePatch && i == kPatchedRouteRecord) {
-                    file.RecordBuf[kKeyLowByte] = static_cast<std::int16_t>(key & 0xFF);
-                    file.RecordBuf[kKeyHighByte] = static_cast<std::int16_t>((key / 256) & 0xFF);
-                }
-                const int offset = RouteStride * kBlockBytes * j + kBlockBytes * i;
-                if (!SendRecord(device, file, offset, Step::WriteShortData, Status)) return;
-            }
-        }
-        if (!CommitPage(device, page, Step::WriteShortData, Status)) return;
-    }
-    Status = 0;
 }
 
 }  // namespace
@@ -101,16 +79,15 @@ void WriteExtraData(Device& device, BackupFile& file, StatusCode& Status) {
     device.DataFlashWrite(kExtraLongPage, Status);
 }
 
-void WriteGroupSection(Device& device, BackupFile& file, std::int16_t FirstPage,
-                       std::int16_t PageCount, std::int16_t RecordsPerPage, std::int16_t Tag,
+void WriteGroupSection(Device& device, BackupFile& file, const Section& section,
                        StatusCode& Status) {
-    for (int page = FirstPage; page < FirstPage + PageCount; ++page) {
+    for (int page = section.firstPage; page < section.firstPage + section.pageCount; ++page) {
         file.GetRecord();
         if (!SendRecord(device, file, 0, Step::WriteLongData, Status)) return;
         // RecordBuf counts the record's bytes from 1.
-        const bool used =
-            GroupPageInUse(static_cast<std::uint8_t>(file.RecordBuf[kGroupTagByte + 1]), Tag);
-        for (int k = 1; k < RecordsPerPage; ++k) {
+        const bool used = GroupPageInUse(
+            static_cast<std::uint8_t>(file.RecordBuf[kGroupTagByte + 1]), section.tag);
+        for (int k = 1; k < section.perPage; ++k) {
             file.GetRecord();  // an unused page's empty records are read and dropped
             if (used && !SendRecord(device, file, kBlockBytes * k, Step::WriteLongData, Status)) {
                 return;
@@ -121,10 +98,10 @@ void WriteGroupSection(Device& device, BackupFile& file, std::int16_t FirstPage,
     Status = 0;
 }
 
-void WritePageSection(Device& device, BackupFile& file, std::int16_t FirstPage,
-                      std::int16_t PageCount, std::int16_t RecordsPerPage, StatusCode& Status) {
-    for (int page = FirstPage; page < FirstPage + PageCount; ++page) {
-        for (int k = 0; k < RecordsPerPage; ++k) {
+void WritePageSection(Device& device, BackupFile& file, const Section& section,
+                      StatusCode& Status) {
+    for (int page = section.firstPage; page < section.firstPage + section.pageCount; ++page) {
+        for (int k = 0; k < section.perPage; ++k) {
             file.GetRecord();
             if (!SendRecord(device, file, kBlockBytes * k, Step::WritePage, Status)) return;
         }
@@ -133,19 +110,24 @@ void WritePageSection(Device& device, BackupFile& file, std::int16_t FirstPage,
     Status = 0;
 }
 
-void WriteRouteSection(Device& device, BackupFile& file, std::int16_t FirstPage,
-                       std::int16_t PageCount, std::int16_t RoutesPerPage, std::int16_t RouteStride,
-                       std::int16_t RecordsPerRoute, StatusCode& Status) {
-    WriteRoutes(device, file, FirstPage, PageCount, RoutesPerPage, RouteStride, RecordsPerRoute,
-                kNoRoutePatch, Status);
-}
-
-void WriteRouteSectionPatched(Device& device, BackupFile& file, std::int16_t FirstPage,
-                              std::int16_t PageCount, std::int16_t RoutesPerPage,
-                              std::int16_t RouteStride, std::int16_t RecordsPerRoute,
-                              std::int32_t FsModuleKey, StatusCode& Status) {
-    WriteRoutes(device, file, FirstPage, PageCount, RoutesPerPage, RouteStride, RecordsPerRoute,
-                FsModuleKey, Status);
+void WriteRouteSection(Device& device, BackupFile& file, const Section& section,
+                       std::int32_t FsModuleKey, StatusCode& Status) {
+    for (int page = section.firstPage; page < section.firstPage + section.pageCount; ++page) {
+        for (int j = 0; j < section.perPage; ++j) {
+            for (int i = 0; i < section.recordsPerRoute; ++i) {
+                file.GetRecord();
+                if (FsModuleKey != kNoRoutePatch && i == kPatchedRouteRecord) {
+                    file.RecordBuf[kKeyLowByte] = static_cast<std::int16_t>(FsModuleKey & 0xFF);
+                    file.RecordBuf[kKeyHighByte] =
+                        static_cast<std::int16_t>((FsModuleKey / 256) & 0xFF);
+                }
+                const int offset = section.routeStride * kBlockBytes * j + kBlockBytes * i;
+                if (!SendRecord(device, file, offset, Step::WriteShortData, Status)) return;
+            }
+        }
+        if (!CommitPage(device, page, Step::WriteShortData, Status)) return;
+    }
+    Status = 0;
 }
 
 }  // namespace cv2

@@ -60,8 +60,8 @@ void WatchEndRequests(const char* program, Cancellation& cancel,
         }
     }
     if (!wakeNotifier && wakePipe[0] >= 0) {
-        wakeNotifier = new QSocketNotifier(wakePipe[0], QSocketNotifier::Read,
-                                           QCoreApplication::instance());
+        wakeNotifier =
+            new QSocketNotifier(wakePipe[0], QSocketNotifier::Read, QCoreApplication::instance());
         QObject::connect(wakeNotifier, &QSocketNotifier::activated, [] {
             char buffer[16];
             while (read(wakePipe[0], buffer, sizeof buffer) > 0) {

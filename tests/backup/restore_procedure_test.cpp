@@ -232,7 +232,7 @@ TEST(RestoreProcedure, EachRecordGoesToTheOffsetItWasReadFrom) {
     using Logged = station::CommandStation::Logged;
     BackupRig rig;
     Bytes file = rig.sim.ExpectedBackup();
-    file[kLocos + 3] = 0x01;            // page 7501 in use (tag 0x00 on the upper six bits)
+    file[kLocos + 3] = 0x01;           // page 7501 in use (tag 0x00 on the upper six bits)
     file[kLocos + 5 * 16 + 3] = 0xFF;  // page 7502 unused
     testing::WriteAll(rig.path, file);
     ASSERT_EQ(rig.Restore(rig.path).outcome, Outcome::Done);
@@ -290,15 +290,25 @@ TEST(RestoreProcedure, AFailureEndsTheRunWithOneBoxAndLeavesLaterSectionsUntouch
     const Row rows[] = {
         {"station's own version word", [](BackupRig&) {}, 10099, 0, 0, 6u},
         // 34 writes carry the ID table, 33 the preset; the 69th commits page 8180.
-        {"extra data page refused", [](BackupRig& rig) {
-             rig.station().options().faults.refuseWrite = 69;
-         }, 1411, 69, 0, {}},
-        {"write refused in the boosters", [](BackupRig& rig) {
+        {"extra data page refused",
+         [](BackupRig& rig) { rig.station().options().faults.refuseWrite = 69; },
+         1411,
+         69,
+         0,
+         {}},
+        {"write refused in the boosters",
+         [](BackupRig& rig) {
              rig.host.onComTxt = [&rig](const std::string& text) {
-                 if (text == " Booster") rig.station().options().faults.refuseWrite = Writes(rig) + 3;
+                 if (text == " Booster")
+                     rig.station().options().faults.refuseWrite = Writes(rig) + 3;
              };
-         }, 221611, -1, 0, {}},
-        {"module refuses an entry", [](BackupRig& rig) {
+         },
+         221611,
+         -1,
+         0,
+         {}},
+        {"module refuses an entry",
+         [](BackupRig& rig) {
              rig.serial.onOutput = [&rig, forward = rig.serial.onOutput](const std::string& b) {
                  forward(b);
                  if (rig.station().Count(Request::FsProgOn) == 1 &&
@@ -306,7 +316,11 @@ TEST(RestoreProcedure, AFailureEndsTheRunWithOneBoxAndLeavesLaterSectionsUntouch
                      rig.station().options().faults.refuseWrite = Writes(rig) + 3;
                  }
              };
-         }, 320032, -1, 1, {}},
+         },
+         320032,
+         -1,
+         1,
+         {}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);

@@ -115,8 +115,9 @@ TEST_F(CliAgainstStation, InspectDiffAndVerifyFindOneChangedPageAndOneFsGroup) {
     const CliRun same = RunCli(d(), "verify -q --port ./port c.CDF");
     EXPECT_EQ(same.code, 0) << same.err;
     EXPECT_EQ(same.err, "");  // -q: no progress
-    EXPECT_TRUE(same.out.starts_with("Die CV2 entspricht der Datei c.CDF.\nGelesen und verglichen: "
-                                     "c.CDF, 574.252 Bytes, 13 Abschnitte, "))
+    EXPECT_TRUE(
+        same.out.starts_with("Die CV2 entspricht der Datei c.CDF.\nGelesen und verglichen: "
+                             "c.CDF, 574.252 Bytes, 13 Abschnitte, "))
         << same.out;
 }
 
@@ -204,14 +205,22 @@ TEST(CliAgainstFaults, OneFailureLineWithItsStatusAndWhatToDo) {
         const char* command;
         std::string line, after;
     } rows[] = {
-        {{"--version-word", "7"}, "backup --port ./port f.CDF",
-         "cv2cli: Datenbank ID lesen : keine gültige Version! (Status 10099)", ""},
-        {{"--no-answer", "BootloaderStart"}, "backup --port ./port f.CDF",
-         "cv2cli: Bootloader starten: Timeout: kein Antwort auf LocoNet! (Status 110013)", keys},
-        {{"--refuse-write", "1"}, "restore --yes --port ./port f.CDF",
-         "cv2cli: Write ID Tab.: Daten senden: keine Antwort! (Status 281611)", ""},
-        {{"--no-answer", "ReadBlock"}, "backup --port ./port f.CDF",
-         "cv2cli: Datenbank prüfen: Timeout: kein Antwort auf LocoNet! (Status 13)", ""},
+        {{"--version-word", "7"},
+         "backup --port ./port f.CDF",
+         "cv2cli: Datenbank ID lesen : keine gültige Version! (Status 10099)",
+         ""},
+        {{"--no-answer", "BootloaderStart"},
+         "backup --port ./port f.CDF",
+         "cv2cli: Bootloader starten: Timeout: kein Antwort auf LocoNet! (Status 110013)",
+         keys},
+        {{"--refuse-write", "1"},
+         "restore --yes --port ./port f.CDF",
+         "cv2cli: Write ID Tab.: Daten senden: keine Antwort! (Status 281611)",
+         ""},
+        {{"--no-answer", "ReadBlock"},
+         "backup --port ./port f.CDF",
+         "cv2cli: Datenbank prüfen: Timeout: kein Antwort auf LocoNet! (Status 13)",
+         ""},
     };
     for (const auto& row : rows) {
         TempDir dir;
@@ -366,9 +375,10 @@ TEST(CliInterrupt, ASignalCancelsTheRunAndLeavesTheOldFileWhole) {
         EXPECT_EQ(run.err.find("Timeout"), std::string::npos) << run.err;
         EXPECT_TRUE(ReadAll(dir.File("f.CDF")) == previous);
         EXPECT_FALSE(std::filesystem::exists(dir.File("f.CDF.tmp")));
-        EXPECT_EQ(ReadText(dir.File("second")),
-                  "cv2cli: Die Datei f.CDF kann nicht geschrieben werden: eine andere Sicherung schreibt "
-                  "gerade in diese Datei\n2\n");
+        EXPECT_EQ(
+            ReadText(dir.File("second")),
+            "cv2cli: Die Datei f.CDF kann nicht geschrieben werden: eine andere Sicherung schreibt "
+            "gerade in diese Datei\n2\n");
     }
 }
 

@@ -124,7 +124,8 @@ TEST_F(BackupFileTest, ALinkKeepsPointingWhereItDidAndItsTargetGetsTheBackup) {
         file.PutLong(existed ? 7 : 6);
         EXPECT_TRUE(file.Commit());
         EXPECT_TRUE(fs::is_symlink(link));
-        EXPECT_EQ(testing::ReadAll(target), (Bytes{0, 0, 0, static_cast<unsigned char>(existed ? 7 : 6)}));
+        EXPECT_EQ(testing::ReadAll(target),
+                  (Bytes{0, 0, 0, static_cast<unsigned char>(existed ? 7 : 6)}));
         EXPECT_FALSE(fs::exists(Staging(target)) || fs::exists(Staging(link)));
     }
 }
