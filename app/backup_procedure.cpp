@@ -71,7 +71,7 @@ ProcedureResult BackupProcedure::Run() {
         parts_.device.ReadSerialNumber(serial, id3, id2, id1, id0, Status);
         if (failed()) return false;
         file.PutLong(static_cast<std::uint32_t>(serial));
-        CheckDatabaseVersion(parts_.device, file, kVersionModeBackup, Status);
+        CheckDatabaseVersion(parts_.device, file, VersionMode::Backup, Status);
         if (failed()) return false;
 
         const bool sections = ForEachSection(host, false, [&](const Section& section) {

@@ -14,8 +14,6 @@ namespace cv2 {
 namespace {
 
 constexpr const char* kDisplayGreeting = "Datenbank schreiben";
-// CheckDatabaseVersion only checks the station's words in a restore.
-constexpr int kVersionModeCheck = 0;
 
 struct Patch {
     std::int16_t bytes[4] = {kNoIdentityPatch, kNoIdentityPatch, kNoIdentityPatch,
@@ -118,7 +116,7 @@ ProcedureResult RestoreProcedure::Run() {
             if (failed()) return false;
             for (int i = 0; i < 4; ++i) patch.bytes[i] = station[i];
         }
-        CheckDatabaseVersion(parts_.device, file, kVersionModeCheck, Status);
+        CheckDatabaseVersion(parts_.device, file, VersionMode::Restore, Status);
         if (failed()) return false;
         CheckFileVersion(file, Status);
         if (failed()) return false;

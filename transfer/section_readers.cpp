@@ -55,12 +55,13 @@ void ReadVersionWords(Device& device, VersionWords& words, StatusCode& Status) {
     Status = 0;
 }
 
-void CheckDatabaseVersion(Device& device, BackupFile& file, int Mode, StatusCode& Status) {
+void CheckDatabaseVersion(Device& device, BackupFile& file, VersionMode Mode,
+                          StatusCode& Status) {
     VersionWords words;
     ReadVersionWords(device, words, Status);
     if (Status != 0) return;
     if (!VersionWordsValid(words)) Status = kDatabaseVersionInvalid;
-    if (Status != 0 || Mode != kVersionModeBackup) return;
+    if (Status != 0 || Mode != VersionMode::Backup) return;
     for (std::uint32_t word : words) file.PutLong(word);
 }
 

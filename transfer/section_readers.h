@@ -22,8 +22,9 @@ constexpr std::int16_t kVersionPage = SectionOf(SectionKind::VersionWords).first
 // blocks of this one.
 constexpr std::int16_t kExtraLongPage = SectionOf(SectionKind::ExtraData).firstPage + 2;
 
-// Mode of CheckDatabaseVersion that appends the words to the backup file.
-constexpr int kVersionModeBackup = 1;
+// The Mode of CheckDatabaseVersion: 1 in a backup, which appends the words
+// to the backup file, 0 in a restore, which only checks them.
+enum class VersionMode { Restore = 0, Backup = 1 };
 
 using VersionWords = std::array<std::uint32_t, kVersionWordCount>;
 // Every word holds the one database version this program knows.
@@ -39,7 +40,8 @@ void ReadVersionWords(Device& device, VersionWords& words, StatusCode& Status);
 
 // Reads the ten version words of the station; Status 10099 when one is not 5.
 // In backup mode appends them to the file when all are valid.
-void CheckDatabaseVersion(Device& device, BackupFile& file, int Mode, StatusCode& Status);
+void CheckDatabaseVersion(Device& device, BackupFile& file, VersionMode Mode,
+                          StatusCode& Status);
 
 void ReadIdTable(Device& device, BackupFile& file, StatusCode& Status);
 // A failing command leaves its own code, no step added.

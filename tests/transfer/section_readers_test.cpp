@@ -60,13 +60,13 @@ TEST_F(SectionReadersTest, AFailingBlockInTheRoutesKeepsTheRecordsBeforeIt) {
 }
 
 TEST_F(SectionReadersTest, EveryVersionWordMustBeFive) {
-    CheckDatabaseVersion(device, file, 0, Status);
+    CheckDatabaseVersion(device, file, VersionMode::Restore, Status);
     EXPECT_EQ(Status, 0);
     // A word at the start and end of each block read, and 5 in the wrong byte order.
     for (auto [word, value] :
          {std::pair{0, 6u}, {1, 6u}, {2, 6u}, {5, 6u}, {9, 6u}, {3, 0x05000000u}}) {
         memory().SetVersionWord(word, value);
-        CheckDatabaseVersion(device, file, 1, Status);
+        CheckDatabaseVersion(device, file, VersionMode::Backup, Status);
         EXPECT_EQ(Status, 10099) << word;
         memory().SetVersionWord(word, 5);
     }
@@ -79,7 +79,7 @@ TEST_F(SectionReadersTest, AFailingCommandCarriesTheReadersStep) {
     EXPECT_EQ(Status, 271211);
     ReadExtraData(device, file, Status);
     EXPECT_EQ(Status, 1311);
-    CheckDatabaseVersion(device, file, 1, Status);
+    CheckDatabaseVersion(device, file, VersionMode::Backup, Status);
     EXPECT_EQ(Status, 11311);
     ReadGroupSection(device, file, FirstPages("locomotives", 1), Status);
     EXPECT_EQ(Status, 211311);
