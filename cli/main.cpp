@@ -19,7 +19,7 @@ int Inspect(const CliArgs& args) {
     const std::string& path = args.files[0];
     const BackupImage file = LoadBackupImage(path);
     if (!file.error.empty()) {
-        std::fprintf(stderr, "%s\n", file.error.c_str());
+        std::fprintf(stderr, "cv2cli: %s\n", file.error.c_str());
         return kExitUsage;
     }
     const Summary summary = Summarize(file);
@@ -33,7 +33,7 @@ int Diff(const CliArgs& args) {
     for (int i = 0; i < 2; ++i) {
         files[i] = LoadBackupImage(args.files[i]);
         if (!files[i].error.empty()) {
-            std::fprintf(stderr, "%s\n", files[i].error.c_str());
+            std::fprintf(stderr, "cv2cli: %s\n", files[i].error.c_str());
             return kExitUsage;
         }
     }
@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
     // A key file that is there but wrong stops the run before any port opens.
     const cv2::KeySource keys = cv2::LoadKeys(args.keys);
     if (!keys.ok()) {
-        std::fprintf(stderr, "%s\n", keys.error.c_str());
+        std::fprintf(stderr, "cv2cli: %s\n", keys.error.c_str());
         return kExitUsage;
     }
     if (args.command == Command::Version) {

@@ -290,11 +290,11 @@ TEST(CliKeys, AWrongKeyFileStopsEveryProgramBeforeAnyPortAndVersionNamesTheKeys)
     WriteText(dir.File("bad"), "\nServiceKey = 01 02 03 04 05 06 07\n");
     const CliRun backup = RunCli(dir, "backup --keys bad --port /dev/null --trace t.txt b.CDF");
     EXPECT_EQ(backup.code, 2);
-    EXPECT_EQ(backup.err, bad);
+    EXPECT_EQ(backup.err, "cv2cli: " + bad);
     EXPECT_FALSE(std::filesystem::exists(dir.File("t.txt")) ||
                  std::filesystem::exists(dir.File("b.CDF")));
     EXPECT_EQ(RunCli(dir, "--keys bad", "", "cv2sim").err, "cv2sim: " + bad);
-    EXPECT_EQ(RunCli(dir, "--version --keys bad").err, bad);
+    EXPECT_EQ(RunCli(dir, "--version --keys bad").err, "cv2cli: " + bad);
 
     // Each program says which keys it uses: the test values, or the user's file.
     const std::string version = " 1.0.0\nSchlüssel: ";
