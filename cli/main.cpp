@@ -7,7 +7,7 @@
 #include "cli/cli_args.h"
 #include "cli/reports.h"
 #include "cli/station_commands.h"
-#include "platform/qt/qt_port_list.h"
+#include "platform/port_list.h"
 
 using namespace cv2::cli;
 using cv2::BackupImage;

@@ -1,6 +1,5 @@
 #include "cli/station_commands.h"
 
-#include <QLocale>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -24,7 +23,8 @@
 #include "device/error_help.h"
 #include "device/error_table.h"
 #include "device/error_text.h"
-#include "platform/qt/end_requests.h"
+#include "platform/end_requests.h"
+#include "platform/number_format.h"
 #include "platform/qt/qt_clock.h"
 #include "platform/qt/qt_event_pump.h"
 #include "platform/qt/qt_serial_control.h"
@@ -33,12 +33,6 @@
 namespace cv2::cli {
 
 namespace {
-
-std::string NumberOfLocale(double value) {
-    QLocale locale = QLocale::system();
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    return locale.toString(value, 'g', 15).toStdString();
-}
 
 // Empty when path can be written as a backup; otherwise why not. The work
 // copy beside the file is made and removed again to find out, so a file that
@@ -189,7 +183,7 @@ std::string RunSummary(const CliArgs& args, const std::string& path, const Proce
         line += " in die CV2 mit der Seriennummer " + std::to_string(result.stationSerial);
     }
     return comparison + line + ", " + GroupedNumber(kBackupFileSize) + " Bytes, " +
-           std::to_string(sections) + " Abschnitte, " + NumberOfLocale(minutes) + " min.\n";
+           std::to_string(sections) + " Abschnitte, " + LocaleNumber(minutes) + " min.\n";
 }
 
 // cv2cli info: what the first contact found on stdout; when the contact failed
@@ -225,7 +219,7 @@ struct Composition {
           device(link, keys),
           host(
               stderr, isatty(fileno(stderr)) != 0, clock, [this] { link.ClosePort(); },
-              NumberOfLocale, args.detail),
+              LocaleNumber, args.detail),
           progress(host) {
         WatchEndRequests("cv2cli", link.cancellation(), nullptr);
     }

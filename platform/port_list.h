@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace cv2 {
 
@@ -44,6 +45,11 @@ std::string GroupToJoin(unsigned mode, unsigned gid, const std::string& groupNam
 // file, a name too long, a device that is no terminal); empty when nothing
 // speaks against it. German.
 std::string NotAPortReason(const std::string& device);
+
+// The machine's serial ports, each with its stable name and whether this user
+// may open it; the USB devices first. Each platform implements it
+// (platform/qt: as Qt finds them).
+std::vector<PortEntry> AvailablePorts();
 
 // What a user who is denied the device does about it, in German.
 std::string PermissionAdvice(const PortAccess& access);

@@ -18,7 +18,7 @@
 #include "app/ui/program_icon.h"
 #include "app/ui/screenshots.h"
 #include "device/key_file.h"
-#include "platform/qt/end_requests.h"
+#include "platform/end_requests.h"
 #include "platform/qt/qt_serial_control.h"
 #include "platform/staged_file.h"
 #include "platform/qtwidgets/qt_file_dialog.h"

@@ -16,7 +16,7 @@
 #include "app/ui/main_win.h"
 #include "app/ui/port_name.h"
 #include "app/ui/twips.h"
-#include "platform/qt/qt_port_list.h"
+#include "platform/port_list.h"
 
 namespace cv2 {
 

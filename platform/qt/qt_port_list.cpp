@@ -1,4 +1,4 @@
-#include "platform/qt/qt_port_list.h"
+#include "platform/port_list.h"
 
 #include <QSerialPortInfo>
 #include <algorithm>

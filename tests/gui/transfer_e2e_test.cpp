@@ -14,7 +14,7 @@
 #include "app/ui/program.h"
 #include "device/key_file.h"
 #include "platform/fake/fake_dialogs.h"
-#include "platform/qt/end_requests.h"
+#include "platform/end_requests.h"
 #include "tests/cli/cli_rig.h"
 
 using namespace cv2;
