@@ -90,12 +90,13 @@ fuzz: configure
 	  else tail -n 40 $(BUILD)/fuzz/$$name.log; exit 1; fi; \
 	done < $(BUILD)/fuzz/fuzz_targets.txt
 
-# Backups and restores of cv2cli against cv2sim, each with another fault injected
-# (make test runs the first five); SOAK_RUNS=n runs the first n.
-SOAK_RUNS ?= 20
+# Every fault of the table once in a backup over a good file and once in a restore
+# followed by a clean one (make test runs the first four); SOAK_FAULTS=n runs the
+# first n, SOAK_SEED=n repeats the random points of an earlier soak.
+SOAK_FAULTS ?= 99
 soak: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target cv2cli cv2sim
-	@bash scripts/soak.sh $(BUILD) $(SOAK_RUNS)
+	@bash scripts/soak.sh $(BUILD) $(SOAK_FAULTS)
 
 clean:
 	rm -rf $(BUILD) $(BUILD)-sanitize $(BUILD)-fuzz $(BUILD)-windows

@@ -21,14 +21,13 @@ void ReadSection(const Section& s, Device& device, BackupFile& file, StatusCode&
             ReadExtraData(device, file, Status);
             break;
         case SectionKind::Group:
-            ReadGroupSection(device, file, s.firstPage, s.pageCount, s.perPage, s.tag, Status);
+            ReadGroupSection(device, file, s, Status);
             break;
         case SectionKind::Page:
-            ReadPageSection(device, file, s.firstPage, s.pageCount, s.perPage, Status);
+            ReadPageSection(device, file, s, Status);
             break;
         case SectionKind::Route:
-            ReadRouteSection(device, file, s.firstPage, s.pageCount, s.perPage, s.routeStride,
-                             s.recordsPerRoute, Status);
+            ReadRouteSection(device, file, s, Status);
             break;
         case SectionKind::FsModule:
             BackupFsModule(device, file, Status);
@@ -62,7 +61,7 @@ ProcedureResult BackupProcedure::Run() {
         if (image_) {
             image_->clear();
             file.OpenMemory(*image_);
-        } else if (!file.Open(settings.BackupFileName, BackupFile::Mode::ReadWrite)) {
+        } else if (!file.Open(settings.BackupFileName)) {
             return false;
         }
         if (!StartStation(parts_, kDisplayGreeting, Status) || failed()) return false;
@@ -72,7 +71,7 @@ ProcedureResult BackupProcedure::Run() {
         parts_.device.ReadSerialNumber(serial, id3, id2, id1, id0, Status);
         if (failed()) return false;
         file.PutLong(static_cast<std::uint32_t>(serial));
-        CheckDatabaseVersion(parts_.device, file, kVersionModeBackup, Status);
+        CheckDatabaseVersion(parts_.device, file, VersionMode::Backup, Status);
         if (failed()) return false;
 
         const bool sections = ForEachSection(host, false, [&](const Section& section) {
@@ -80,8 +79,8 @@ ProcedureResult BackupProcedure::Run() {
             return !failed();
         });
         if (!sections || !FinishStation(parts_, Status) || failed()) return false;
-        file.Close();
-        return !failed();
+        // Only a complete run takes the place of the file that was there.
+        return file.Commit();
     };
 
     ProcedureResult result;
@@ -90,7 +89,7 @@ ProcedureResult BackupProcedure::Run() {
         ShowElapsedTime(parts_, start);
     } else {
         // The status line keeps the section that failed; the station stays in
-        // its bootloader; what was written stays in the file.
+        // its bootloader; the file keeps what it held before the run.
         result = ReportFailure(parts_, kBackupFailureTitle, Status, file);
         file.Close();
         host.EnableButtons();

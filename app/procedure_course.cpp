@@ -1,6 +1,7 @@
 #include "app/procedure_course.h"
 
 #include "app/elapsed_time.h"
+#include "device/error_text.h"
 
 namespace cv2 {
 
@@ -8,9 +9,6 @@ namespace {
 
 constexpr std::int16_t kCursorColumn = 10;
 constexpr std::int16_t kCursorRow = 50;
-// Seconds to let the station settle after the bootloader start and before its end.
-constexpr double kSettleAfterStart = 1.0;
-constexpr double kSettleBeforeEnd = 0.5;
 
 }  // namespace
 
@@ -37,6 +35,7 @@ bool FinishStation(ProcedureParts& parts, StatusCode& Status) {
 
 ProcedureResult ReportFailure(ProcedureParts& parts, const char* title, StatusCode Status,
                               const BackupFile& file) {
+    if (parts.link.cancellation().requested()) return {Outcome::Cancelled, Status, {}};
     ProcedureResult result{Outcome::Failed, Status, {}};
     if (Status == 0) {
         result.message = file.errorText();

@@ -4,6 +4,7 @@
 // over the file's sections, and the one failure box.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -24,12 +25,15 @@ enum class Outcome {
     Declined,      // the user answered No: nothing was written
     FileUnusable,  // the file is not a complete backup: nothing reached the station
     Failed,        // a step failed; status and message say which
+    Cancelled,     // ended from outside (Ctrl-C, the system ending the program)
 };
 
 struct ProcedureResult {
     Outcome outcome = Outcome::Done;
     StatusCode status = 0;
     std::string message;  // the failure box's text (CR between lines)
+    // A restore that compared serial numbers: the file's and the station's.
+    std::uint32_t fileSerial = 0, stationSerial = 0;
 };
 
 struct ProcedureParts {
@@ -40,6 +44,10 @@ struct ProcedureParts {
     Progress& progress;
     MessageBoxes& boxes;
 };
+
+// Seconds to let the station settle after the bootloader start and before its end.
+inline constexpr double kSettleAfterStart = 1.0;
+inline constexpr double kSettleBeforeEnd = 0.5;
 
 // Bootloader start, a cleared receive buffer, the settle pause and the
 // greeting on the station's display. False at the first failing command.
@@ -65,7 +73,8 @@ bool ForEachSection(ProcedureHost& host, bool restore, Step step) {
 
 // The failure path's box: the link's own account of a port it could not set
 // up, the file's system error, or the status code's text. No box when the link
-// set-up has already told the user (the serial interface's port restriction).
+// set-up has already told the user (the serial interface's port restriction),
+// nor for a run cancelled from outside: nobody is waiting to read it.
 ProcedureResult ReportFailure(ProcedureParts& parts, const char* title, StatusCode Status,
                               const BackupFile& file);
 

@@ -4,6 +4,7 @@
 
 #include "app/file_choice.h"
 #include "app/procedure_texts.h"
+#include "device/error_text.h"
 #include "transfer/fs_module.h"
 #include "transfer/section_readers.h"
 #include "transfer/section_writers.h"
@@ -13,8 +14,6 @@ namespace cv2 {
 namespace {
 
 constexpr const char* kDisplayGreeting = "Datenbank schreiben";
-// CheckDatabaseVersion only checks the station's words in a restore.
-constexpr int kVersionModeCheck = 0;
 
 struct Patch {
     std::int16_t bytes[4] = {kNoIdentityPatch, kNoIdentityPatch, kNoIdentityPatch,
@@ -33,19 +32,13 @@ void WriteSection(const Section& s, const Patch& patch, Device& device, BackupFi
             WriteExtraData(device, file, Status);
             break;
         case SectionKind::Group:
-            WriteGroupSection(device, file, s.firstPage, s.pageCount, s.perPage, s.tag, Status);
+            WriteGroupSection(device, file, s, Status);
             break;
         case SectionKind::Page:
-            WritePageSection(device, file, s.firstPage, s.pageCount, s.perPage, Status);
+            WritePageSection(device, file, s, Status);
             break;
         case SectionKind::Route:
-            if (patch.routeKey == kNoRoutePatch) {
-                WriteRouteSection(device, file, s.firstPage, s.pageCount, s.perPage, s.routeStride,
-                                  s.recordsPerRoute, Status);
-            } else {
-                WriteRouteSectionPatched(device, file, s.firstPage, s.pageCount, s.perPage,
-                                         s.routeStride, s.recordsPerRoute, patch.routeKey, Status);
-            }
+            WriteRouteSection(device, file, s, patch.routeKey, Status);
             break;
         case SectionKind::FsModule:
             RestoreFsModule(device, file, Status);
@@ -58,6 +51,15 @@ void WriteSection(const Section& s, const Patch& patch, Device& device, BackupFi
 
 }  // namespace
 
+ProcedureResult LoadRestoreFile(const std::string& path, BackupImage& image) {
+    image = LoadBackupImage(path);
+    if (!image.error.empty()) return {Outcome::FileUnusable, 0, image.error};
+    if (const StatusCode version = CheckImageVersion(image.bytes); version != 0) {
+        return {Outcome::FileUnusable, version, ErrorText(version)};
+    }
+    return {};
+}
+
 ProcedureResult RestoreProcedure::Run() {
     ProcedureHost& host = parts_.host;
     Settings& settings = parts_.settings;
@@ -65,10 +67,16 @@ ProcedureResult RestoreProcedure::Run() {
         ChooseBackupFile(fileDialog_, kBackupExtension, 0, settings.BackupFileName);
     if (settings.BackupFileName.empty()) return {Outcome::NoFile, 0, {}};
 
-    // A file that cannot be a complete backup never reaches the station.
-    if (std::string problem = CheckBackupFile(settings.BackupFileName); !problem.empty()) {
-        parts_.boxes.Show(problem, kRestoreFailureTitle, BoxButtons::Ok, BoxIcon::Critical);
-        return {Outcome::FileUnusable, 0, problem};
+    // The file is read once, here, and checked in memory: what reaches the
+    // station is what was checked, whatever happens to the file meanwhile. A
+    // file that cannot be restored never puts the station into its bootloader.
+    BackupImage image;
+    if (loaded_) image = *loaded_;
+    if (ProcedureResult refused =
+            loaded_ ? ProcedureResult{} : LoadRestoreFile(settings.BackupFileName, image);
+        refused.outcome != Outcome::Done) {
+        parts_.boxes.Show(refused.message, kRestoreFailureTitle, BoxButtons::Ok, BoxIcon::Critical);
+        return refused;
     }
     if (parts_.boxes.Show(kOverwriteQuestion, kOverwriteQuestionTitle, BoxButtons::YesNo,
                           BoxIcon::None) != BoxAnswer::Yes) {
@@ -82,11 +90,12 @@ ProcedureResult RestoreProcedure::Run() {
     StatusCode Status = 0;
     BackupFile file(parts_.progress);
     bool declined = false;
+    std::uint32_t fileSerial = 0, stationSerial = 0;
     auto failed = [&] { return Status != 0 || file.failed(); };
     auto run = [&]() -> bool {
         Status = parts_.link.OpenLink();
         if (failed()) return false;
-        if (!file.Open(settings.BackupFileName, BackupFile::Mode::Read)) return false;
+        file.OpenMemory(image.bytes);
         if (!StartStation(parts_, kDisplayGreeting, Status) || failed()) return false;
 
         double serial = 0;
@@ -95,7 +104,8 @@ ProcedureResult RestoreProcedure::Run() {
         parts_.device.ReadSerialNumber(serial, station[0], station[1], station[2], station[3],
                                        Status);
         if (failed()) return false;
-        const std::uint32_t fileSerial = file.GetLong();
+        fileSerial = file.GetLong();
+        stationSerial = static_cast<std::uint32_t>(serial);
         if (static_cast<double>(fileSerial) != serial) {
             if (parts_.boxes.Show(kOtherStationQuestion, kOtherStationTitle, BoxButtons::YesNo,
                                   BoxIcon::Critical) != BoxAnswer::Yes) {
@@ -106,7 +116,7 @@ ProcedureResult RestoreProcedure::Run() {
             if (failed()) return false;
             for (int i = 0; i < 4; ++i) patch.bytes[i] = station[i];
         }
-        CheckDatabaseVersion(parts_.device, file, kVersionModeCheck, Status);
+        CheckDatabaseVersion(parts_.device, file, VersionMode::Restore, Status);
         if (failed()) return false;
         CheckFileVersion(file, Status);
         if (failed()) return false;
@@ -126,7 +136,7 @@ ProcedureResult RestoreProcedure::Run() {
     } else {
         // The station keeps what was written up to the failure and stays in its
         // bootloader; a declined file from another station ends without a box.
-        if (declined) {
+        if (declined && !parts_.link.cancellation().requested()) {
             result = {Outcome::Declined, 0, {}};
         } else {
             result = ReportFailure(parts_, kRestoreFailureTitle, Status, file);
@@ -135,6 +145,8 @@ ProcedureResult RestoreProcedure::Run() {
         host.EnableButtons();
     }
     host.ClosePort();
+    result.fileSerial = fileSerial;
+    result.stationSerial = stationSerial;
     return result;
 }
 

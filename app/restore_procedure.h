@@ -15,6 +15,11 @@ namespace cv2 {
 inline constexpr const char* kOverwriteQuestionTitle = "CV-2 - Sicherung";
 inline constexpr const char* kOtherStationTitle = "Achtung";
 
+// Reads the file a restore is to bring into the station and checks it in
+// memory: Done with image filled, or FileUnusable with the reason (status
+// 140099 when its version words are not valid). Nothing else reads it.
+ProcedureResult LoadRestoreFile(const std::string& path, BackupImage& image);
+
 class RestoreProcedure {
 public:
     RestoreProcedure(ProcedureHost& host, Settings& settings, Link& link, Device& device,
@@ -25,9 +30,14 @@ public:
     // the closed port, on the caller's thread.
     ProcedureResult Run();
 
+    // The file as the caller has read and checked it already (LoadRestoreFile),
+    // so that it is read once: a pipe or FIFO gives its bytes only once.
+    void UseLoadedFile(const BackupImage* image) { loaded_ = image; }
+
 private:
     ProcedureParts parts_;
     FileDialog& fileDialog_;
+    const BackupImage* loaded_ = nullptr;
 };
 
 }  // namespace cv2

@@ -144,8 +144,8 @@ InProcessFigures InProcess(Job job, station::Speed speed, const std::string& fil
     }
     station::SimulatedStation sim(clock, serial, options);
     pump.AddSource(&serial);
-    Link link(serial, io, clock, pump, host, settings, ServiceKey);
-    Device device(link);
+    Link link(serial, io, clock, pump, host, settings, kBuiltInKeys.ServiceKey);
+    Device device(link, kBuiltInKeys);
     Progress progress(host);
     host.link = &link;
     InProcessFigures f;

@@ -1,16 +1,11 @@
 #include "cli/backup_analysis.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 
 namespace cv2::cli {
 
 namespace {
 
-// Record byte that holds a group page's tag, and the bits of it compared.
-constexpr int kTagByte = 3;
-constexpr std::uint8_t kTagMask = 0xFC;
 constexpr std::uint8_t kErased = 0xFF;
 
 std::uint32_t LongAt(const Image& image, std::size_t offset) {
@@ -24,23 +19,6 @@ bool AllErased(const std::uint8_t* bytes, int count) {
 
 }  // namespace
 
-LoadedFile LoadBackupFile(const std::string& path) {
-    LoadedFile file;
-    file.error = CheckBackupFile(path);
-    if (!file.error.empty()) return file;
-    std::ifstream in(path, std::ios::binary);
-    file.image.resize(kBackupFileSize);
-    in.read(reinterpret_cast<char*>(file.image.data()), kBackupFileSize);
-    if (in.gcount() != kBackupFileSize) {
-        file.error = "Die Datei " + path + " kann nicht gelesen werden.";
-        return file;
-    }
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(path, ec);
-    file.size = ec ? kBackupFileSize : static_cast<std::int64_t>(size);
-    return file;
-}
-
 Units UnitsOf(const Section& s) {
     switch (s.kind) {
         case SectionKind::Serial:
@@ -51,14 +29,18 @@ Units UnitsOf(const Section& s) {
             return {UnitKind::Record, s.Length() / kRecordBytes, kRecordBytes};
         case SectionKind::FsModule:
             return {UnitKind::Group, s.pageCount, s.perPage * kWordBytes};
+        case SectionKind::Route:
+            return {UnitKind::Route, s.pageCount * s.perPage, s.recordsPerRoute * kRecordBytes};
         default:
-            return {UnitKind::Page, s.pageCount, s.RecordsOfPage() * kRecordBytes};
+            // One page holds one locomotive; the other group sections hold groups.
+            return {s.key == "locomotives"         ? UnitKind::Loco
+                    : s.kind == SectionKind::Group ? UnitKind::Group
+                                                   : UnitKind::Page,
+                    s.pageCount, s.RecordsOfPage() * kRecordBytes};
     }
 }
 
-int UnitLabel(const Section& s, int index) {
-    return UnitsOf(s).kind == UnitKind::Page ? s.firstPage + index : index;
-}
+int UnitLabel(const Section&, int index) { return index + 1; }
 
 const char* UnitNoun(UnitKind kind, bool plural) {
     switch (kind) {
@@ -72,8 +54,25 @@ const char* UnitNoun(UnitKind kind, bool plural) {
             return plural ? "Seiten" : "Seite";
         case UnitKind::Group:
             return plural ? "Gruppen" : "Gruppe";
+        case UnitKind::Loco:
+            return plural ? "Loks" : "Lok";
+        case UnitKind::Route:
+            return plural ? "Fahrstraßen" : "Fahrstraße";
     }
     return "";
+}
+
+const char* UnitNounDative(UnitKind kind) {
+    switch (kind) {
+        case UnitKind::Value:
+            return "Werten";
+        case UnitKind::Word:
+            return "Versionswörtern";
+        case UnitKind::Record:
+            return "Datensätzen";
+        default:
+            return UnitNoun(kind, true);  // the same in the dative
+    }
 }
 
 const char* UnitKey(UnitKind kind) {
@@ -88,12 +87,16 @@ const char* UnitKey(UnitKind kind) {
             return "page";
         case UnitKind::Group:
             return "group";
+        case UnitKind::Loco:
+            return "locomotive";
+        case UnitKind::Route:
+            return "route";
     }
     return "";
 }
 
 bool GroupPageInUse(const Section& section, const std::uint8_t* firstRecord) {
-    return (firstRecord[kTagByte] & kTagMask) == section.tag;
+    return cv2::GroupPageInUse(firstRecord[kGroupTagByte], section.tag);
 }
 
 bool FsGroupInUse(const std::uint8_t* group) { return (group[0] << 8 | group[1]) != 0; }
@@ -102,7 +105,7 @@ void AsBackupWouldWrite(Image& image) {
     for (std::size_t i = 0; i < kFileLayout.size(); ++i) {
         const Section& s = kFileLayout[i];
         if (s.kind != SectionKind::Group) continue;
-        const Units units = UnitsOf(s);
+        const Units units = UnitsOf(s);  // a group section's unit is its page
         for (int p = 0; p < units.count; ++p) {
             std::uint8_t* page = image.data() + SectionOffset(i) + p * units.bytes;
             if (GroupPageInUse(s, page)) continue;
@@ -115,7 +118,7 @@ std::vector<SectionDiff> CompareImages(const Image& a, const Image& b) {
     std::vector<SectionDiff> diffs;
     for (std::size_t i = 0; i < kFileLayout.size(); ++i) {
         const Units units = UnitsOf(kFileLayout[i]);
-        SectionDiff diff{i, {}, 0};
+        SectionDiff diff{i, {}, 0, {}};
         for (int u = 0; u < units.count; ++u) {
             const std::size_t start = SectionOffset(i) + static_cast<std::size_t>(u) * units.bytes;
             int differing = 0;
@@ -123,26 +126,29 @@ std::vector<SectionDiff> CompareImages(const Image& a, const Image& b) {
             if (differing == 0) continue;
             diff.units.push_back(u);
             diff.bytes += differing;
+            if (units.kind == UnitKind::Value || units.kind == UnitKind::Word) {
+                diff.values.emplace_back(LongAt(a, start), LongAt(b, start));
+            }
         }
         if (!diff.units.empty()) diffs.push_back(std::move(diff));
     }
     return diffs;
 }
 
-Summary Summarize(const LoadedFile& file) {
+Summary Summarize(const BackupImage& file) {
     Summary summary;
     summary.size = file.size;
-    summary.serial = LongAt(file.image, SectionOffset(0));
+    summary.serial = LongAt(file.bytes, SectionOffset(0));
     const std::size_t versions = IndexOf(SectionOf(SectionKind::VersionWords));
     for (int w = 0; w < kVersionWordCount; ++w) {
-        summary.versions[w] = LongAt(file.image, SectionOffset(versions) + w * kLongBytes);
+        summary.versions[w] = LongAt(file.bytes, SectionOffset(versions) + w * kLongBytes);
     }
     for (std::size_t i = versions + 1; i < kFileLayout.size(); ++i) {
         const Section& s = kFileLayout[i];
         const Units units = UnitsOf(s);
         SectionUse use{i, 0, units.count};
         for (int u = 0; u < units.count; ++u) {
-            const std::uint8_t* unit = file.image.data() + SectionOffset(i) + u * units.bytes;
+            const std::uint8_t* unit = file.bytes.data() + SectionOffset(i) + u * units.bytes;
             if (s.kind == SectionKind::Group) {
                 use.used += GroupPageInUse(s, unit);
             } else if (s.kind == SectionKind::FsModule) {

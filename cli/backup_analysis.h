@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "transfer/backup_file.h"
@@ -15,27 +16,23 @@ namespace cv2::cli {
 
 using Image = std::vector<std::uint8_t>;
 
-struct LoadedFile {
-    Image image;            // the first kBackupFileSize bytes
-    std::int64_t size = 0;  // the whole file's size
-    std::string error;      // German reason when the file is not a complete backup
-};
-LoadedFile LoadBackupFile(const std::string& path);
-
-// The parts a section is compared and counted in: station pages for the ID
-// table, groups, pages and routes; records for the extra data; Longs for the
-// serial number and version words; groups for the FS module.
-enum class UnitKind { Value, Word, Record, Page, Group };
+// The parts a section is compared and counted in, as a user knows them:
+// locomotives and routes one by one, group and data pages, the records of
+// the extra data, the serial number and each version word as a value, the
+// FS module's groups.
+enum class UnitKind { Value, Word, Record, Page, Group, Loco, Route };
 struct Units {
     UnitKind kind;
     int count;
     int bytes;
 };
 Units UnitsOf(const Section& section);
-// How a unit is named to people and scripts: the station page number for
-// pages, otherwise its index in the section.
+// How a unit is named to people and scripts: its number in the section,
+// counted from 1 (locomotive 37, route 12, page 42).
 int UnitLabel(const Section& section, int index);
 const char* UnitNoun(UnitKind kind, bool plural);
+// The plural after "von" ("3 von 18 Datensätzen").
+const char* UnitNounDative(UnitKind kind);
 const char* UnitKey(UnitKind kind);
 
 // A group page is in use when the tag in its first record matches the section's.
@@ -51,6 +48,9 @@ struct SectionDiff {
     std::size_t section;     // index in kFileLayout
     std::vector<int> units;  // indices of the differing units
     int bytes = 0;           // differing bytes in all
+    // For single values (serial number, version words): each differing one's
+    // value in the first image and in the second.
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> values;
 };
 // The sections in file order that differ; empty when the images are equal.
 std::vector<SectionDiff> CompareImages(const Image& a, const Image& b);
@@ -66,6 +66,6 @@ struct Summary {
     std::array<std::uint32_t, kVersionWordCount> versions{};
     std::vector<SectionUse> sections;  // every section behind the version words
 };
-Summary Summarize(const LoadedFile& file);
+Summary Summarize(const BackupImage& file);
 
 }  // namespace cv2::cli

@@ -3,6 +3,7 @@
 #include <array>
 #include <string_view>
 
+#include "link/port_name.h"
 #include "settings/options_logic.h"
 
 namespace cv2::cli {
@@ -11,24 +12,32 @@ namespace {
 
 // Commands as bits, for the options each one takes.
 constexpr unsigned Bit(Command c) { return 1u << static_cast<unsigned>(c); }
-constexpr unsigned kStation = Bit(Command::Backup) | Bit(Command::Restore) | Bit(Command::Verify);
+// The commands that talk to the station.
+constexpr unsigned kStation =
+    Bit(Command::Backup) | Bit(Command::Restore) | Bit(Command::Verify) | Bit(Command::Info);
+// The commands that run a backup or a restore, with their progress and summary.
+constexpr unsigned kRun = Bit(Command::Backup) | Bit(Command::Restore) | Bit(Command::Verify);
 constexpr unsigned kJson =
-    Bit(Command::Verify) | Bit(Command::Inspect) | Bit(Command::Diff) | Bit(Command::Ports);
-constexpr unsigned kTrace = Bit(Command::Backup) | Bit(Command::Restore);
+    kRun | Bit(Command::Inspect) | Bit(Command::Diff) | Bit(Command::Ports) | Bit(Command::Info);
+constexpr unsigned kTrace = Bit(Command::Backup) | Bit(Command::Restore) | Bit(Command::Info);
+constexpr unsigned kKeys = kStation | Bit(Command::Version);
 
 struct CommandSpec {
     std::string_view name;
     Command command;
-    int files;  // FILE arguments the command needs
+    int files;                   // FILE arguments the command needs
+    bool filesOptional = false;  // ... or none at all
 };
 
-constexpr std::array<CommandSpec, 6> kCommands = {{
+constexpr std::array<CommandSpec, 8> kCommands = {{
     {"backup", Command::Backup, 1},
     {"restore", Command::Restore, 1},
     {"verify", Command::Verify, 1},
     {"inspect", Command::Inspect, 1},
     {"diff", Command::Diff, 2},
     {"ports", Command::Ports, 0},
+    {"info", Command::Info, 1, true},
+    {"--version", Command::Version, 0},
 }};
 
 struct OptionSpec {
@@ -37,7 +46,7 @@ struct OptionSpec {
     unsigned commands;
 };
 
-constexpr std::array<OptionSpec, 7> kOptions = {{
+constexpr std::array<OptionSpec, 12> kOptions = {{
     {"--port", true, kStation},
     {"--interface", true, kStation},
     {"--baud", true, kStation},
@@ -45,7 +54,22 @@ constexpr std::array<OptionSpec, 7> kOptions = {{
     {"--yes", false, Bit(Command::Restore)},
     {"--other-station", false, Bit(Command::Restore)},
     {"--json", false, kJson},
+    {"--keys", true, kKeys},
+    {"-q", false, kRun},
+    {"--quiet", false, kRun},
+    {"-v", false, kRun},
+    {"--verbose", false, kRun},
 }};
+
+// Why a file argument cannot name a file: empty when it can.
+std::string FileNameProblem(const std::string& name) {
+    if (name.empty()) return "Der Dateiname ist leer.";
+    if (name == "-") {
+        return "„-“ ist hier kein Dateiname: cv2cli liest und schreibt Sicherungen nur als "
+               "Datei (eine Datei namens - als ./- angeben).";
+    }
+    return {};
+}
 
 // The interface names of the command line, in the order of the interface kinds.
 constexpr std::array<std::string_view, kInterfaceCount> kInterfaceNames = {"tandemo", "serial",
@@ -67,7 +91,7 @@ bool CoupleBaud(CliArgs& args, const std::string* baudText, std::string& error) 
     OptionsLogic logic;
     logic.SelectBaud(kBaudCount - 1);  // 115200, the default
     logic.ClickInterface(args.interfaceKind);
-    const std::string_view kind = kInterfaceNames[args.interfaceKind];
+    const std::string_view kind = InterfaceName(args.interfaceKind);
     if (baudText) {
         int index = -1;
         for (int i = 0; i < kBaudCount; ++i) {
@@ -91,6 +115,8 @@ bool CoupleBaud(CliArgs& args, const std::string* baudText, std::string& error) 
 
 }  // namespace
 
+std::string_view InterfaceName(int kind) { return kInterfaceNames.at(kind); }
+
 Settings CliArgs::ToSettings() const {
     Settings s;
     OptionsLogic logic;
@@ -113,11 +139,6 @@ ParseResult ParseCliArgs(const std::vector<std::string>& words) {
     CliArgs args;
     const std::string& first = words[0];
     if (first == "--help" || first == "-h" || first == "help") {
-        result.args = args;
-        return result;
-    }
-    if (first == "--version") {
-        args.command = Command::Version;
         result.args = args;
         return result;
     }
@@ -186,6 +207,15 @@ ParseResult ParseCliArgs(const std::vector<std::string>& words) {
             args.yes = true;
         } else if (name == "--other-station") {
             args.otherStation = true;
+        } else if (name == "--keys") {
+            args.keys = value;
+        } else if (name == "-q" || name == "--quiet" || name == "-v" || name == "--verbose") {
+            const auto detail = name[1] == 'q' || name == "--quiet" ? CliArgs::Detail::Quiet
+                                                                    : CliArgs::Detail::Verbose;
+            if (args.detail != CliArgs::Detail::Normal && args.detail != detail) {
+                return fail("-q und -v schließen einander aus.");
+            }
+            args.detail = detail;
         } else {
             args.json = true;
         }
@@ -199,10 +229,19 @@ ParseResult ParseCliArgs(const std::vector<std::string>& words) {
         return result;
     }
     const std::size_t wanted = static_cast<std::size_t>(command->files);
-    if (args.files.size() < wanted) {
-        return fail(wanted == 2 ? "Zwei Dateien angeben: FILE_A FILE_B." : "Die Datei fehlt.");
+    if (args.files.size() < wanted && !(command->filesOptional && args.files.empty())) {
+        return fail(wanted == 2 ? "Zwei Sicherungsdateien angeben: DATEI_A DATEI_B."
+                                : "Keine Sicherungsdatei angegeben.");
     }
     if (args.files.size() > wanted) return fail("Zu viele Argumente: " + args.files[wanted]);
+    for (const std::string& file : args.files) {
+        if (std::string problem = FileNameProblem(file); !problem.empty()) return fail(problem);
+    }
+    if (Bit(args.command) & kStation) {
+        if (std::string problem = PortSettingProblem(args.ToSettings()); !problem.empty()) {
+            return fail(problem + " (--port " + args.port + ")");
+        }
+    }
     result.args = std::move(args);
     return result;
 }
@@ -210,23 +249,30 @@ ParseResult ParseCliArgs(const std::vector<std::string>& words) {
 std::string UsageText() {
     return "cv2cli: Sicherung der CV2 ohne Fenster\n"
            "\n"
-           "  cv2cli backup  --port PORT [--interface usb|serial|tandemo] [--baud RATE]"
-           " [--trace FILE] FILE\n"
-           "  cv2cli restore --port PORT [--interface ...] [--baud ...] [--yes]"
-           " [--other-station] [--trace FILE] FILE\n"
-           "  cv2cli verify  --port PORT [--interface ...] [--baud ...] [--json] FILE\n"
-           "  cv2cli inspect [--json] FILE\n"
-           "  cv2cli diff    [--json] FILE_A FILE_B\n"
-           "  cv2cli ports   [--json]\n"
-           "  cv2cli --help | --version\n"
+           "  cv2cli backup   --port PORT [--interface usb|serial|tandemo] [--baud RATE]"
+           " [--trace DATEI] [-q|-v] [--json] DATEI\n"
+           "  cv2cli restore  --port PORT [--interface ...] [--baud ...] [--yes]"
+           " [--other-station] [--trace DATEI] [-q|-v] [--json] DATEI\n"
+           "  cv2cli verify   --port PORT [--interface ...] [--baud ...] [-q|-v] [--json] DATEI\n"
+           "  cv2cli info     --port PORT [--interface ...] [--baud ...] [--json]"
+           " [--trace DATEI] [DATEI]\n"
+           "  cv2cli inspect  [--json] DATEI\n"
+           "  cv2cli diff     [--json] DATEI_A DATEI_B\n"
+           "  cv2cli ports    [--json]\n"
+           "  cv2cli --version  [--keys DATEI]\n"
+           "  cv2cli --help   diese Hilfe\n"
            "\n"
-           "  backup    Datenbank der CV2 in FILE sichern            (back the station up into "
-           "FILE)\n"
-           "  restore   FILE in die CV2 übertragen                    (write FILE into the "
+           "  backup    Datenbank der CV2 in DATEI sichern           (back the station up into "
+           "DATEI)\n"
+           "  restore   DATEI in die CV2 übertragen                   (write DATEI into the "
            "station)\n"
-           "  verify    CV2 mit FILE vergleichen, nichts schreiben     (compare station and FILE)\n"
+           "  verify    CV2 mit DATEI vergleichen, nichts schreiben    (compare station and "
+           "DATEI)\n"
            "  inspect   Inhalt einer Sicherungsdatei zeigen            (show what a backup holds)\n"
            "  diff      zwei Sicherungsdateien vergleichen             (compare two backups)\n"
+           "  info      erste Verbindung prüfen, nichts schreiben      (harmless first contact;\n"
+           "            mit DATEI: passt die Sicherung zu dieser CV2?   does DATEI fit the "
+           "station?)\n"
            "  ports     serielle Schnittstellen dieses Rechners        (list serial ports)\n"
            "\n"
            "  --port PORT       COM-Nummer oder Gerätename, z. B. 3 oder /dev/ttyUSB0"
@@ -239,12 +285,21 @@ std::string UsageText() {
            "  (answer the overwrite question with yes)\n"
            "  --other-station   auch eine Sicherung einer anderen CV2 übertragen"
            "  (accept a file from another station)\n"
-           "  --trace FILE      jeden Rahmen mit Zeit und Richtung in FILE protokollieren"
+           "  --trace DATEI     jeden Rahmen mit Zeit und Richtung in DATEI protokollieren"
            "  (log every frame)\n"
            "  --json            Ausgabe als JSON  (machine-readable output)\n"
+           "  -q, --quiet       keine Fortschrittsanzeige, nur Fehler und Ergebnis"
+           "  (no progress, errors and result only)\n"
+           "  -v, --verbose     dazu eine Zeile je fertigem Abschnitt"
+           "  (also a line per finished section)\n"
+           "  --keys DATEI      Schlüssel der CV2 aus DATEI statt aus\n"
+           "                    ~/.config/cv2sicherung/keys oder /etc/cv2sicherung/keys"
+           "  (the station's keys from DATEI)\n"
+           "                    bei backup, restore, verify, info und --version\n"
            "\n"
-           "Exit-Status: 0 gelungen, 1 Fehler beim Lauf, 2 Aufruf- oder Dateifehler,\n"
-           "3 abgelehnt, 4 CV2 bzw. Dateien verschieden.\n";
+           "Exit-Status: 0 gelungen (info: die CV2 ist bereit), 1 Fehler beim Lauf (info: nicht\n"
+           "bereit), 2 Aufruf- oder Dateifehler, 3 abgelehnt, 4 CV2 bzw. Dateien verschieden,\n"
+           "130 abgebrochen (Strg+C, SIGTERM, SIGHUP).\n";
 }
 
 }  // namespace cv2::cli

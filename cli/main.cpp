@@ -7,16 +7,19 @@
 #include "cli/cli_args.h"
 #include "cli/reports.h"
 #include "cli/station_commands.h"
+#include "platform/port_list.h"
 
 using namespace cv2::cli;
+using cv2::BackupImage;
+using cv2::LoadBackupImage;
 
 namespace {
 
 int Inspect(const CliArgs& args) {
     const std::string& path = args.files[0];
-    const LoadedFile file = LoadBackupFile(path);
+    const BackupImage file = LoadBackupImage(path);
     if (!file.error.empty()) {
-        std::fprintf(stderr, "%s\n", file.error.c_str());
+        std::fprintf(stderr, "cv2cli: %s\n", file.error.c_str());
         return kExitUsage;
     }
     const Summary summary = Summarize(file);
@@ -26,15 +29,15 @@ int Inspect(const CliArgs& args) {
 }
 
 int Diff(const CliArgs& args) {
-    LoadedFile files[2];
+    BackupImage files[2];
     for (int i = 0; i < 2; ++i) {
-        files[i] = LoadBackupFile(args.files[i]);
+        files[i] = LoadBackupImage(args.files[i]);
         if (!files[i].error.empty()) {
-            std::fprintf(stderr, "%s\n", files[i].error.c_str());
+            std::fprintf(stderr, "cv2cli: %s\n", files[i].error.c_str());
             return kExitUsage;
         }
     }
-    const auto diffs = CompareImages(files[0].image, files[1].image);
+    const auto diffs = CompareImages(files[0].bytes, files[1].bytes);
     const std::string headline = diffs.empty() ? "Die Dateien sind gleich."
                                                : "Die Dateien " + args.files[0] + " und " +
                                                      args.files[1] + " unterscheiden sich:";
@@ -56,10 +59,6 @@ int main(int argc, char** argv) {
         case Command::Help:
             std::fputs(UsageText().c_str(), stdout);
             return kExitOk;
-        case Command::Version:
-            std::printf("cv2cli %d.%d.%d\n", CV2_VERSION_MAJOR, CV2_VERSION_MINOR,
-                        CV2_VERSION_PATCH);
-            return kExitOk;
         case Command::Inspect:
             return Inspect(args);
         case Command::Diff:
@@ -67,15 +66,27 @@ int main(int argc, char** argv) {
         default:
             break;
     }
+    if (args.command == Command::Ports) {
+        QCoreApplication app(argc, argv);
+        const auto ports = cv2::AvailablePorts();
+        std::fputs((args.json ? PortsJson(ports) : PortsText(ports)).c_str(), stdout);
+        return kExitOk;
+    }
+    // A key file that is there but wrong stops the run before any port opens.
+    const cv2::KeySource keys = cv2::LoadKeys(args.keys);
+    if (!keys.ok()) {
+        std::fprintf(stderr, "cv2cli: %s\n", keys.error.c_str());
+        return kExitUsage;
+    }
+    if (args.command == Command::Version) {
+        std::printf("cv2cli %d.%d.%d\n%s\n", CV2_VERSION_MAJOR, CV2_VERSION_MINOR,
+                    CV2_VERSION_PATCH, cv2::KeysInUse(keys).c_str());
+        return kExitOk;
+    }
     // Qt's own event loop rather than GLib's: while the port holds back the
     // rest of a frame its notifier is off, and GLib wakes its loop once more
     // each time a watched descriptor comes or goes, twice a frame.
     if (!qEnvironmentVariableIsSet("QT_NO_GLIB")) qputenv("QT_NO_GLIB", "1");
     QCoreApplication app(argc, argv);
-    if (args.command == Command::Ports) {
-        const auto ports = AvailablePorts();
-        std::fputs((args.json ? PortsJson(ports) : PortsText(ports)).c_str(), stdout);
-        return kExitOk;
-    }
-    return RunStationCommand(args);
+    return RunStationCommand(args, keys);
 }

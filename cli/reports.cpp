@@ -2,19 +2,16 @@
 
 #include <cstdio>
 
+#include "transfer/section_readers.h"
+
 namespace cv2::cli {
 
 namespace {
 
 // Differing units listed by name in the text output; the rest are counted.
 constexpr std::size_t kListedUnits = 12;
-
-bool VersionsValid(const Summary& s) {
-    for (std::uint32_t w : s.versions) {
-        if (w != kDatabaseVersion) return false;
-    }
-    return true;
-}
+// Width of the section titles in inspect's list, in characters.
+constexpr std::size_t kTitleColumn = 22;
 
 std::string Hex4(int value) {
     char text[8];
@@ -30,6 +27,17 @@ std::string JsonArray(const std::vector<T>& items, F item) {
         out += item(items[i]);
     }
     return out + "]";
+}
+
+// For single values: ,"old":[...],"new":[...]; nothing for other units.
+std::string ValuesJson(const std::vector<std::pair<std::uint32_t, std::uint32_t>>& values) {
+    if (values.empty()) return {};
+    std::string old = ",\"old\":[", now = ",\"new\":[";
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        old += (i ? "," : "") + std::to_string(values[i].first);
+        now += (i ? "," : "") + std::to_string(values[i].second);
+    }
+    return old + "]" + now + "]";
 }
 
 std::string SectionKeys(const Section& s) {
@@ -58,6 +66,12 @@ std::string JsonString(const std::string& text) {
     return out + "\"";
 }
 
+std::string Padded(const std::string& text, std::size_t width) {
+    std::size_t chars = 0;
+    for (char c : text) chars += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return chars >= width ? text : text + std::string(width - chars, ' ');
+}
+
 std::string InspectText(const std::string& path, const Summary& s) {
     std::string out = "Datei: " + path + "\n";
     out += "Größe: " + GroupedNumber(s.size) + " Bytes";
@@ -69,14 +83,13 @@ std::string InspectText(const std::string& path, const Summary& s) {
     }
     out += "\nSeriennummer: " + std::to_string(s.serial) + "\nDatenbankversion:";
     for (std::uint32_t w : s.versions) out += " " + std::to_string(w);
-    out += VersionsValid(s) ? " (gültig)\n" : " (ungültig: jedes Wort muss 5 sein)\n";
+    out += VersionWordsValid(s.versions) ? " (gültig)\n" : " (ungültig: jedes Wort muss 5 sein)\n";
     out += "Belegt:\n";
     for (const SectionUse& use : s.sections) {
         const Section& section = kFileLayout[use.section];
         char line[128];
-        std::snprintf(line, sizeof line, "  %-22s %4d/%-4d ", std::string(section.title).c_str(),
-                      use.used, use.total);
-        out += line;
+        std::snprintf(line, sizeof line, " %4d/%-4d ", use.used, use.total);
+        out += "  " + Padded(std::string(section.title), kTitleColumn) + line;
         out += UnitNoun(UnitsOf(section).kind, true);
         out += "\n";
     }
@@ -91,7 +104,7 @@ std::string InspectJson(const std::string& path, const Summary& s) {
         out += (i ? "," : "") + std::to_string(s.versions[i]);
     }
     out += "],\"versions_valid\":";
-    out += VersionsValid(s) ? "true" : "false";
+    out += VersionWordsValid(s.versions) ? "true" : "false";
     out += ",\"sections\":" + JsonArray(s.sections, [](const SectionUse& use) {
                return "{" + SectionKeys(kFileLayout[use.section]) +
                       ",\"used\":" + std::to_string(use.used) +
@@ -105,10 +118,21 @@ std::string ComparisonText(const std::string& headline, const std::vector<Sectio
     for (const SectionDiff& d : diffs) {
         const Section& section = kFileLayout[d.section];
         const Units units = UnitsOf(section);
-        out += "  " + std::string(section.title) + ": " + std::to_string(d.units.size()) + " von " +
-               std::to_string(units.count) + " " + UnitNoun(units.kind, units.count != 1) + " (";
+        out += "  " + std::string(section.title) + ": ";
+        if (units.count == 1 && d.values.size() == 1) {
+            // A single value: what it was and what it is.
+            out += std::to_string(d.values[0].first) + " → " + std::to_string(d.values[0].second) +
+                   "\n";
+            continue;
+        }
+        out += std::to_string(d.units.size()) + " von " + std::to_string(units.count) + " " +
+               (units.count != 1 ? UnitNounDative(units.kind) : UnitNoun(units.kind, false)) + " (";
         for (std::size_t i = 0; i < d.units.size() && i < kListedUnits; ++i) {
             out += (i ? ", " : "") + std::to_string(UnitLabel(section, d.units[i]));
+            if (i < d.values.size()) {
+                out += ": " + std::to_string(d.values[i].first) + " → " +
+                       std::to_string(d.values[i].second);
+            }
         }
         if (d.units.size() > kListedUnits) {
             out += ", ... " + std::to_string(d.units.size() - kListedUnits) + " weitere";
@@ -127,7 +151,7 @@ std::string ComparisonJson(const std::vector<SectionDiff>& diffs) {
                       ",\"total\":" + std::to_string(UnitsOf(section).count) + ",\"differing\":" +
                       JsonArray(d.units,
                                 [&](int u) { return std::to_string(UnitLabel(section, u)); }) +
-                      ",\"bytes\":" + std::to_string(d.bytes) + "}";
+                      ",\"bytes\":" + std::to_string(d.bytes) + ValuesJson(d.values) + "}";
            });
     return out + "}\n";
 }
@@ -135,13 +159,23 @@ std::string ComparisonJson(const std::vector<SectionDiff>& diffs) {
 std::string PortsText(const std::vector<PortEntry>& ports) {
     if (ports.empty()) return "Keine serielle Schnittstelle gefunden.\n";
     std::string out;
+    bool stable = false;
     for (const PortEntry& p : ports) {
-        out += p.path;
-        if (!p.description.empty()) out += "  " + p.description;
+        out += p.path + "  " + (p.description.empty() ? "(ohne Beschreibung)" : p.description);
         if (!p.manufacturer.empty()) out += " (" + p.manufacturer + ")";
         if (p.vendorId && p.productId)
             out += "  USB " + Hex4(*p.vendorId) + ":" + Hex4(*p.productId);
         out += "\n";
+        if (!p.stableName.empty()) out += "    fester Name: " + p.stableName + "\n";
+        stable = stable || !p.stableName.empty();
+        out += p.access.mayOpen
+                   ? "    Zugriff: erlaubt\n"
+                   : "    Zugriff: keine Berechtigung. " + PermissionAdvice(p.access) + ".\n";
+    }
+    if (stable) {
+        out +=
+            "Der feste Name bleibt gleich, auch wenn das Interface an einem anderen "
+            "USB-Anschluss steckt: ihn als Port eintragen.\n";
     }
     return out;
 }
@@ -152,11 +186,17 @@ std::string PortsJson(const std::vector<PortEntry>& ports) {
                          auto id = [](const std::optional<int>& v) {
                              return v ? JsonString(Hex4(*v)) : std::string("null");
                          };
+                         auto text = [](const std::string& s) {
+                             return s.empty() ? std::string("null") : JsonString(s);
+                         };
                          return "{\"path\":" + JsonString(p.path) +
+                                ",\"stable_name\":" + text(p.stableName) +
                                 ",\"description\":" + JsonString(p.description) +
                                 ",\"manufacturer\":" + JsonString(p.manufacturer) +
                                 ",\"vendor_id\":" + id(p.vendorId) +
-                                ",\"product_id\":" + id(p.productId) + "}";
+                                ",\"product_id\":" + id(p.productId) +
+                                ",\"may_open\":" + (p.access.mayOpen ? "true" : "false") +
+                                ",\"group\":" + text(p.access.group) + "}";
                      }) +
            "\n";
 }

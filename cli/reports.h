@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/backup_analysis.h"
+#include "platform/port_list.h"
 
 namespace cv2::cli {
 
@@ -17,14 +18,11 @@ std::string InspectJson(const std::string& path, const Summary& summary);
 std::string ComparisonText(const std::string& headline, const std::vector<SectionDiff>& diffs);
 std::string ComparisonJson(const std::vector<SectionDiff>& diffs);
 
-struct PortEntry {
-    std::string path;
-    std::string description;
-    std::string manufacturer;
-    std::optional<int> vendorId, productId;
-};
 std::string PortsText(const std::vector<PortEntry>& ports);
 std::string PortsJson(const std::vector<PortEntry>& ports);
+
+// text (UTF-8) filled with blanks to width characters.
+std::string Padded(const std::string& text, std::size_t width);
 
 // A JSON string literal of text (UTF-8 passed through).
 std::string JsonString(const std::string& text);

@@ -1,8 +1,5 @@
 #include "cli/station_commands.h"
 
-#include <QLocale>
-#include <QSerialPortInfo>
-#include <QSocketNotifier>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -16,12 +13,18 @@
 #endif
 
 #include "app/backup_procedure.h"
+#include "app/elapsed_time.h"
 #include "app/restore_procedure.h"
 #include "cli/backup_analysis.h"
-#include "cli/interrupt.h"
+#include "cli/reports.h"
 #include "cli/serial_trace.h"
+#include "cli/station_info.h"
 #include "cli/terminal.h"
-#include "device/keys.h"
+#include "device/error_help.h"
+#include "device/error_table.h"
+#include "device/error_text.h"
+#include "platform/end_requests.h"
+#include "platform/number_format.h"
 #include "platform/qt/qt_clock.h"
 #include "platform/qt/qt_event_pump.h"
 #include "platform/qt/qt_serial_control.h"
@@ -31,79 +34,199 @@ namespace cv2::cli {
 
 namespace {
 
-std::string NumberOfLocale(double value) {
-    QLocale locale = QLocale::system();
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    return locale.toString(value, 'g', 15).toStdString();
+// Empty when path can be written as a backup; otherwise why not. The work
+// copy beside the file is made and removed again to find out, so a file that
+// another backup is writing right now is refused here too.
+std::string CheckWritable(const std::string& path) {
+    struct NoProgress : ByteProgress {
+        void AddBytes(int) override {}
+    } none;
+    BackupFile probe(none);
+    probe.Open(path);
+    return probe.errorText();
 }
 
-// Empty when path can be written as a backup; otherwise why not. A file
-// that does not exist yet is created and removed again to find out.
-std::string CheckWritable(const std::string& path) {
-    namespace fs = std::filesystem;
-    const std::string prefix = "Die Datei " + path + " kann nicht geschrieben werden: ";
-    std::error_code ec;
-    if (fs::is_directory(path, ec)) return prefix + SystemReason(EISDIR);
-    const bool existed = fs::exists(path, ec);
-    std::FILE* f = std::fopen(path.c_str(), existed ? "r+b" : "wb");
-    if (!f) return prefix + SystemReason(errno);
-    std::fclose(f);
-    if (!existed) fs::remove(path, ec);
-    return {};
-}
+// One line on standard error, named like the usage errors.
+void Say(const std::string& text) { std::fprintf(stderr, "cv2cli: %s\n", OneLine(text).c_str()); }
 
 int Unusable(const std::string& reason) {
-    std::fprintf(stderr, "%s\n", CrToNewline(reason).c_str());
+    Say(reason);
     return kExitUsage;
 }
 
+std::string Trimmed(std::string text) {
+    text.erase(0, text.find_first_not_of(' '));
+    text.erase(text.find_last_not_of(' ') + 1);
+    return text;
+}
+
+// A failure with its status code on one line, and under it what to do. A code
+// without a step of its own is told with the section the run was in.
+void FailureLines(const ProcedureResult& result, const std::string& statusLine,
+                  const KeySource& keys) {
+    std::string text = OneLine(result.message);
+    if (ErrorStepText(result.status / 10000).empty() && !Trimmed(statusLine).empty()) {
+        text = Trimmed(statusLine) + ": " + text;
+    }
+    Say(text + " (Status " + std::to_string(result.status) + ")");
+    if (const std::string advice = ErrorAdvice(result.status); !advice.empty()) {
+        std::fprintf(stderr, "Was tun: %s\n", advice.c_str());
+    }
+    if (const std::string advice = KeysAdvice(keys, result.status); !advice.empty()) {
+        std::fprintf(stderr, "%s\n", advice.c_str());
+    }
+}
+
+// The step a cancelled run stopped in, as the user saw it in the status line
+// and, where the status names one, as the station's step.
+std::string StoppedIn(const ProcedureResult& result, const std::string& statusLine) {
+    std::string where = Trimmed(statusLine);
+    std::string step(ErrorStepText(result.status / 10000));
+    while (!step.empty() && (step.back() == ' ' || step.back() == ':')) step.pop_back();
+    if (!step.empty()) where += where.empty() ? step : " (" + step + ")";
+    return where;
+}
+
+// Which question a refused restore was refused at, what answers it, and for a
+// file from another station both serial numbers.
+int Declined(const ProcedureResult& result, const TerminalBoxes& boxes) {
+    const bool otherStation = boxes.declinedTitle() == kOtherStationTitle;
+    std::string text;
+    if (otherStation) {
+        text = "Die Sicherung stammt von einer anderen CV2: Seriennummer in der Datei " +
+               std::to_string(result.fileSerial) + ", angeschlossen ist die CV2 mit " +
+               std::to_string(result.stationSerial) + ". ";
+    }
+    const std::string option = otherStation ? "--other-station" : "--yes";
+    const std::string question = otherStation
+                                     ? "ob sie trotzdem übertragen werden soll"
+                                     : "ob die aktive Datenbank der CV2 überschrieben werden soll";
+    if (boxes.declinedAsked()) {
+        text += "Abgelehnt: es wurde nichts übertragen (" + option + " beantwortet die Frage, " +
+                question + ", ohne Rückfrage mit Ja).";
+    } else {
+        text += "Nichts übertragen: Ohne Terminal kann nicht gefragt werden, " + question + "; " +
+                option + " beantwortet die Frage mit Ja.";
+    }
+    Say(text);
+    return kExitDeclined;
+}
+
 // The exit code and the text for a run that did not succeed.
-int Unsuccessful(const ProcedureResult& result) {
+int Unsuccessful(const ProcedureResult& result, bool cancelled, const std::string& statusLine,
+                 const KeySource& keys, const TerminalBoxes* boxes = nullptr) {
+    if (result.outcome == Outcome::Done) return kExitOk;
+    if (cancelled) {
+        const std::string where = StoppedIn(result, statusLine);
+        std::fprintf(stderr, "Abgebrochen.%s\n",
+                     where.empty() ? "" : (" Schritt: " + where).c_str());
+        return kExitCancelled;
+    }
     switch (result.outcome) {
-        case Outcome::Done:
-            return kExitOk;
         case Outcome::Declined:
-            std::fprintf(stderr, "Abgelehnt: es wurde nichts übertragen.\n");
+            if (boxes) return Declined(result, *boxes);
+            Say("Abgelehnt: es wurde nichts übertragen.");
             return kExitDeclined;
-        case Outcome::NoFile:
         case Outcome::FileUnusable:
+            // A file that fails the restore's own check names its status.
+            if (result.status != 0) {
+                FailureLines(result, statusLine, keys);
+                return kExitUsage;
+            }
             return Unusable(result.message);
         case Outcome::Failed:
-            break;
+            // The backup file failed, not the station.
+            if (result.status == 0) return Unusable(result.message);
+            FailureLines(result, statusLine, keys);
+            return kExitFailed;
+        default:
+            return Unusable(result.message);
     }
-    if (Interrupted()) {
-        std::fprintf(stderr, "Der Lauf wurde abgebrochen (Strg+C oder SIGTERM).\n");
-    } else if (result.status == 0) {
-        // The backup file failed, not the station.
-        return Unusable(result.message);
-    } else {
-        std::fprintf(stderr, "%s\n", CrToNewline(result.message).c_str());
+}
+
+// Minutes with the two decimals they are rounded to, as a JSON number.
+std::string MinutesJson(double minutes) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", minutes);
+    return text;
+}
+
+// What a successful backup, restore or verify did, on standard output: for
+// people one line, for scripts one JSON object (verify adds its comparison).
+std::string RunSummary(const CliArgs& args, const std::string& path, const ProcedureResult& result,
+                       double seconds, const std::string& comparison = {}) {
+    const int sections = static_cast<int>(kFileLayout.size()) - 2;  // behind the version words
+    const double minutes = ElapsedMinutes(0.0, seconds);
+    if (args.json) {
+        std::string out = "{\"command\":" +
+                          JsonString(args.command == Command::Backup    ? "backup"
+                                     : args.command == Command::Restore ? "restore"
+                                                                        : "verify") +
+                          ",\"file\":" + JsonString(path) +
+                          ",\"bytes\":" + std::to_string(kBackupFileSize) +
+                          ",\"section_count\":" + std::to_string(sections) +
+                          ",\"minutes\":" + MinutesJson(minutes);
+        if (args.command == Command::Restore) {
+            out += ",\"station_serial\":" + std::to_string(result.stationSerial) +
+                   ",\"other_station\":" +
+                   (result.fileSerial != result.stationSerial ? "true" : "false");
+        }
+        // The comparison's own object, its members joined to this one.
+        if (!comparison.empty()) out += "," + comparison.substr(1, comparison.rfind('}') - 1);
+        return out + "}\n";
     }
-    std::fprintf(stderr, "Status %d\n", static_cast<int>(result.status));
-    return kExitFailed;
+    const std::string what = args.command == Command::Backup    ? "Gesichert: die CV2 in "
+                             : args.command == Command::Restore ? "Übertragen: "
+                                                                : "Gelesen und verglichen: ";
+    std::string line = what + path;
+    if (args.command == Command::Restore) {
+        line += " in die CV2 mit der Seriennummer " + std::to_string(result.stationSerial);
+    }
+    return comparison + line + ", " + GroupedNumber(kBackupFileSize) + " Bytes, " +
+           std::to_string(sections) + " Abschnitte, " + LocaleNumber(minutes) + " min.\n";
+}
+
+// cv2cli info: what the first contact found on stdout; when the contact failed
+// or was cancelled, that as the other commands give it on stderr.
+int ReportProbe(const CliArgs& args, const KeySource& keys, const StationProbe& probe,
+                const BackupImage& file, bool cancelled) {
+    InfoContext context{args.port, args.interfaceKind, args.baud, keys, {}, {}};
+    if (!args.files.empty()) {
+        context.filePath = args.files[0];
+        context.file = Summarize(file);
+    }
+    std::fputs((args.json ? InfoJson(context, probe) : InfoText(context, probe)).c_str(), stdout);
+    if (probe.status != 0 || cancelled) {
+        const std::string text =
+            probe.portProblem.empty() ? ErrorText(probe.status) : probe.portProblem;
+        return Unsuccessful({Outcome::Failed, probe.status, text}, cancelled, {}, keys);
+    }
+    return Ready(probe, context) ? kExitOk : kExitFailed;
 }
 
 // What a run is made of, in the order it must be built. With a trace file the
 // link talks to the port through the tracing decorators.
 struct Composition {
-    Composition(const CliArgs& args, std::FILE* traceFile)
+    Composition(const CliArgs& args, std::FILE* traceFile, const KeyTable& keys)
         : settings(args.ToSettings()),
-          trace(traceFile ? std::make_unique<FrameTrace>(traceFile, realClock) : nullptr),
+          trace(traceFile ? std::make_unique<FrameTrace>(traceFile, clock) : nullptr),
           tracedComm(trace ? std::make_unique<TracingSerialControl>(comm1, *trace) : nullptr),
           tracedIo(trace ? std::make_unique<TracingPortIo>(io, *trace) : nullptr),
           boxes(args.yes, args.otherStation, stdin, stderr, isatty(fileno(stdin)) != 0),
           link(tracedComm ? *tracedComm : static_cast<SerialControl&>(comm1),
                tracedIo ? *tracedIo : static_cast<PortIo&>(io), clock, pump, boxes, settings,
-               ServiceKey),
-          device(link),
+               keys.ServiceKey),
+          device(link, keys),
           host(
               stderr, isatty(fileno(stderr)) != 0, clock, [this] { link.ClosePort(); },
-              NumberOfLocale),
-          progress(host) {}
+              LocaleNumber, args.detail),
+          progress(host) {
+        WatchEndRequests("cv2cli", link.cancellation(), nullptr);
+    }
+    ~Composition() { StopWatchingEndRequests(); }
 
     Settings settings;
-    QtClock realClock;
-    InterruptibleClock clock{realClock};
+    QtClock clock;
     QtEventPump pump;
     QtSerialControl comm1;
     UartPortIo io{comm1};
@@ -119,77 +242,79 @@ struct Composition {
 
 }  // namespace
 
-int RunStationCommand(const CliArgs& args) {
-    const std::string& path = args.files.at(0);
-    LoadedFile compared;
+int RunStationCommand(const CliArgs& args, const KeySource& keys) {
+    const std::string path = args.files.empty() ? std::string() : args.files[0];
+    // Everything that needs no station is checked before anything is written
+    // (the trace file among it) and before the port opens.
+    BackupImage compared;
     if (args.command == Command::Backup) {
         if (std::string problem = CheckWritable(path); !problem.empty()) return Unusable(problem);
-    } else if (args.command == Command::Verify) {
-        compared = LoadBackupFile(path);
+    } else if (args.command == Command::Verify || args.command == Command::Info) {
+        // info asks about a backup file only when given one.
+        if (!path.empty()) compared = LoadBackupImage(path);
         if (!compared.error.empty()) return Unusable(compared.error);
+    } else if (const ProcedureResult refused = LoadRestoreFile(path, compared);
+               refused.outcome != Outcome::Done) {
+        return Unsuccessful(refused, false, {}, keys);
     }
     std::FILE* traceFile = nullptr;
     if (!args.trace.empty()) {
+        if (StagedFile::SameFile(args.trace, path)) {
+            return Unusable("Die Protokolldatei " + args.trace +
+                            " ist die Sicherungsdatei selbst; sie wird nicht überschrieben.");
+        }
         traceFile = std::fopen(args.trace.c_str(), "w");
         if (!traceFile) {
             return Unusable("Die Datei " + args.trace +
                             " kann nicht geschrieben werden: " + SystemReason(errno));
         }
     }
-    InstallInterruptHandlers();
-    // Ctrl-C wakes a wait at once; the jumped clock then ends it.
-    std::unique_ptr<QSocketNotifier> interruptWake;
-    if (InterruptWakeFd() >= 0) {
-        interruptWake = std::make_unique<QSocketNotifier>(InterruptWakeFd(), QSocketNotifier::Read);
-        QObject::connect(interruptWake.get(), &QSocketNotifier::activated,
-                         [] { DrainInterruptWake(); });
-    }
 
     int exitCode = kExitOk;
     {
-        Composition c(args, traceFile);
+        Composition c(args, traceFile, keys.keys);
         c.settings.BackupFileName = path;
-        if (args.command == Command::Restore) {
+        if (args.command == Command::Info) {
+            const StationProbe probe = ProbeStation(c.link, c.device);
+            exitCode = ReportProbe(args, keys, probe, compared, c.link.cancellation().requested());
+        } else if (args.command == Command::Restore) {
             GivenFile file(path);
-            exitCode = Unsuccessful(
-                RestoreProcedure(c.host, c.settings, c.link, c.device, c.progress, c.boxes, file)
-                    .Run());
+            RestoreProcedure restore(c.host, c.settings, c.link, c.device, c.progress, c.boxes,
+                                     file);
+            restore.UseLoadedFile(&compared);  // read and checked above
+            const ProcedureResult result = restore.Run();
+            exitCode = Unsuccessful(result, c.link.cancellation().requested(), c.host.statusLine(),
+                                    keys, &c.boxes);
+            if (exitCode == kExitOk) {
+                std::fputs(RunSummary(args, path, result, c.host.runSeconds()).c_str(), stdout);
+            }
         } else {
             BackupProcedure backup(c.host, c.settings, c.link, c.device, c.progress, c.boxes);
             Image station;
             if (args.command == Command::Verify) backup.ReadIntoMemory(&station);
-            exitCode = Unsuccessful(backup.Run());
+            const ProcedureResult result = backup.Run();
+            exitCode =
+                Unsuccessful(result, c.link.cancellation().requested(), c.host.statusLine(), keys);
+            std::string comparison;
             if (exitCode == kExitOk && args.command == Command::Verify) {
-                AsBackupWouldWrite(compared.image);
-                const auto diffs = CompareImages(station, compared.image);
-                const std::string out =
+                AsBackupWouldWrite(compared.bytes);
+                const auto diffs = CompareImages(station, compared.bytes);
+                comparison =
                     args.json ? ComparisonJson(diffs)
                               : ComparisonText(
                                     diffs.empty() ? "Die CV2 entspricht der Datei " + path + "."
                                                   : "Die CV2 weicht von der Datei " + path + " ab:",
                                     diffs);
-                std::fputs(out.c_str(), stdout);
                 exitCode = diffs.empty() ? kExitOk : kExitDifferent;
+            }
+            if (exitCode == kExitOk || exitCode == kExitDifferent) {
+                std::fputs(RunSummary(args, path, result, c.host.runSeconds(), comparison).c_str(),
+                           stdout);
             }
         }
     }
     if (traceFile) std::fclose(traceFile);
     return exitCode;
-}
-
-std::vector<PortEntry> AvailablePorts() {
-    std::vector<PortEntry> ports;
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-        PortEntry p{info.systemLocation().toStdString(),
-                    info.description().toStdString(),
-                    info.manufacturer().toStdString(),
-                    {},
-                    {}};
-        if (info.hasVendorIdentifier()) p.vendorId = info.vendorIdentifier();
-        if (info.hasProductIdentifier()) p.productId = info.productIdentifier();
-        ports.push_back(std::move(p));
-    }
-    return ports;
 }
 
 }  // namespace cv2::cli

@@ -1,20 +1,16 @@
-// The commands that talk to the station (backup, restore, verify) put together
+// The commands that talk to the station (backup, restore, verify, info) put together
 // like the window program: the real clock, event processing and serial port,
 // the link and device over them, and the very same procedures, with the
-// terminal in place of the window. Also the machine's serial ports.
+// terminal in place of the window.
 #pragma once
 
-#include <vector>
-
 #include "cli/cli_args.h"
-#include "cli/reports.h"
+#include "device/key_file.h"
 
 namespace cv2::cli {
 
-// Runs backup, restore or verify and returns the exit code. Needs a
-// QCoreApplication.
-int RunStationCommand(const CliArgs& args);
-
-std::vector<PortEntry> AvailablePorts();
+// Runs backup, restore, verify or info with the keys and returns the exit
+// code. Needs a QCoreApplication.
+int RunStationCommand(const CliArgs& args, const KeySource& keys);
 
 }  // namespace cv2::cli

@@ -31,7 +31,7 @@ int HighBitsOfGroup(const CommandBlock& b, int g) {
 
 }  // namespace
 
-Device::Device(Link& link) : link_(link) {}
+Device::Device(Link& link, const KeyTable& keys) : link_(link), keys_(keys) {}
 
 void Device::PackCommand() {
     CommandBlock& b = block_;
@@ -56,18 +56,25 @@ void Device::SendCommand(StatusCode& Status) {
             b.TxFrame[pos + 1 + k] = b.CmdData[kFieldsPerGroup * g + k];
         }
     }
+    // A cancelled run sends nothing more.
+    if (link_.cancellation().requested()) {
+        Status = kCancelled;
+        return;
+    }
     rx.RxSlot = 0;
     Status = link_.SendFrame(b.TxFrame, kLastFrameIndex);
-    b.WaitStart = link_.clock().Now();
-    // Equality, not "at least": a third frame before this loop looks means the
+    // Equality, not "at least": a third frame before the wait looks means the
     // frames in slots 0 and 1 are not known to be echo and answer.
-    for (;;) {
-        if (rx.RxSlot == kFramesAwaited) return;
-        if (link_.clock().Now() - b.WaitStart > kReplyWaitSeconds) {
+    switch (link_.WaitFor(b.WaitStart, kReplyWaitSeconds,
+                          [&] { return rx.RxSlot == kFramesAwaited; })) {
+        case Link::WaitEnd::Ready:
+            return;
+        case Link::WaitEnd::TimedOut:
             Status = kReplyTimedOut;
             return;
-        }
-        link_.events().WaitPass(link_.clock(), b.WaitStart, kReplyWaitSeconds);
+        case Link::WaitEnd::Cancelled:
+            Status = kCancelled;
+            return;
     }
 }
 

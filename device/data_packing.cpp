@@ -2,7 +2,6 @@
 // high-bit bytes, PayloadKey applied) and file form.
 #include "device/command_layout.h"
 #include "device/device.h"
-#include "device/keys.h"
 
 namespace cv2 {
 
@@ -24,7 +23,7 @@ void Device::UnpackReply() {
 
 void Device::DescramblePayload() {
     for (int i = 0; i < kPayloadBytes; ++i) {
-        block_.CmdData[i] = static_cast<std::int16_t>(block_.CmdData[i] ^ PayloadKey[i]);
+        block_.CmdData[i] = static_cast<std::int16_t>(block_.CmdData[i] ^ keys_.PayloadKey[i]);
     }
 }
 

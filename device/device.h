@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "device/keys.h"
 #include "device/status.h"
 #include "link/link.h"
 
@@ -32,10 +33,13 @@ struct CommandBlock {
 
 class Device {
 public:
-    explicit Device(Link& link);
+    // keys: the one table of both keys; the link's receive recogniser was
+    // given the same ServiceKey.
+    Device(Link& link, const KeyTable& keys);
 
     CommandBlock& block() { return block_; }
     Link& link() { return link_; }
+    const KeyTable& keys() const { return keys_; }
 
     // Frame and wait.
     void PackCommand();
@@ -66,10 +70,9 @@ public:
 
 private:
     Link& link_;
+    const KeyTable& keys_;
     CommandBlock block_;
 };
 
-// The German message for a status code; CR (13) separates the lines.
-std::string ErrorText(StatusCode code);
 
 }  // namespace cv2

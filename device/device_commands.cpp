@@ -8,8 +8,8 @@
 
 #include "device/command_layout.h"
 #include "device/device.h"
-#include "device/keys.h"
 #include "device/latin1_text.h"
+#include "device/steps.h"
 
 namespace cv2 {
 
@@ -33,14 +33,6 @@ constexpr StatusCode kDataFlashWriteRefused = 1411;
 constexpr StatusCode kWriteBlockRefused = 1611;
 constexpr StatusCode kMessageRefused = 1011;
 
-// Steps added by the commands that stand for a procedure step.
-constexpr StatusCode kStepSerialNumber = 100000;
-constexpr StatusCode kStepBootloaderStart = 110000;
-constexpr StatusCode kStepBootloaderEnd = 120000;
-constexpr StatusCode kStepDisplayClear = 150000;
-constexpr StatusCode kStepDisplayCursor = 160000;
-constexpr StatusCode kStepDisplayText = 170000;
-
 // The serial number is 1200000000 plus 22 bits taken from the identity bytes.
 constexpr double kSerialBase = 1200000000.0;
 constexpr std::int16_t kSerialPage = 63;
@@ -61,10 +53,12 @@ std::int16_t Lo(std::int16_t v) { return static_cast<std::int16_t>(v & 0xFF); }
 // bit 15 set; PackCommand keeps only its low 8 bits.
 std::int16_t Hi(std::int16_t v) { return static_cast<std::int16_t>(v & 0xFF00) / 256; }
 
-void Load(CommandBlock& b, const Fields& f) {
+void Load(Device& d, const Fields& f) {
+    CommandBlock& b = d.block();
+    const ServiceKeyBytes& serviceKey = d.keys().ServiceKey;
     std::fill(std::begin(b.CmdData), std::end(b.CmdData), std::int16_t{0});
     std::copy(f.low.begin(), f.low.end(), b.CmdData);
-    if (f.serviceKey) std::copy(ServiceKey.begin(), ServiceKey.end(), b.CmdData + 8);
+    if (f.serviceKey) std::copy(serviceKey.begin(), serviceKey.end(), b.CmdData + 8);
     std::copy(f.tail.begin(), f.tail.end(), b.CmdData + 16);
     b.CmdSelA = f.selA;
     b.CmdSelB = f.selB;
@@ -93,10 +87,6 @@ void ExpectAccepted(Device& d, StatusCode refusedCode, StatusCode& Status) {
     Status = IsLongAck(Reply(d), kAckAccepted) ? 0 : refusedCode;
 }
 
-void AddStep(StatusCode step, StatusCode& Status) {
-    if (Status != 0) Status += step;
-}
-
 Fields SamFlashReadFields(std::int16_t page) {
     return {{0x00, 0x08, Lo(page), Hi(page), 0x5A, 0, 0, 0}, true, {}, 3, 3, 0};
 }
@@ -108,31 +98,31 @@ Fields ReadBlockFields(std::int16_t offset) {
 }  // namespace
 
 void Device::SamFlashRead(std::int16_t page, StatusCode& Status) {
-    Load(block_, SamFlashReadFields(page));
+    Load(*this, SamFlashReadFields(page));
     PackAndSend(*this, Status);
     ExpectAccepted(*this, kSamFlashReadRefused, Status);
 }
 
 void Device::SamFlashWrite(std::int16_t page, StatusCode& Status) {
-    Load(block_, {{0x5A, 0x08, Lo(page), Hi(page), 0x5B, 0, 0, 0x01}, true, {}, 3, 3, 0});
+    Load(*this, {{0x5A, 0x08, Lo(page), Hi(page), 0x5B, 0, 0, 0x01}, true, {}, 3, 3, 0});
     PackAndSend(*this, Status);
     ExpectAccepted(*this, kSamFlashWriteRefused, Status);
 }
 
 void Device::DataFlashRead(std::int16_t page, StatusCode& Status) {
-    Load(block_, {{0x45, 0x0A, Lo(page), Hi(page), 0, 0, 0, 0}, true, {}, 3, 3, 0});
+    Load(*this, {{0x45, 0x0A, Lo(page), Hi(page), 0, 0, 0, 0}, true, {}, 3, 3, 0});
     PackAndSend(*this, Status);
     ExpectAccepted(*this, kDataFlashReadRefused, Status);
 }
 
 void Device::DataFlashWrite(std::int16_t page, StatusCode& Status) {
-    Load(block_, {{0xDF, 0x0A, Lo(page), Hi(page), 0, 0, 0, 0}, true, {}, 3, 3, 0});
+    Load(*this, {{0xDF, 0x0A, Lo(page), Hi(page), 0, 0, 0, 0}, true, {}, 3, 3, 0});
     PackAndSend(*this, Status);
     ExpectAccepted(*this, kDataFlashWriteRefused, Status);
 }
 
 void Device::ReadBlock(std::int16_t offset, StatusCode& Status) {
-    Load(block_, ReadBlockFields(offset));
+    Load(*this, ReadBlockFields(offset));
     PackAndSend(*this, Status);
     if (Status != 0) return;
     // Whatever frame stands in slot 1 is taken as the data reply.
@@ -142,7 +132,7 @@ void Device::ReadBlock(std::int16_t offset, StatusCode& Status) {
 }
 
 void Device::WriteBlock(std::int16_t offset, const RecordBuffer& RecordBuf, StatusCode& Status) {
-    Load(block_, {{}, false, {Lo(offset), Hi(offset), 0, 0}, 4, 2, 0});
+    Load(*this, {{}, false, {Lo(offset), Hi(offset), 0, 0}, 4, 2, 0});
     ScramblePayload(RecordBuf);
     PackAndSend(*this, Status);
     ExpectAccepted(*this, kWriteBlockRefused, Status);
@@ -150,18 +140,18 @@ void Device::WriteBlock(std::int16_t offset, const RecordBuffer& RecordBuf, Stat
 
 void Device::ReadSerialNumber(double& serial, std::int16_t& id3, std::int16_t& id2,
                               std::int16_t& id1, std::int16_t& id0, StatusCode& Status) {
-    Load(block_, SamFlashReadFields(kSerialPage));
+    Load(*this, SamFlashReadFields(kSerialPage));
     PackAndSend(*this, Status);
     if (Status != 0) return;
     if (!IsLongAck(Reply(*this), kAckAccepted)) {
-        Status = kMessageRefused + kStepSerialNumber;
+        Status = kMessageRefused + StepCode(Step::SerialNumber);
         return;
     }
-    Load(block_, ReadBlockFields(kSerialOffset));
+    Load(*this, ReadBlockFields(kSerialOffset));
     PackAndSend(*this, Status);
     if (Status != 0) return;
     if (!IsDataReply(Reply(*this))) {
-        Status = kMessageRefused + kStepSerialNumber;
+        Status = kMessageRefused + StepCode(Step::SerialNumber);
         return;
     }
     TakeDataReply();
@@ -178,7 +168,7 @@ void Device::ReadSerialNumber(double& serial, std::int16_t& id3, std::int16_t& i
 }
 
 void Device::BootloaderStart(StatusCode& Status) {
-    Load(block_, {{0x00, 0x7F, 0x7F, 0x7F, 0, 0, 0, 0}, true, {}, 3, 7, 0});
+    Load(*this, {{0x00, 0x7F, 0x7F, 0x7F, 0, 0, 0, 0}, true, {}, 3, 7, 0});
     PackAndSend(*this, Status);
     if (Status == 0) {
         const std::int16_t* reply = Reply(*this);
@@ -186,50 +176,49 @@ void Device::BootloaderStart(StatusCode& Status) {
         if (IsLongAck(reply, kAckAccepted)) {
             // The station restarts into its bootloader and confirms with a frame of
             // its own; the receive assembler's recogniser raises BootConfirmed.
+            // Bounded, so that a station that never confirms cannot hang the program.
             ReceiveAssembler& rx = link_.rx();
             rx.BootConfirmed = 0;
-            block_.WaitStart = link_.clock().Now();
-            for (;;) {
-                if (rx.BootConfirmed != 0) return;
-                // Bounded, so that a station that never confirms cannot hang the program.
-                if (link_.clock().Now() - block_.WaitStart > kBootConfirmWaitSeconds) break;
-                link_.events().WaitPass(link_.clock(), block_.WaitStart, kBootConfirmWaitSeconds);
-            }
+            const Link::WaitEnd end = link_.WaitFor(block_.WaitStart, kBootConfirmWaitSeconds,
+                                                    [&] { return rx.BootConfirmed != 0; });
+            if (end == Link::WaitEnd::Ready) return;
+            Status = end == Link::WaitEnd::Cancelled ? kCancelled : kMessageRefused;
+        } else {
+            Status = kMessageRefused;
         }
-        Status = kMessageRefused;
     }
-    AddStep(kStepBootloaderStart, Status);
+    AddStep(Step::BootloaderStart, Status);
 }
 
 void Device::BootloaderEnd(StatusCode& Status) {
-    Load(block_, {{0x20, 0x7F, 0x7F, 0x7F, 0, 0, 0, 0}, true, {}, 3, 0, 0});
+    Load(*this, {{0x20, 0x7F, 0x7F, 0x7F, 0, 0, 0, 0}, true, {}, 3, 0, 0});
     PackAndSend(*this, Status);
     ExpectAccepted(*this, kMessageRefused, Status);
-    AddStep(kStepBootloaderEnd, Status);
+    AddStep(Step::BootloaderEnd, Status);
 }
 
 void Device::DisplayClear(StatusCode& Status) {
-    Load(block_, {{}, false, {}, 3, 1, 0});
+    Load(*this, {{}, false, {}, 3, 1, 0});
     PackAndSend(*this, Status);
-    AddStep(kStepDisplayClear, Status);
+    AddStep(Step::DisplayClear, Status);
 }
 
 void Device::DisplayCursor(std::int16_t a, std::int16_t b, StatusCode& Status) {
     // The second argument's low byte goes out twice; its high byte not at all.
-    Load(block_, {{Lo(a), Hi(a), Lo(b), Lo(b), 0, 0, 0, 0}, false, {}, 3, 1, 1});
+    Load(*this, {{Lo(a), Hi(a), Lo(b), Lo(b), 0, 0, 0, 0}, false, {}, 3, 1, 1});
     PackAndSend(*this, Status);
-    AddStep(kStepDisplayCursor, Status);
+    AddStep(Step::DisplayCursor, Status);
 }
 
 void Device::DisplayText(const std::string& text, StatusCode& Status) {
-    Load(block_, {{}, false, {}, 3, 1, 3});
+    Load(*this, {{}, false, {}, 3, 1, 3});
     const std::string codes = Utf8ToLatin1(text);
     const std::size_t n = std::min(codes.size(), kDisplayChars);
     for (std::size_t i = 0; i < n; ++i) {
         block_.CmdData[i] = static_cast<std::int16_t>(static_cast<unsigned char>(codes[i]));
     }
     PackAndSend(*this, Status);
-    AddStep(kStepDisplayText, Status);
+    AddStep(Step::DisplayText, Status);
 }
 
 }  // namespace cv2

@@ -16,5 +16,7 @@ struct ErrorField {
 std::span<const ErrorField> ErrorSteps();
 std::span<const ErrorField> ErrorKinds();
 std::span<const ErrorField> ErrorDetails();
+// The text of one step ("Read LongData:"); empty for a number without one.
+std::string_view ErrorStepText(int step);
 
 }  // namespace cv2

@@ -5,37 +5,14 @@
 
 #include "device/device.h"
 #include "device/error_table.h"
+#include "device/steps.h"
+#include "device/error_text.h"
 
 namespace cv2 {
 
 namespace {
 
 constexpr char kCR = '\r';
-
-constexpr ErrorField kSteps[] = {
-    {1, "Datenbank ID lesen : "},
-    {2, "lange Datensätze lesen : "},
-    {10, "Seriennummer lesen:"},
-    {11, "Bootloader starten:"},
-    {12, "Bootloader beenden:"},
-    {13, "Datenbank Version CVII:"},
-    {14, "Datenbank Version im Backup File:"},
-    {15, "Display löschen:"},
-    {16, "Displaycurser setzen:"},
-    {17, "Displaytext schreiben:"},
-    {21, "Read LongData:"},
-    {22, "Write LongData:"},
-    {23, "Read ShortData:"},
-    {24, "Write ShortData:"},
-    {25, "Read Page:"},
-    {26, "Write Page:"},
-    {27, "Read ID Tab.:"},
-    {28, "Write ID Tab.:"},
-    {30, "FS Modul Prog. on:"},
-    {31, "FS Modul Read :"},
-    {32, "FS Modul Write :"},
-    {33, "FS Modul Prog. off:"},
-};
 
 constexpr ErrorField kKinds[] = {
     {10, " LocoNet Message gesendet:"}, {11, " SAM Flash schreiben:"},  {12, " SAM Flash lesen:"},
@@ -65,9 +42,10 @@ constexpr int kFirstStepRunningOn = 10;
 
 }  // namespace
 
-std::span<const ErrorField> ErrorSteps() { return kSteps; }
+std::span<const ErrorField> ErrorSteps() { return kStepTable; }
 std::span<const ErrorField> ErrorKinds() { return kKinds; }
 std::span<const ErrorField> ErrorDetails() { return kDetails; }
+std::string_view ErrorStepText(int step) { return Lookup(kStepTable, step); }
 
 std::string ErrorText(StatusCode code) {
     // Truncating division: a negative code gives negative fields, which have no text.
@@ -78,10 +56,10 @@ std::string ErrorText(StatusCode code) {
     std::string text(1, kCR);
     if (step >= 0 && step <= kLastStepWithOwnLine) {
         // Step 0 has no text: its line is empty.
-        text += Lookup(kSteps, step);
+        text += Lookup(kStepTable, step);
         text += kCR;
     } else if (step >= kFirstStepRunningOn) {
-        text += Lookup(kSteps, step);
+        text += Lookup(kStepTable, step);
     }
     if (const auto k = Lookup(kKinds, kind); !k.empty()) {
         text += k;

@@ -51,13 +51,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(f && std::fwrite(content.data(), 1, length, f) == length);
     std::fclose(f);
 
-    const LoadedFile file = LoadBackupFile(ScratchPath());
+    const cv2::BackupImage file = cv2::LoadBackupImage(ScratchPath());
     if (length < static_cast<std::size_t>(cv2::kBackupFileSize)) {
         Check(!file.error.empty());
         return 0;
     }
     Check(file.error.empty() && file.size == static_cast<std::int64_t>(length));
-    Check(file.image.size() == static_cast<std::size_t>(cv2::kBackupFileSize));
+    Check(file.bytes.size() == static_cast<std::size_t>(cv2::kBackupFileSize));
 
     const Summary summary = Summarize(file);
     for (const SectionUse& use : summary.sections) Check(use.used >= 0 && use.used <= use.total);
@@ -66,10 +66,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // A file equals itself; made comparable with a fresh read, it can differ
     // only in the group sections, and only behind each page's first record.
-    Check(CompareImages(file.image, file.image).empty());
-    Image asRead = file.image;
+    Check(CompareImages(file.bytes, file.bytes).empty());
+    Image asRead = file.bytes;
     AsBackupWouldWrite(asRead);
-    const auto diffs = CompareImages(file.image, asRead);
+    const auto diffs = CompareImages(file.bytes, asRead);
     for (const SectionDiff& d : diffs) {
         Check(cv2::kFileLayout[d.section].kind == cv2::SectionKind::Group);
         Check(!d.units.empty() && d.bytes > 0);

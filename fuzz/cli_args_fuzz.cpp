@@ -1,7 +1,8 @@
 // cv2cli's command line from arbitrary words (the input split at NUL bytes):
 // it is either refused with a reason or gives a command that has what it
-// needs: a port for the station commands, a rate the interface allows, its
-// number of files, and settings that carry the same port and rate.
+// needs: a port for the commands that talk to the station, a rate the
+// interface allows, its number of files, and settings that carry the same port
+// and rate.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -25,6 +26,7 @@ std::size_t FilesOf(Command c) {
         case Command::Restore:
         case Command::Verify:
         case Command::Inspect:
+        case Command::Info:
             return 1;
         case Command::Diff:
             return 2;
@@ -52,10 +54,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(parsed.error.empty());
     const CliArgs& args = *parsed.args;
     if (args.command == Command::Help || args.command == Command::Version) return 0;
-    Check(args.files.size() == FilesOf(args.command));
+    // info asks about a backup file only when given one.
+    Check(args.files.size() == FilesOf(args.command) ||
+          (args.command == Command::Info && args.files.empty()));
     Check(args.interfaceKind >= 0 && args.interfaceKind < cv2::kInterfaceCount);
     const bool station = args.command == Command::Backup || args.command == Command::Restore ||
-                         args.command == Command::Verify;
+                         args.command == Command::Verify || args.command == Command::Info;
     if (!station) return 0;
     Check(!args.port.empty());
     Check(std::find(cv2::kBaudRates.begin(), cv2::kBaudRates.end(), args.baud) !=

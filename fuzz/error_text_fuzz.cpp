@@ -11,6 +11,7 @@
 
 #include "device/device.h"
 #include "device/error_table.h"
+#include "device/error_text.h"
 #include "fuzz/fuzz_check.h"
 
 using cv2::fuzz::Check;

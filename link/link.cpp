@@ -57,8 +57,6 @@ constexpr int kReceiveThreshold = 1;
 constexpr int kSendThreshold = 0;
 
 constexpr const char* kBoxTitle = "CV2 Sicherung";
-constexpr const char* kComPortRestriction =
-    "Sie können das LocoNet-Interface nur mit Comport 1 oder Comport 2 benutzen!";
 
 }  // namespace
 
@@ -107,8 +105,8 @@ void Link::ResetPacing() {
 }
 
 void Link::Pause(double seconds) {
-    const double start = clock_.Now();
-    while (!(clock_.Now() > start + seconds)) waits_.WaitPass(clock_, start, seconds);
+    double start = 0;
+    WaitFor(start, seconds, [] { return false; });
 }
 
 void Link::SendingPass(bool ctsWasLow, double start, double limit) {

@@ -9,6 +9,7 @@
 #include "link/frame_pacing.h"
 #include "link/receive_assembler.h"
 #include "link/wait_events.h"
+#include "platform/cancellation.h"
 #include "platform/clock.h"
 #include "platform/event_pump.h"
 #include "platform/message_box.h"
@@ -36,8 +37,27 @@ public:
     std::int16_t OpenLink();
     const std::string& failureText() const { return failureText_; }
     bool failureShown() const { return failureShown_; }
-    // Waits more than the given seconds while processing events.
+    // Waits more than the given seconds while processing events; a cancelled
+    // run does not wait.
     void Pause(double seconds);
+
+    // How a wait ended.
+    enum class WaitEnd { Ready, TimedOut, Cancelled };
+    // Waits, processing events, until ready() holds, more than limit seconds
+    // have passed since the wait began (stored in start), or the run is
+    // cancelled; a wait that must run its course (the module's programming
+    // off after a cancel) passes cancellable = false. ready() is asked first:
+    // what has come counts, also at the limit.
+    template <typename Ready>
+    WaitEnd WaitFor(double& start, double limit, Ready ready, bool cancellable = true) {
+        start = clock_.Now();
+        for (;;) {
+            if (ready()) return WaitEnd::Ready;
+            if (cancellable && cancel_.requested()) return WaitEnd::Cancelled;
+            if (clock_.Now() - start > limit) return WaitEnd::TimedOut;
+            waits_.WaitPass(clock_, start, limit);
+        }
+    }
     // Sends the text character by character under CTS; 0 sent, 1 time-out.
     std::int16_t SendText(const std::string& text);
     // Sends frame[0..n] and the checksum; 0 handed to the port, 1012 not.
@@ -53,6 +73,8 @@ public:
     EventPump& events() { return waits_; }
     SerialControl& comm() { return comm_; }
     const Settings& settings() const { return settings_; }
+    // Set from outside (a signal handler may) to end the run in progress.
+    Cancellation& cancellation() { return cancel_; }
 
 private:
     std::int16_t OpenKind0();
@@ -82,6 +104,7 @@ private:
     FramePacing pacing_;
     bool inBurst_ = false;  // a burst taken one character per receive event goes on
     bool holding_ = false;  // the port holds input; its next receive event ends the hold
+    Cancellation cancel_;
     std::string failureText_;
     bool failureShown_ = false;
 };

@@ -12,6 +12,8 @@ namespace {
 constexpr std::string_view kLinuxComPrefix = "/dev/ttyS";
 constexpr std::string_view kLinuxComShort = "ttyS";
 constexpr std::string_view kWindowsComPrefix = "COM";
+// The serial LocoNet interface, which only COM1 and COM2 can carry.
+constexpr int kSerialInterfaceKind = 1;
 
 std::string_view Trim(std::string_view s) {
     while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
@@ -66,6 +68,19 @@ std::string PortDeviceName(const ComPortSetting& port) {
     // for, so that the COM1/COM2 check and the port opened always agree.
     if (const long n = ComPortNumber(port); n > 0) return ComPortDeviceName(n);
     return std::string(Trim(port.text));
+}
+
+std::string PortSettingProblem(const Settings& settings) {
+    const ComPortSetting& port = settings.ComPort;
+    const std::optional<long> plain = port.isText ? WholeNumber(port.text) : port.number;
+    if (plain && *plain < 1) {
+        return "Den COM-Port " + std::to_string(*plain) + " gibt es nicht: COM-Ports zählen ab 1.";
+    }
+    const long number = ComPortNumber(port);
+    if (InterfaceKind(settings) == kSerialInterfaceKind && number != 1 && number != 2) {
+        return kComPortRestriction;
+    }
+    return {};
 }
 
 long ComPortNumber(const ComPortSetting& port) {

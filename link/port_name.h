@@ -21,4 +21,13 @@ std::string PortDeviceName(const ComPortSetting& port);
 // COM device name ("COM2", "/dev/ttyS1", "ttyS1" -> 2); 0 for any other port.
 long ComPortNumber(const ComPortSetting& port);
 
+// The serial LocoNet interface's port restriction, in the words of its box.
+inline constexpr const char* kComPortRestriction =
+    "Sie können das LocoNet-Interface nur mit Comport 1 oder Comport 2 benutzen!";
+
+// Why the settings name no port their interface can use, found without
+// opening anything (a COM number below 1; for the serial interface, a port
+// other than COM1 or COM2); empty when there is nothing against them.
+std::string PortSettingProblem(const Settings& settings);
+
 }  // namespace cv2

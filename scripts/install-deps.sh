@@ -6,13 +6,14 @@ set -euo pipefail
 # With the argument "windows": what the cross build of the core and its run under Wine need.
 # qt6-base-private-dev: the window tests take the focus away from the program as
 # another program would. xvfb and xauth run the windows without a display
-# (xvfb-run); fonts-dejavu-core is the font the windows are measured against.
+# (xvfb-run); fonts-dejavu-core is the font the windows are measured against;
+# man-db renders the man pages as their test reads them.
 if [ "${1:-}" = windows ]; then
   packages=(cmake make g++-mingw-w64-x86-64-posix googletest wine wine64)
 else
   packages=(cmake make g++ pkg-config qt6-base-dev qt6-base-private-dev qt6-serialport-dev
             qt6-translations-l10n libgtest-dev libgmock-dev clang libclang-rt-14-dev socat
-            xvfb xauth fonts-dejavu-core help2man strace)
+            xvfb xauth fonts-dejavu-core help2man man-db strace)
 fi
 missing=()
 for p in "${packages[@]}"; do

@@ -35,19 +35,9 @@ write_settings() {
     printf '"%s"\r\n115200\r\n""\r\n' "$1" >"$settings"
 }
 
-run_program() {
-    if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-        echo "run.sh: no DISPLAY or WAYLAND_DISPLAY; running the program under xvfb-run" >&2
-        xvfb-run -a "$program"
-    else
-        "$program"
-    fi
-}
-
 if [ -n "$port" ]; then
     write_settings "$port"
-    run_program
-    exit $?
+    exec "$program"
 fi
 
 # A short name, so that the window shows it whole: the port label and the
@@ -56,4 +46,4 @@ link="$(mktemp -u /tmp/cv2-XXXX)"
 start_simulator "$build/cv2sim" "$link" "$build/cv2sim.out" "--speed 10"
 echo "run.sh: simulated station on $(head -n1 "$build/cv2sim.out") ($link)" >&2
 write_settings "$link"
-run_program
+"$program"

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 
@@ -135,9 +136,23 @@ bool ParseSettingsText(const std::string& text, bool complete, Settings& s) {
     return true;
 }
 
+namespace {
+
+// Only a regular file (or a missing one) is the settings file: a FIFO or a
+// device under its name would block the start or the end of the program.
+bool UsableName(const std::string& path, bool mayBeMissing) {
+    std::error_code ec;
+    const auto st = std::filesystem::status(path, ec);
+    return std::filesystem::is_regular_file(st) ||
+           (mayBeMissing && st.type() == std::filesystem::file_type::not_found);
+}
+
+}  // namespace
+
 bool LoadSettings(const std::string& path, Settings& s) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::ifstream in;
+    if (UsableName(path, false)) in.open(path, std::ios::binary);
+    if (!in.is_open()) {
         SetDefaults(s);
         return false;
     }
@@ -155,6 +170,7 @@ bool LoadSettings(const std::string& path, Settings& s) {
 }
 
 bool SaveSettings(const std::string& path, const Settings& s) {
+    if (!UsableName(path, true)) return false;
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out) return false;
     out << FormatSettingsText(s);

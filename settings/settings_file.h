@@ -27,11 +27,12 @@ std::string FormatSettingsText(const Settings& s);
 bool ParseSettingsText(const std::string& text, bool complete, Settings& s);
 
 // LoadSettings: reads the file at path into s; a missing, unreadable, short or
-// malformed file gives the defaults silently.
+// malformed file, or a name that is no regular file, gives the defaults silently.
 bool LoadSettings(const std::string& path, Settings& s);
 
 // Writes the file at path (created or emptied). False when it could not be
-// written; the caller ends the program all the same.
+// written, or the name is taken by something other than a regular file; the
+// caller ends the program all the same.
 bool SaveSettings(const std::string& path, const Settings& s);
 
 }  // namespace cv2

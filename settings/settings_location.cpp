@@ -18,11 +18,6 @@ namespace {
 
 constexpr const char* kConfigSubfolder = "cv2sicherung";
 
-std::string EnvOrEmpty(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? value : "";
-}
-
 bool FolderWritable(const std::string& folder) {
 #ifdef _WIN32
     constexpr int kWritePermission = 2;
@@ -32,33 +27,44 @@ bool FolderWritable(const std::string& folder) {
 #endif
 }
 
+std::string EnvOrEmpty(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
 }  // namespace
 
-std::string SettingsFolder(const std::string& programDir, bool programDirWritable,
-                           const std::string& xdgConfigHome, const std::string& home) {
-    if (programDirWritable) return programDir;
+std::string ConfigFolder(const std::string& xdgConfigHome, const std::string& home) {
     std::filesystem::path base;
     if (!xdgConfigHome.empty() && std::filesystem::path(xdgConfigHome).is_absolute()) {
         base = xdgConfigHome;
     } else if (!home.empty()) {
         base = std::filesystem::path(home) / ".config";
     } else {
-        // Nowhere better to go: stay beside the program, where saving may fail
-        // but loading still gives the defaults.
-        return programDir;
+        return {};
     }
     return (base / kConfigSubfolder).string();
 }
 
-std::string SettingsFilePath(const std::string& programDir) {
+std::string SettingsFolder(const std::string& programDir, bool programDirWritable,
+                           const std::string& configFolder) {
+    // Without a configuration folder, stay beside the program, where saving may
+    // fail but loading still gives the defaults.
+    return programDirWritable || configFolder.empty() ? programDir : configFolder;
+}
+
+std::string UserConfigFolder() {
 #ifdef _WIN32
     // The user's roaming application data takes the place of the XDG folder.
-    const std::string folder =
-        SettingsFolder(programDir, FolderWritable(programDir), EnvOrEmpty("APPDATA"), "");
+    return ConfigFolder(EnvOrEmpty("APPDATA"), "");
 #else
-    const std::string folder = SettingsFolder(programDir, FolderWritable(programDir),
-                                              EnvOrEmpty("XDG_CONFIG_HOME"), EnvOrEmpty("HOME"));
+    return ConfigFolder(EnvOrEmpty("XDG_CONFIG_HOME"), EnvOrEmpty("HOME"));
 #endif
+}
+
+std::string SettingsFilePath(const std::string& programDir) {
+    const std::string folder =
+        SettingsFolder(programDir, FolderWritable(programDir), UserConfigFolder());
     if (folder != programDir) {
         std::error_code ignored;
         std::filesystem::create_directories(folder, ignored);

@@ -7,11 +7,18 @@
 
 namespace cv2 {
 
-// The folder for the settings file. xdgConfigHome and home are the values of
+// The user's configuration folder of this program: $XDG_CONFIG_HOME/cv2sicherung,
+// or ~/.config/cv2sicherung. xdgConfigHome and home are the values of
 // $XDG_CONFIG_HOME and $HOME (empty when unset); a relative $XDG_CONFIG_HOME
-// is ignored, as the XDG rules say.
+// is ignored, as the XDG rules say. Empty when neither gives a folder.
+std::string ConfigFolder(const std::string& xdgConfigHome, const std::string& home);
+// ConfigFolder for this process's environment (on Windows under %APPDATA%).
+std::string UserConfigFolder();
+
+// The folder for the settings file: beside the program when it may write there,
+// otherwise the configuration folder (from ConfigFolder).
 std::string SettingsFolder(const std::string& programDir, bool programDirWritable,
-                           const std::string& xdgConfigHome, const std::string& home);
+                           const std::string& configFolder);
 
 // The full path of the settings file for this process, from the program's
 // folder and the environment. Creates the configuration folder when it is the

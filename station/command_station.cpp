@@ -157,6 +157,7 @@ std::vector<Answer> CommandStation::HandleFrame(const Bytes& frame) {
     if (!Respond(frame, request, answers)) return out;
     ++requests_;
     ++counts_[static_cast<int>(request)];
+    log_.push_back({request, argument_});
     const bool isFs = request >= Request::FsProgOn;
     const bool silent =
         (faults.silentRequest && *faults.silentRequest == request) ||
@@ -178,7 +179,8 @@ bool CommandStation::Respond(const Bytes& frame, Request& request, std::vector<A
 }
 
 bool CommandStation::KeyValid(const Fields& f) const {
-    return std::equal(options_.serviceKey.begin(), options_.serviceKey.end(), f.data.begin() + 8);
+    return std::equal(options_.keys.ServiceKey.begin(), options_.keys.ServiceKey.end(),
+                      f.data.begin() + 8);
 }
 
 bool CommandStation::WriteRefused() {
@@ -192,6 +194,7 @@ bool CommandStation::DeviceCommand(const Fields& f, Request& request, std::vecto
     };
     const int address = f.data[2] | (f.data[3] << 8);
     const int offset = f.data[16] | (f.data[17] << 8);
+    argument_ = f.selA == kSelBlock ? offset : address;
     if (f.selA == kSelService && f.selB == kSelMemory && f.selC == 0) {
         if (Is(f, kSamRead)) {
             request = Request::SamFlashRead;
@@ -216,8 +219,8 @@ bool CommandStation::DeviceCommand(const Fields& f, Request& request, std::vecto
         const auto block = memory_.ReadBlock(offset);
         Fields reply = f;
         for (int i = 0; i < 8; ++i) {
-            reply.data[8 + i] = block[i] ^ options_.payloadKey[8 + i];
-            reply.data[7 - i] = block[8 + i] ^ options_.payloadKey[7 - i];
+            reply.data[8 + i] = block[i] ^ options_.keys.PayloadKey[8 + i];
+            reply.data[7 - i] = block[8 + i] ^ options_.keys.PayloadKey[7 - i];
         }
         out.push_back({AnswerKind::Reply, EncodeDataReply(reply)});
         return true;
@@ -230,8 +233,8 @@ bool CommandStation::DeviceCommand(const Fields& f, Request& request, std::vecto
         }
         std::array<std::uint8_t, kBlockSize> block;
         for (int i = 0; i < 8; ++i) {
-            block[i] = f.data[8 + i] ^ options_.payloadKey[8 + i];
-            block[8 + i] = f.data[7 - i] ^ options_.payloadKey[7 - i];
+            block[i] = f.data[8 + i] ^ options_.keys.PayloadKey[8 + i];
+            block[8 + i] = f.data[7 - i] ^ options_.keys.PayloadKey[7 - i];
         }
         memory_.WriteBlock(offset, block);
         ack(true);
@@ -253,7 +256,7 @@ bool CommandStation::DeviceCommand(const Fields& f, Request& request, std::vecto
         if (!options_.faults.noConfirmation) {
             Fields confirm;
             confirm.data[1] = confirm.data[2] = confirm.data[3] = kBootFill;
-            std::copy(options_.serviceKey.begin(), options_.serviceKey.end(),
+            std::copy(options_.keys.ServiceKey.begin(), options_.keys.ServiceKey.end(),
                       confirm.data.begin() + 8);
             confirm.selA = kSelService;
             confirm.selB = kSelBootStart;
@@ -290,6 +293,7 @@ bool CommandStation::DeviceCommand(const Fields& f, Request& request, std::vecto
 
 bool CommandStation::FsRequest(const FsFrame& f, Request& request, std::vector<Answer>& out) {
     if (f.address != kFsModuleAddress) return false;
+    argument_ = f.field1;
     const std::uint8_t op = f.raw[0];
     const std::uint8_t kind = f.raw[5];
     if (op == kOpCommand && kind == kFsPos5Other && f.last == kFsLastOn) {

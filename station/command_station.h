@@ -61,6 +61,14 @@ public:
     // Requests received so far (checksum valid and understood), all or of one kind.
     int requests() const { return requests_; }
     int Count(Request request) const { return counts_[static_cast<int>(request)]; }
+    // Every understood request in order, with its flash page, buffer offset or
+    // FS module entry number.
+    struct Logged {
+        Request request;
+        int argument;
+        bool operator==(const Logged&) const = default;
+    };
+    const std::vector<Logged>& log() const { return log_; }
 
 private:
     std::vector<Answer> HandleFrame(const Bytes& frame);
@@ -87,7 +95,9 @@ private:
     bool lineDropped_ = false;
     int requests_ = 0;
     int writes_ = 0;
+    int argument_ = 0;  // of the request being answered
     std::array<int, 13> counts_{};
+    std::vector<Logged> log_;
 };
 
 }  // namespace cv2::station

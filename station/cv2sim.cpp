@@ -12,6 +12,7 @@
 #include <iterator>
 #include <vector>
 
+#include "device/key_file.h"
 #include "station/backup_image.h"
 #include "station/command_station.h"
 #include "station/pty_server.h"
@@ -37,12 +38,26 @@ bool WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) 
     return static_cast<bool>(out);
 }
 
-// Replaces an old link of ours (or a dangling one), never a real file.
+// The pseudo-terminal a link points to, or empty.
+std::string LinkTarget(const std::string& link) {
+    char target[4096];
+    const ssize_t n = readlink(link.c_str(), target, sizeof target - 1);
+    return n > 0 ? std::string(target, static_cast<std::size_t>(n)) : std::string();
+}
+
+// Replaces a dangling link (one left by a simulator that was killed), never a
+// real file, nor a link to a terminal that is still open: another simulator
+// serves it, and the programs talking to it must not lose it.
 bool MakeLink(const std::string& target, const std::string& link, std::string& error) {
     struct stat st {};
     if (lstat(link.c_str(), &st) == 0) {
         if (!S_ISLNK(st.st_mode)) {
             error = link + " exists and is not a symbolic link";
+            return false;
+        }
+        if (stat(link.c_str(), &st) == 0 && S_ISCHR(st.st_mode)) {
+            error = link + " is served already (" + LinkTarget(link) +
+                    "): stop that simulator or choose another --link";
             return false;
         }
         unlink(link.c_str());
@@ -66,6 +81,19 @@ int main(int argc, char** argv) {
     }
     if (options.help) {
         std::cout << SimUsage();
+        return 0;
+    }
+    // The station answers to the keys the programs use, unless told others.
+    const cv2::KeySource keys = cv2::LoadKeys(options.keys);
+    if (!keys.ok()) {
+        std::cerr << "cv2sim: " << keys.error << "\n";
+        return 2;
+    }
+    options.station.keys = keys.keys;
+    if (options.version) {
+        std::cout << "cv2sim " << CV2_VERSION_MAJOR << '.' << CV2_VERSION_MINOR << '.'
+                  << CV2_VERSION_PATCH << '\n'
+                  << cv2::KeysInUse(keys) << '\n';
         return 0;
     }
 
@@ -110,7 +138,9 @@ int main(int argc, char** argv) {
 
     const int rc = server.Run(stopRequested, &waitMask, error);
     if (rc != 0) std::cerr << "cv2sim: " << error << "\n";
-    if (options.link) unlink(options.link->c_str());
+    // Only a link that is still ours: it may have been replaced meanwhile.
+    if (options.link && LinkTarget(*options.link) == server.slavePath())
+        unlink(options.link->c_str());
     if (options.dump && !WriteFile(*options.dump, station.ExpectedBackup())) {
         std::cerr << "cv2sim: cannot write " << *options.dump << "\n";
         return 1;

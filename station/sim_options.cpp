@@ -46,6 +46,9 @@ std::string SimUsage() {
            "                          (a UART without FIFO), not the whole answer with its last\n"
            "  --mark-every N          print the request count each time N more requests came\n"
            "  --direct-boot-ack       answer the bootloader start with ack 0x01\n"
+           "  --keys FILE             the station's keys from FILE (default: the key file\n"
+           "                          cv2cli reads, else the built-in test values)\n"
+           "  --version               version and the keys in use\n"
            "faults:\n"
            "  --no-echo               the interface does not echo frames\n"
            "  --no-answer REQUEST     never answer REQUEST (ReadBlock, WriteBlock, "
@@ -77,9 +80,14 @@ bool ParseSimOptions(int argc, const char* const* argv, SimOptions& o, std::stri
         auto count = [&](int& out) { return value() && Number(v, out) && out >= 1; };
         if (name == "--help" || name == "-h") {
             o.help = true;
+        } else if (name == "--version") {
+            o.version = true;
         } else if (name == "--link" || name == "--load" || name == "--dump") {
             if (!value()) return bad("a path");
             (name == "--link" ? o.link : name == "--load" ? o.load : o.dump) = v;
+        } else if (name == "--keys") {
+            if (!value()) return bad("a path");
+            o.keys = v;
         } else if (name == "--seed") {
             if (!value() || !Number(v, o.station.seed)) return bad("a number");
         } else if (name == "--identity") {

@@ -14,7 +14,9 @@ struct SimOptions {
     std::optional<std::string> load;  // backup file to take the content from
     std::optional<std::string> dump;  // backup image of the content, written on exit
     int markEvery = 0;                // > 0: a line on stdout every that many requests
+    std::string keys;                 // key file; empty: the one the programs look for
     bool help = false;
+    bool version = false;
 };
 
 // False, with the reason in error, for an option it does not know or a bad value.

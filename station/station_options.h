@@ -57,8 +57,7 @@ struct Speed {
 struct StationOptions {
     std::uint32_t seed = 1;  // content generated from this seed
     int identity = 0;        // identity variant (serial number, id0, FS key)
-    std::array<std::uint8_t, 8> serviceKey = ServiceKey;
-    std::array<std::uint8_t, 16> payloadKey = PayloadKey;
+    KeyTable keys = kBuiltInKeys;
     // Answer the bootloader start with ack 0x01 (already running) instead of
     // 0x7F followed by the confirmation frame.
     bool directBootAck = false;

@@ -15,105 +15,122 @@ std::string GroupedNumber(std::int64_t n) {
     return digits;
 }
 
-std::string SystemReason(int err) {
-    switch (err) {
-        case ENOENT:
-            return "Datei oder Ordner gibt es nicht";
-        case EACCES:
-        case EPERM:
-            return "keine Berechtigung";
-        case EISDIR:
-            return "das ist ein Ordner";
-        case ENOTDIR:
-            return "ein Teil des Pfads ist kein Ordner";
-        case ENOSPC:
-            return "der Datenträger ist voll";
-        case EROFS:
-            return "der Datenträger ist schreibgeschützt";
-        case EIO:
-            return "Ein-/Ausgabefehler des Datenträgers";
-        case EBADF:
-            return "die Datei ist nicht geöffnet";
-        default:
-            return std::strerror(err);
-    }
+namespace {
+
+std::string CannotRead(const std::string& path, int err) {
+    return "Die Datei " + path + " kann nicht gelesen werden: " + SystemReason(err);
 }
 
-std::string CheckBackupFile(const std::string& path) {
+// Counts nothing: for reading an image outside a run.
+struct NoProgress : ByteProgress {
+    void AddBytes(int) override {}
+};
+
+}  // namespace
+
+BackupImage LoadBackupImage(const std::string& path) {
     namespace fs = std::filesystem;
+    BackupImage image;
     std::error_code ec;
     const fs::file_status st = fs::status(path, ec);
-    if (ec || !fs::exists(st)) {
-        return "Die Datei " + path + " kann nicht gelesen werden: " + SystemReason(ENOENT);
-    }
     if (fs::is_directory(st)) {
-        return "Die Datei " + path + " kann nicht gelesen werden: " + SystemReason(EISDIR);
+        image.error = CannotRead(path, EISDIR);
+        return image;
     }
     std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return "Die Datei " + path + " kann nicht gelesen werden: " + SystemReason(errno);
-    // Counted by reading, so that devices and pipes are measured as they are.
-    std::vector<char> buffer(1 << 16);
-    std::int64_t size = 0;
-    std::size_t got = 0;
-    while ((got = std::fread(buffer.data(), 1, buffer.size(), f)) > 0 && size < kBackupFileSize) {
-        size += static_cast<std::int64_t>(got);
+    if (!f) {
+        image.error = CannotRead(path, errno);
+        return image;
     }
+    // Read, not measured: a pipe, a FIFO or a device gives what it has.
+    image.bytes.resize(kBackupFileSize);
+    const std::size_t got = std::fread(image.bytes.data(), 1, image.bytes.size(), f);
     const bool readError = std::ferror(f) != 0;
     const int err = errno;
+    image.size = static_cast<std::int64_t>(got);
+    if (got == image.bytes.size() && fs::is_regular_file(st) && std::fseek(f, 0, SEEK_END) == 0) {
+        image.size = std::max<std::int64_t>(image.size, std::ftell(f));
+    }
     std::fclose(f);
-    if (readError && size < kBackupFileSize) {
-        return "Die Datei " + path + " kann nicht gelesen werden: " + SystemReason(err);
+    if (readError && got < image.bytes.size()) {
+        image.error = CannotRead(path, err);
+    } else if (got < image.bytes.size()) {
+        image.error = "Die Datei " + path + " ist keine vollständige Sicherung: sie hat " +
+                      GroupedNumber(image.size) + " Bytes, eine Sicherung hat " +
+                      GroupedNumber(kBackupFileSize) + " Bytes.";
     }
-    if (size < kBackupFileSize) {
-        return "Die Datei " + path + " ist keine vollständige Sicherung: sie hat " +
-               GroupedNumber(size) + " Bytes, eine Sicherung hat " +
-               GroupedNumber(kBackupFileSize) + " Bytes.";
-    }
-    return {};
+    if (!image.error.empty()) image.bytes.clear();
+    return image;
 }
 
-BackupFile::~BackupFile() { Close(); }
+StatusCode CheckImageVersion(std::vector<std::uint8_t>& image) {
+    NoProgress none;
+    BackupFile file(none);
+    file.OpenMemory(image);
+    file.GetLong();  // the serial number in front
+    StatusCode Status = 0;
+    CheckFileVersion(file, Status);
+    return file.failed() ? kFileVersionInvalid : Status;
+}
 
-bool BackupFile::Open(const std::string& path, Mode mode) {
+bool BackupFile::Open(const std::string& path) {
     Close();
     path_ = path;
     error_.clear();
-    pastEnd_ = false;
-    if (mode == Mode::ReadWrite) {
-        // Overwrite in place: an existing longer file keeps its tail.
-        file_ = std::fopen(path.c_str(), "r+b");
-        if (!file_ && errno == ENOENT) file_ = std::fopen(path.c_str(), "w+b");
-        if (!file_) SetError("geschrieben", errno);
-    } else {
-        file_ = std::fopen(path.c_str(), "rb");
-        if (!file_) SetError("gelesen", errno);
-    }
-    return file_ != nullptr;
+    if (!staged_.Open(path)) SetStagingError();
+    return staged_.stream() != nullptr;
 }
 
 void BackupFile::OpenMemory(std::vector<std::uint8_t>& image) {
     Close();
     path_.clear();
     error_.clear();
-    pastEnd_ = false;
     image_ = &image;
     imagePos_ = 0;
 }
 
-void BackupFile::Close() {
+bool BackupFile::Commit() {
     image_ = nullptr;
-    if (!file_) return;
-    // The last buffered bytes reach the disk here: a full disk may show only now.
-    const bool flushed = std::fflush(file_) == 0;
-    const int err = errno;
-    std::fclose(file_);
-    file_ = nullptr;
-    if (!flushed) SetError("geschrieben", err);
+    if (!staged_.stream()) return !failed();
+    if (failed()) {
+        staged_.Discard();
+        return false;
+    }
+    if (!staged_.Commit()) SetStagingError();
+    return !failed();
 }
 
-void BackupFile::SetError(const char* what, int err) {
+void BackupFile::Close() {
+    image_ = nullptr;
+    staged_.Discard();
+}
+
+void BackupFile::SetError(int err) {
     if (!error_.empty()) return;  // the first failure is the one worth reporting
-    error_ = "Die Datei " + path_ + " kann nicht " + what + " werden: " + SystemReason(err);
+    error_ = "Die Datei " + path_ + " kann nicht geschrieben werden: " + SystemReason(err);
+}
+
+void BackupFile::SetStagingError() {
+    switch (staged_.failure()) {
+        case StagedFile::Failure::None:
+        case StagedFile::Failure::File:
+            SetError(staged_.error());
+            break;
+        case StagedFile::Failure::Folder:
+            if (error_.empty()) {
+                error_ = "Die Datei " + path_ + " kann nicht geschrieben werden: im Ordner " +
+                         staged_.folder() + " kann keine Datei angelegt werden (" +
+                         SystemReason(staged_.error()) + ")";
+            }
+            break;
+        case StagedFile::Failure::Busy:
+            if (error_.empty()) {
+                error_ = "Die Datei " + path_ +
+                         " kann nicht geschrieben werden: eine andere Sicherung schreibt gerade "
+                         "in diese Datei";
+            }
+            break;
+    }
 }
 
 void BackupFile::WriteBytes(const std::uint8_t* bytes, int count) {
@@ -121,29 +138,26 @@ void BackupFile::WriteBytes(const std::uint8_t* bytes, int count) {
         if (image_->size() < imagePos_ + count) image_->resize(imagePos_ + count);
         std::memcpy(image_->data() + imagePos_, bytes, count);
         imagePos_ += count;
-    } else if (!file_) {
-        SetError("geschrieben", EBADF);
-    } else if (!failed() && std::fwrite(bytes, 1, count, file_) != static_cast<size_t>(count)) {
-        SetError("geschrieben", errno);
+    } else if (!staged_.stream()) {
+        SetError(EBADF);
+    } else if (!failed() &&
+               std::fwrite(bytes, 1, count, staged_.stream()) != static_cast<size_t>(count)) {
+        SetError(errno);
     }
     progress_.AddBytes(count);
 }
 
+// Reads come from an image only. One that ends early (it cannot, once checked)
+// fails the run rather than handing on made-up bytes.
 void BackupFile::ReadBytes(std::uint8_t* bytes, int count) {
     std::size_t got = 0;
-    if (image_) {
+    if (image_ && imagePos_ < image_->size()) {
         got = std::min<std::size_t>(count, image_->size() - imagePos_);
-        if (got > 0) std::memcpy(bytes, image_->data() + imagePos_, got);
+        std::memcpy(bytes, image_->data() + imagePos_, got);
         imagePos_ += got;
-        if (got < static_cast<std::size_t>(count)) pastEnd_ = true;
-    } else if (!file_) {
-        SetError("gelesen", EBADF);
-    } else {
-        got = std::fread(bytes, 1, count, file_);
-        if (got < static_cast<std::size_t>(count)) {
-            if (std::ferror(file_)) SetError("gelesen", errno);
-            pastEnd_ = true;
-        }
+    }
+    if (got < static_cast<std::size_t>(count) && error_.empty()) {
+        error_ = "Die Sicherung endet vor ihrem letzten Abschnitt.";
     }
     std::memset(bytes + got, 0, count - got);
     progress_.AddBytes(count);

@@ -11,6 +11,8 @@
 
 #include "device/device.h"
 #include "device/status.h"
+#include "platform/system_reason.h"
+#include "platform/staged_file.h"
 #include "transfer/byte_progress.h"
 #include "transfer/file_layout.h"
 
@@ -24,26 +26,25 @@ constexpr StatusCode kFileVersionInvalid = 140099;
 
 class BackupFile {
 public:
-    enum class Mode {
-        ReadWrite,  // backup: created if missing, never truncated, written from offset 0
-        Read,       // restore: must exist
-    };
-
     explicit BackupFile(ByteProgress& progress) : progress_(progress) {}
-    ~BackupFile();
+    ~BackupFile() { Close(); }
     BackupFile(const BackupFile&) = delete;
     BackupFile& operator=(const BackupFile&) = delete;
 
-    // Opens path at offset 0. False when the system refuses; failed() and
-    // errorText() then say so.
-    bool Open(const std::string& path, Mode mode);
+    // Opens path for a backup, writing from offset 0 into a work copy beside
+    // it: the file keeps what it held until Commit(). False when the system
+    // refuses; failed() and errorText() then say so.
+    bool Open(const std::string& path);
     // Opens an image in memory at offset 0 in place of a file: writes overwrite
     // or append to it, reads take from it. The image must outlive the opening.
     void OpenMemory(std::vector<std::uint8_t>& image);
-    // Flushes and closes; a failure of the final flush sets the error as a write
-    // would. Closing a file that is not open does nothing.
+    // Puts everything written in the file's place. False when anything failed
+    // so far or now (a full disk may show only here); the file is then as it
+    // was before Open.
+    bool Commit();
+    // Closes without committing: a file keeps what it held before Open.
     void Close();
-    bool isOpen() const { return file_ != nullptr || image_ != nullptr; }
+    bool isOpen() const { return staged_.stream() != nullptr || image_ != nullptr; }
 
     // The primitives: each transfers at the current position, then adds its byte
     // count to the progress display. They report no status; a system error is
@@ -63,34 +64,36 @@ public:
     bool failed() const { return !error_.empty(); }
     // German text naming the file and the system's reason, for a message box.
     const std::string& errorText() const { return error_; }
-    // A read went past the end of the file; the missing bytes were read as 0.
-    bool readPastEnd() const { return pastEnd_; }
     const std::string& path() const { return path_; }
 
 private:
     void WriteBytes(const std::uint8_t* bytes, int count);
     void ReadBytes(std::uint8_t* bytes, int count);
-    void SetError(const char* what, int err);
+    void SetError(int err);
+    void SetStagingError();
 
     ByteProgress& progress_;
-    std::FILE* file_ = nullptr;
+    StagedFile staged_;
     std::vector<std::uint8_t>* image_ = nullptr;
     std::size_t imagePos_ = 0;
     std::string path_;
     std::string error_;
-    bool pastEnd_ = false;
 };
+
+// A backup file read whole, in one opening, for a restore or a look into it.
+struct BackupImage {
+    std::vector<std::uint8_t> bytes;  // its first kBackupFileSize bytes
+    std::int64_t size = 0;            // the file's size (of a pipe or device: what was read)
+    std::string error;                // German, naming the file, when it is no complete backup
+};
+BackupImage LoadBackupImage(const std::string& path);
+
+// Status 0 when the image's version words are all valid, else 140099, as the
+// restore's own check of the file finds.
+StatusCode CheckImageVersion(std::vector<std::uint8_t>& image);
 
 // A byte count with German thousands dots: 574252 as "574.252".
 std::string GroupedNumber(std::int64_t n);
-
-// The system's reason for a failed file operation, in German.
-std::string SystemReason(int err);
-
-// Empty when path can be read and holds at least a complete backup (a longer
-// file is used up to that size); otherwise a German sentence that names the
-// file and says why it cannot be restored.
-std::string CheckBackupFile(const std::string& path);
 
 // Reads the ten version words that follow the serial number; Status 0 when all
 // are 5, else 140099 as soon as one is not (nothing further is read).

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "device/command_layout.h"
+
 namespace cv2 {
 
 enum class SectionKind {
@@ -22,9 +24,17 @@ enum class SectionKind {
 };
 
 // Bytes of one record: a 16-byte block of the station's transfer buffer.
-constexpr int kRecordBytes = 16;
+constexpr int kRecordBytes = kPayloadBytes;
 constexpr int kLongBytes = 4;
 constexpr int kWordBytes = 2;
+
+// A group page is in use when its first record carries the section's tag: the
+// upper six bits of record byte 3 (from 0) are compared. The readers, the
+// writers and every look into a file decide it here.
+constexpr int kGroupTagByte = 3;
+constexpr bool GroupPageInUse(std::uint8_t tagByte, std::int16_t sectionTag) {
+    return (tagByte & 0xFC) == sectionTag;
+}
 
 struct Section {
     SectionKind kind;

@@ -4,11 +4,7 @@ namespace cv2 {
 
 namespace {
 
-constexpr int kBlockBytes = 16;
-// A group page's tag is compared on the upper six bits only.
-constexpr std::int16_t kTagMask = 0xFC;
-// CmdData field that becomes file byte 4 of a record: the group page's tag.
-constexpr int kTagField = 11;
+constexpr int kBlockBytes = kRecordBytes;
 
 // File byte n (0-based) of the record PutRecord would write from the block.
 std::uint32_t RecordByte(const CommandBlock& block, int n) {
@@ -24,10 +20,10 @@ std::uint32_t RecordWord(const CommandBlock& block, int w) {
 
 // ReadBlock and PutRecord. False when the reader must stop: the command failed
 // (Status holds its code plus step) or the file can no longer be written.
-bool CopyBlock(Device& device, BackupFile& file, int offset, StatusCode step, StatusCode& Status) {
+bool CopyBlock(Device& device, BackupFile& file, int offset, Step step, StatusCode& Status) {
     device.ReadBlock(static_cast<std::int16_t>(offset), Status);
     if (Status != 0) {
-        Status += step;
+        AddStep(step, Status);
         return false;
     }
     file.PutRecord(device.block());
@@ -40,28 +36,32 @@ void FillRecordFF(CommandBlock& block) {
     for (int i = 0; i < kBlockBytes; ++i) block.CmdData[i] = 255;
 }
 
-void CheckDatabaseVersion(Device& device, BackupFile& file, int Mode, StatusCode& Status) {
+void ReadVersionWords(Device& device, VersionWords& words, StatusCode& Status) {
     device.DataFlashRead(kVersionPage, Status);
     if (Status != 0) {
-        Status += kStepDatabaseId;
+        AddStep(Step::DatabaseId, Status);
         return;
     }
     // Page bytes 24..63: the second half of block 16, then blocks 32 and 48.
-    std::uint32_t words[kVersionWordCount];
     int n = 0;
     for (int offset : {16, 32, 48}) {
         device.ReadBlock(static_cast<std::int16_t>(offset), Status);
         if (Status != 0) {
-            Status += kStepDatabaseId;
+            AddStep(Step::DatabaseId, Status);
             return;
         }
         for (int w = offset == 16 ? 2 : 0; w < 4; ++w) words[n++] = RecordWord(device.block(), w);
     }
     Status = 0;
-    for (std::uint32_t word : words) {
-        if (word != kDatabaseVersion) Status = kDatabaseVersionInvalid;
-    }
-    if (Status != 0 || Mode != kVersionModeBackup) return;
+}
+
+void CheckDatabaseVersion(Device& device, BackupFile& file, VersionMode Mode,
+                          StatusCode& Status) {
+    VersionWords words;
+    ReadVersionWords(device, words, Status);
+    if (Status != 0) return;
+    if (!VersionWordsValid(words)) Status = kDatabaseVersionInvalid;
+    if (Status != 0 || Mode != VersionMode::Backup) return;
     for (std::uint32_t word : words) file.PutLong(word);
 }
 
@@ -70,11 +70,11 @@ void ReadIdTable(Device& device, BackupFile& file, StatusCode& Status) {
     for (int page = ids.firstPage; page < ids.firstPage + ids.pageCount; ++page) {
         device.SamFlashRead(static_cast<std::int16_t>(page), Status);
         if (Status != 0) {
-            Status += kStepReadIdTable;
+            AddStep(Step::ReadIdTable, Status);
             return;
         }
         for (int k = 0; k < ids.perPage; ++k) {
-            if (!CopyBlock(device, file, kBlockBytes * k, kStepReadIdTable, Status)) return;
+            if (!CopyBlock(device, file, kBlockBytes * k, Step::ReadIdTable, Status)) return;
         }
     }
     Status = 0;
@@ -86,67 +86,65 @@ void ReadExtraData(Device& device, BackupFile& file, StatusCode& Status) {
         if (page == kExtraLongPage) continue;
         device.DataFlashRead(static_cast<std::int16_t>(page), Status);
         if (Status != 0) return;
-        if (!CopyBlock(device, file, 0, 0, Status)) return;
+        if (!CopyBlock(device, file, 0, Step::None, Status)) return;
     }
     device.DataFlashRead(kExtraLongPage, Status);
     if (Status != 0) return;
     for (int k = 0; k < extra.perPage; ++k) {
-        if (!CopyBlock(device, file, kBlockBytes * k, 0, Status)) return;
+        if (!CopyBlock(device, file, kBlockBytes * k, Step::None, Status)) return;
     }
 }
 
-void ReadGroupSection(Device& device, BackupFile& file, std::int16_t FirstPage,
-                      std::int16_t PageCount, std::int16_t RecordsPerPage, std::int16_t Tag,
+void ReadGroupSection(Device& device, BackupFile& file, const Section& section,
                       StatusCode& Status) {
-    for (int page = FirstPage; page < FirstPage + PageCount; ++page) {
+    for (int page = section.firstPage; page < section.firstPage + section.pageCount; ++page) {
         device.DataFlashRead(static_cast<std::int16_t>(page), Status);
         if (Status != 0) {
-            Status += kStepReadLongData;
+            AddStep(Step::ReadLongData, Status);
             return;
         }
         // The first record goes into the file even when the page is unused.
-        if (!CopyBlock(device, file, 0, kStepReadLongData, Status)) return;
-        if ((device.block().CmdData[kTagField] & kTagMask) == Tag) {
-            for (int k = 1; k < RecordsPerPage; ++k) {
-                if (!CopyBlock(device, file, kBlockBytes * k, kStepReadLongData, Status)) return;
+        if (!CopyBlock(device, file, 0, Step::ReadLongData, Status)) return;
+        if (GroupPageInUse(static_cast<std::uint8_t>(RecordByte(device.block(), kGroupTagByte)),
+                           section.tag)) {
+            for (int k = 1; k < section.perPage; ++k) {
+                if (!CopyBlock(device, file, kBlockBytes * k, Step::ReadLongData, Status)) return;
             }
         } else {
             FillRecordFF(device.block());
-            for (int k = 1; k < RecordsPerPage; ++k) file.PutRecord(device.block());
+            for (int k = 1; k < section.perPage; ++k) file.PutRecord(device.block());
             if (file.failed()) return;
         }
     }
     Status = 0;
 }
 
-void ReadPageSection(Device& device, BackupFile& file, std::int16_t FirstPage,
-                     std::int16_t PageCount, std::int16_t RecordsPerPage, StatusCode& Status) {
-    for (int page = FirstPage; page < FirstPage + PageCount; ++page) {
+void ReadPageSection(Device& device, BackupFile& file, const Section& section, StatusCode& Status) {
+    for (int page = section.firstPage; page < section.firstPage + section.pageCount; ++page) {
         device.DataFlashRead(static_cast<std::int16_t>(page), Status);
         if (Status != 0) {
-            Status += kStepReadPage;
+            AddStep(Step::ReadPage, Status);
             return;
         }
-        for (int k = 0; k < RecordsPerPage; ++k) {
-            if (!CopyBlock(device, file, kBlockBytes * k, kStepReadPage, Status)) return;
+        for (int k = 0; k < section.perPage; ++k) {
+            if (!CopyBlock(device, file, kBlockBytes * k, Step::ReadPage, Status)) return;
         }
     }
     Status = 0;
 }
 
-void ReadRouteSection(Device& device, BackupFile& file, std::int16_t FirstPage,
-                      std::int16_t PageCount, std::int16_t RoutesPerPage, std::int16_t RouteStride,
-                      std::int16_t RecordsPerRoute, StatusCode& Status) {
-    for (int page = FirstPage; page < FirstPage + PageCount; ++page) {
+void ReadRouteSection(Device& device, BackupFile& file, const Section& section,
+                      StatusCode& Status) {
+    for (int page = section.firstPage; page < section.firstPage + section.pageCount; ++page) {
         device.DataFlashRead(static_cast<std::int16_t>(page), Status);
         if (Status != 0) {
-            Status += kStepReadShortData;
+            AddStep(Step::ReadShortData, Status);
             return;
         }
-        for (int j = 0; j < RoutesPerPage; ++j) {
-            for (int i = 0; i < RecordsPerRoute; ++i) {
-                const int offset = RouteStride * kBlockBytes * j + kBlockBytes * i;
-                if (!CopyBlock(device, file, offset, kStepReadShortData, Status)) return;
+        for (int j = 0; j < section.perPage; ++j) {
+            for (int i = 0; i < section.recordsPerRoute; ++i) {
+                const int offset = section.routeStride * kBlockBytes * j + kBlockBytes * i;
+                if (!CopyBlock(device, file, offset, Step::ReadShortData, Status)) return;
             }
         }
     }

@@ -8,9 +8,6 @@ namespace cv2 {
 namespace {
 
 constexpr int kBlockBytes = kRecordBytes;
-constexpr std::int16_t kTagMask = 0xFC;
-// RecordBuf position of file byte 4 of a record: a group page's tag.
-constexpr int kTagByte = 4;
 // The extra data's preset: an empty record sent at offsets 0..32, a byte apart,
 // fills the first 48 bytes of the transfer buffer with 0xFF.
 constexpr int kPresetWrites = 33;
@@ -21,46 +18,18 @@ constexpr int kPatchedRouteRecord = 1;
 
 // WriteBlock of RecordBuf. False when the writer must stop: the command failed
 // (Status holds its code plus step) or the file could not be read.
-bool SendRecord(Device& device, const BackupFile& file, int offset, StatusCode step,
-                StatusCode& Status) {
+bool SendRecord(Device& device, const BackupFile& file, int offset, Step step, StatusCode& Status) {
     if (file.failed()) return false;
     device.WriteBlock(static_cast<std::int16_t>(offset), file.RecordBuf, Status);
-    if (Status != 0) {
-        Status += step;
-        return false;
-    }
-    return true;
+    AddStep(step, Status);
+    return Status == 0;
 }
 
 // Commits the transfer buffer to a data flash page; adds step on failure.
-bool CommitPage(Device& device, int page, StatusCode step, StatusCode& Status) {
+bool CommitPage(Device& device, int page, Step step, StatusCode& Status) {
     device.DataFlashWrite(static_cast<std::int16_t>(page), Status);
-    if (Status != 0) {
-        Status += step;
-        return false;
-    }
-    return true;
-}
-
-// The route writers' common walk; key kNoRoutePatch leaves the records as read.
-void WriteRoutes(Device& device, BackupFile& file, std::int16_t FirstPage, std::int16_t PageCount,
-                 std::int16_t RoutesPerPage, std::int16_t RouteStride, std::int16_t RecordsPerRoute,
-                 std::int32_t key, StatusCode& Status) {
-    for (int page = FirstPage; page < FirstPage + PageCount; ++page) {
-        for (int j = 0; j < RoutesPerPage; ++j) {
-            for (int i = 0; i < RecordsPerRoute; ++i) {
-                file.GetRecord();
-                if (key != kNoRoutePatch && i == kPatchedRouteRecord) {
-                    file.RecordBuf[kKeyLowByte] = static_cast<std::int16_t>(key & 0xFF);
-                    file.RecordBuf[kKeyHighByte] = static_cast<std::int16_t>((key / 256) & 0xFF);
-                }
-                const int offset = RouteStride * kBlockBytes * j + kBlockBytes * i;
-                if (!SendRecord(device, file, offset, kStepWriteShortData, Status)) return;
-            }
-        }
-        if (!CommitPage(device, page, kStepWriteShortData, Status)) return;
-    }
-    Status = 0;
+    AddStep(step, Status);
+    return Status == 0;
 }
 
 }  // namespace
@@ -80,11 +49,11 @@ void WriteIdTable(Device& device, BackupFile& file, std::int16_t P1, std::int16_
             if (k == 0 && patch && !empty) {
                 buf[1] = P1, buf[2] = P2, buf[3] = P3, buf[4] = P4;
             }
-            if (!SendRecord(device, file, kBlockBytes * k, kStepWriteIdTable, Status)) return;
+            if (!SendRecord(device, file, kBlockBytes * k, Step::WriteIdTable, Status)) return;
         }
         device.SamFlashWrite(static_cast<std::int16_t>(page), Status);
         if (Status != 0) {
-            Status += kStepWriteIdTable;
+            AddStep(Step::WriteIdTable, Status);
             return;
         }
     }
@@ -100,59 +69,65 @@ void WriteExtraData(Device& device, BackupFile& file, StatusCode& Status) {
     for (int page = extra.firstPage; page < extra.firstPage + extra.pageCount; ++page) {
         if (page == kExtraLongPage) continue;
         file.GetRecord();
-        if (!SendRecord(device, file, 0, 0, Status)) return;
-        if (!CommitPage(device, page, 0, Status)) return;
+        if (!SendRecord(device, file, 0, Step::None, Status)) return;
+        if (!CommitPage(device, page, Step::None, Status)) return;
     }
     for (int k = 0; k < extra.perPage; ++k) {
         file.GetRecord();
-        if (!SendRecord(device, file, kBlockBytes * k, 0, Status)) return;
+        if (!SendRecord(device, file, kBlockBytes * k, Step::None, Status)) return;
     }
     device.DataFlashWrite(kExtraLongPage, Status);
 }
 
-void WriteGroupSection(Device& device, BackupFile& file, std::int16_t FirstPage,
-                       std::int16_t PageCount, std::int16_t RecordsPerPage, std::int16_t Tag,
+void WriteGroupSection(Device& device, BackupFile& file, const Section& section,
                        StatusCode& Status) {
-    for (int page = FirstPage; page < FirstPage + PageCount; ++page) {
+    for (int page = section.firstPage; page < section.firstPage + section.pageCount; ++page) {
         file.GetRecord();
-        if (!SendRecord(device, file, 0, kStepWriteLongData, Status)) return;
-        const bool used = (file.RecordBuf[kTagByte] & kTagMask) == Tag;
-        for (int k = 1; k < RecordsPerPage; ++k) {
+        if (!SendRecord(device, file, 0, Step::WriteLongData, Status)) return;
+        // RecordBuf counts the record's bytes from 1.
+        const bool used = GroupPageInUse(
+            static_cast<std::uint8_t>(file.RecordBuf[kGroupTagByte + 1]), section.tag);
+        for (int k = 1; k < section.perPage; ++k) {
             file.GetRecord();  // an unused page's empty records are read and dropped
-            if (used && !SendRecord(device, file, kBlockBytes * k, kStepWriteLongData, Status)) {
+            if (used && !SendRecord(device, file, kBlockBytes * k, Step::WriteLongData, Status)) {
                 return;
             }
         }
-        if (file.failed() || !CommitPage(device, page, kStepWriteLongData, Status)) return;
+        if (file.failed() || !CommitPage(device, page, Step::WriteLongData, Status)) return;
     }
     Status = 0;
 }
 
-void WritePageSection(Device& device, BackupFile& file, std::int16_t FirstPage,
-                      std::int16_t PageCount, std::int16_t RecordsPerPage, StatusCode& Status) {
-    for (int page = FirstPage; page < FirstPage + PageCount; ++page) {
-        for (int k = 0; k < RecordsPerPage; ++k) {
+void WritePageSection(Device& device, BackupFile& file, const Section& section,
+                      StatusCode& Status) {
+    for (int page = section.firstPage; page < section.firstPage + section.pageCount; ++page) {
+        for (int k = 0; k < section.perPage; ++k) {
             file.GetRecord();
-            if (!SendRecord(device, file, kBlockBytes * k, kStepWritePage, Status)) return;
+            if (!SendRecord(device, file, kBlockBytes * k, Step::WritePage, Status)) return;
         }
-        if (!CommitPage(device, page, kStepWritePage, Status)) return;
+        if (!CommitPage(device, page, Step::WritePage, Status)) return;
     }
     Status = 0;
 }
 
-void WriteRouteSection(Device& device, BackupFile& file, std::int16_t FirstPage,
-                       std::int16_t PageCount, std::int16_t RoutesPerPage, std::int16_t RouteStride,
-                       std::int16_t RecordsPerRoute, StatusCode& Status) {
-    WriteRoutes(device, file, FirstPage, PageCount, RoutesPerPage, RouteStride, RecordsPerRoute,
-                kNoRoutePatch, Status);
-}
-
-void WriteRouteSectionPatched(Device& device, BackupFile& file, std::int16_t FirstPage,
-                              std::int16_t PageCount, std::int16_t RoutesPerPage,
-                              std::int16_t RouteStride, std::int16_t RecordsPerRoute,
-                              std::int32_t FsModuleKey, StatusCode& Status) {
-    WriteRoutes(device, file, FirstPage, PageCount, RoutesPerPage, RouteStride, RecordsPerRoute,
-                FsModuleKey, Status);
+void WriteRouteSection(Device& device, BackupFile& file, const Section& section,
+                       std::int32_t FsModuleKey, StatusCode& Status) {
+    for (int page = section.firstPage; page < section.firstPage + section.pageCount; ++page) {
+        for (int j = 0; j < section.perPage; ++j) {
+            for (int i = 0; i < section.recordsPerRoute; ++i) {
+                file.GetRecord();
+                if (FsModuleKey != kNoRoutePatch && i == kPatchedRouteRecord) {
+                    file.RecordBuf[kKeyLowByte] = static_cast<std::int16_t>(FsModuleKey & 0xFF);
+                    file.RecordBuf[kKeyHighByte] =
+                        static_cast<std::int16_t>((FsModuleKey / 256) & 0xFF);
+                }
+                const int offset = section.routeStride * kBlockBytes * j + kBlockBytes * i;
+                if (!SendRecord(device, file, offset, Step::WriteShortData, Status)) return;
+            }
+        }
+        if (!CommitPage(device, page, Step::WriteShortData, Status)) return;
+    }
+    Status = 0;
 }
 
 }  // namespace cv2

@@ -8,15 +8,11 @@
 
 #include "device/device.h"
 #include "device/status.h"
+#include "device/steps.h"
 #include "transfer/backup_file.h"
+#include "transfer/file_layout.h"
 
 namespace cv2 {
-
-// Step numbers added to a failing command's code.
-constexpr StatusCode kStepWriteLongData = 220000;
-constexpr StatusCode kStepWriteShortData = 240000;
-constexpr StatusCode kStepWritePage = 260000;
-constexpr StatusCode kStepWriteIdTable = 280000;
 
 // All four identity bytes -1: the ID table goes out as the file holds it.
 constexpr std::int16_t kNoIdentityPatch = -1;
@@ -30,22 +26,18 @@ void WriteIdTable(Device& device, BackupFile& file, std::int16_t P1, std::int16_
 // Presets the transfer buffer with 0xFF, then the extra data pages. A failing
 // command leaves its own code, no step added.
 void WriteExtraData(Device& device, BackupFile& file, StatusCode& Status);
+// The group, page and route writers walk the pages of the section they are
+// given, in file order, each record to the offset its reader took it from.
 // The first record of a page decides by its tag whether the page's other
 // records are sent or read and dropped.
-void WriteGroupSection(Device& device, BackupFile& file, std::int16_t FirstPage,
-                       std::int16_t PageCount, std::int16_t RecordsPerPage, std::int16_t Tag,
+void WriteGroupSection(Device& device, BackupFile& file, const Section& section,
                        StatusCode& Status);
-void WritePageSection(Device& device, BackupFile& file, std::int16_t FirstPage,
-                      std::int16_t PageCount, std::int16_t RecordsPerPage, StatusCode& Status);
-void WriteRouteSection(Device& device, BackupFile& file, std::int16_t FirstPage,
-                       std::int16_t PageCount, std::int16_t RoutesPerPage, std::int16_t RouteStride,
-                       std::int16_t RecordsPerRoute, StatusCode& Status);
-// As WriteRouteSection, with the key in bytes 15 (low) and 16 (high) of every
-// route's second record.
-void WriteRouteSectionPatched(Device& device, BackupFile& file, std::int16_t FirstPage,
-                              std::int16_t PageCount, std::int16_t RoutesPerPage,
-                              std::int16_t RouteStride, std::int16_t RecordsPerRoute,
-                              std::int32_t FsModuleKey, StatusCode& Status);
+void WritePageSection(Device& device, BackupFile& file, const Section& section, StatusCode& Status);
+// With a key other than kNoRoutePatch, the key goes into bytes 15 (low) and 16
+// (high) of every route's second record: a file from another station carries
+// the target's FS module key.
+void WriteRouteSection(Device& device, BackupFile& file, const Section& section,
+                       std::int32_t FsModuleKey, StatusCode& Status);
 
 // RecordBuf(0..16) := 255.
 void ClearRecordBuf(RecordBuffer& RecordBuf);

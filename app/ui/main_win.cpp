@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QLabel>
-#include <QLocale>
 #include <QMenuBar>
 #include <QPushButton>
 
@@ -13,6 +12,7 @@
 #include "app/ui/port_name.h"
 #include "app/ui/program_icon.h"
 #include "app/ui/twips.h"
+#include "platform/number_format.h"
 #include "platform/serial_control.h"
 #include "settings/settings_file.h"
 
@@ -220,11 +220,7 @@ void MainWin::LoadMenu() {
     DF_FileTxt->setText(QString::fromStdString(FileNamePart(settings_.BackupFileName)));
 }
 
-std::string MainWin::FormatNumber(double value) {
-    QLocale locale = QLocale::system();
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    return locale.toString(value, 'g', 15).toStdString();
-}
+std::string MainWin::FormatNumber(double value) { return LocaleNumber(value); }
 
 void MainWin::SetBarWidth(double twips) {
     ProzBalken->resize(TwipsX(*this, twips), ProzBalken->height());

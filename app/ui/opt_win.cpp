@@ -1,11 +1,14 @@
 #include "app/ui/opt_win.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCompleter>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShowEvent>
+#include <QStringListModel>
 #include <QTimer>
 #include <utility>
 
@@ -13,10 +16,14 @@
 #include "app/ui/main_win.h"
 #include "app/ui/port_name.h"
 #include "app/ui/twips.h"
+#include "platform/port_list.h"
 
 namespace cv2 {
 
 namespace {
+
+// Room beside the longest suggestion for the list's frame and scroll bar, pixels.
+constexpr int kSuggestionMargin = 32;
 
 // The window opens at its designed size, lower than its frames reach; the
 // user may enlarge it to get at the options below the edge.
@@ -63,7 +70,10 @@ QRadioButton* MakeOption(QWidget* frame, const QString& name, const OptionPlace&
 }  // namespace
 
 OptWin::OptWin(Settings& settings, MainWin& mainWin)
-    : QWidget(nullptr, Qt::Window), settings_(settings), mainWin_(mainWin) {
+    : QWidget(nullptr, Qt::Window),
+      listPorts(AvailablePorts),
+      settings_(settings),
+      mainWin_(mainWin) {
     setObjectName("OptWin");
     setWindowTitle("Optionen");
     UseDesignFont(*this);
@@ -98,6 +108,12 @@ void OptWin::BuildControls() {
     ComPortTxT->setGeometry(TwipsRect(ref, 1260, 180, 435, 285));
     connect(ComPortTxT, &QLineEdit::textChanged, this,
             [this](const QString& text) { logic_.SetComPortText(text.toStdString()); });
+    // Suggestions, not choices: typing any part of a name narrows them, and any
+    // text typed stays what it is.
+    portSuggestions_ = new QCompleter(new QStringListModel(this), this);
+    portSuggestions_->setCaseSensitivity(Qt::CaseInsensitive);
+    portSuggestions_->setFilterMode(Qt::MatchContains);
+    ComPortTxT->setCompleter(portSuggestions_);
 
     DesignFrame* frame2 =
         MakeFrame(this, "Frame2", "Update über ", TwipsRect(ref, 120, 840, 3615, 1275));
@@ -147,6 +163,7 @@ void OptWin::showEvent(QShowEvent* event) {
 void OptWin::Activate() {
     logic_.Activate(settings_);
     Mirror();
+    OfferPorts();
     mainWin_.DisableButtons();
 }
 
@@ -160,6 +177,15 @@ void OptWin::Mirror() {
     }
     const QString port = QString::fromStdString(logic_.comPortText());
     if (ComPortTxT->text() != port) ComPortTxT->setText(port);
+}
+
+void OptWin::OfferPorts() {
+    QStringList names;
+    for (const PortEntry& port : listPorts()) names << QString::fromStdString(port.name());
+    static_cast<QStringListModel*>(portSuggestions_->model())->setStringList(names);
+    // The list is as wide as its longest name, not as the narrow box.
+    QAbstractItemView* list = portSuggestions_->popup();
+    list->setMinimumWidth(list->sizeHintForColumn(0) + kSuggestionMargin);
 }
 
 void OptWin::OkClicked() {

@@ -1,9 +1,11 @@
 #include "app/ui/port_name.h"
 
+#include <QCompleter>
 #include <QLabel>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionFrame>
+#include <utility>
 
 namespace cv2 {
 
@@ -47,9 +49,14 @@ void PortNameBox::keyPressEvent(QKeyEvent* event) {
 }
 
 void PortNameBox::mousePressEvent(QMouseEvent* event) {
-    editing_ = true;
+    const bool first = !std::exchange(editing_, true);
     update();
     QLineEdit::mousePressEvent(event);
+    // The first click into the box shows every suggestion; typing narrows them.
+    if (first && completer() && completer()->model()->rowCount() > 0) {
+        completer()->setCompletionPrefix(QString());
+        completer()->complete();
+    }
 }
 
 void PortNameBox::paintEvent(QPaintEvent* event) {

@@ -16,6 +16,7 @@ void ShowPortName(QLabel& label, const QString& name);
 // A text box for the port name. Once the user clicks into it or types, it
 // behaves as any text box until it loses the focus; before that (also with the
 // focus it gets when its window opens) it shows the name elided at the left.
+// The first click shows all of its completer's suggestions.
 class PortNameBox : public QLineEdit {
     Q_OBJECT
 public:

@@ -22,17 +22,27 @@ class MessageBoxes;
 
 class Program {
 public:
-    // The dialogs come from outside so a test can answer them; quit ends the
-    // program after the settings file is written.
+    // The dialogs come from outside so a test can answer them; keys are the
+    // station's keys for every command; quit ends the program after the
+    // settings file is written.
     Program(MessageBoxes& boxes, FileDialog& fileDialog, std::string settingsPath,
-            std::function<void()> quit);
+            const KeyTable& keys, std::function<void()> quit);
 
     MainWin& mainWin() { return mainWin_; }
     Settings& settings() { return settings_; }
+    Link& link() { return link_; }
+
+    // The system asks the program to end (SIGTERM, SIGHUP, the session ends):
+    // a transfer in progress is cancelled and ends through its own course
+    // (port closed, a backup's old file whole); then, or at once when idle,
+    // the settings are saved and the program ends.
+    void EndRequested();
 
 private:
     void RunBackup();
     void RunRestore();
+    // After a transfer: an end requested meanwhile is carried out now.
+    void EndIfRequested();
 
     MessageBoxes& boxes_;
     FileDialog& fileDialog_;
@@ -41,9 +51,11 @@ private:
     QtSerialControl comm1_;
     UartPortIo io_{comm1_};
     Settings settings_;
+    KeyTable keys_;
     Link link_;
     Device device_;
     MainWin mainWin_;
+    bool endRequested_ = false;
 };
 
 }  // namespace cv2

@@ -2,6 +2,9 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
 #include <QTimer>
 #include <QWidget>
 
@@ -9,6 +12,7 @@
 #include "app/restore_procedure.h"
 #include "app/ui/main_win.h"
 #include "device/device.h"
+#include "device/error_text.h"
 #include "platform/qtwidgets/qt_message_boxes.h"
 #include "transfer/file_layout.h"
 
@@ -16,15 +20,34 @@ namespace cv2 {
 
 namespace {
 
-// Shows a box through the program's own message boxes and saves it as soon as
-// it is on screen, then closes it as if a button had been pressed.
+// Space around the title in its bar, in pixels.
+constexpr int kTitlePadding = 4;
+
+// A window drawn offscreen has no frame: a plain title bar above it says
+// which window it is, as the window manager's frame would.
+QImage WithTitleBar(const QPixmap& content, const QString& title) {
+    const QFontMetrics metrics(QApplication::font());
+    const int bar = metrics.height() + 2 * kTitlePadding;
+    QImage image(content.width(), content.height() + bar, QImage::Format_RGB32);
+    image.fill(QApplication::palette().color(QPalette::Window));
+    QPainter painter(&image);
+    painter.fillRect(0, 0, image.width(), bar, QApplication::palette().color(QPalette::Highlight));
+    painter.setPen(QApplication::palette().color(QPalette::HighlightedText));
+    painter.drawText(QRect(kTitlePadding, 0, image.width() - 2 * kTitlePadding, bar),
+                     Qt::AlignVCenter | Qt::AlignLeft, title);
+    painter.drawPixmap(0, bar, content);
+    return image;
+}
+
+// Shows a box through the program's own message boxes and saves it, with its
+// title, as soon as it is on screen; then closes it as if a button had been pressed.
 bool SaveBox(const QDir& dir, const char* name, const std::string& text, const char* title,
              BoxButtons buttons, BoxIcon icon) {
     bool saved = false;
     QTimer::singleShot(0, [&] {
         QWidget* box = QApplication::activeModalWidget();
         if (!box) return;
-        saved = box->grab().save(dir.filePath(name));
+        saved = WithTitleBar(box->grab(), box->windowTitle()).save(dir.filePath(name));
         static_cast<QDialog*>(box)->done(0);
     });
     QtMessageBoxes().Show(text, title, buttons, icon);

@@ -8,10 +8,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/port_list.h"
+
 #ifdef Q_OS_UNIX
-#include <grp.h>
 #include <sys/ioctl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -137,26 +137,22 @@ namespace {
 // port locked by another program and a device the user may not open alike;
 // the device's own permissions tell them apart.
 std::string PermissionReason(const std::string& device) {
-#ifdef Q_OS_UNIX
-    struct stat st {};
-    if (::access(device.c_str(), R_OK | W_OK) != 0 && errno == EACCES) {
-        std::string group = "dialout";
-        if (::stat(device.c_str(), &st) == 0) {
-            if (const struct group* g = ::getgrgid(st.st_gid)) group = g->gr_name;
-        }
-        return "keine Berechtigung (Zugriff verweigert). Unter Linux muss der Benutzer in der "
-               "Gruppe \"" +
-               group + "\" sein, der das Gerät gehört (sudo usermod -aG " + group +
-               " $USER), und sich danach neu anmelden";
+    if (const PortAccess access = AccessOf(device); !access.mayOpen) {
+        return "keine Berechtigung (Zugriff verweigert). " + PermissionAdvice(access);
     }
-#endif
-    (void)device;
     return "das Gerät ist belegt: ein anderes Programm benutzt die Schnittstelle";
 }
 
 }  // namespace
 
 bool QtSerialControl::Fail() {
+    // What the name itself says against it comes first: Qt's own words for a
+    // folder or a file given as the port are neither German nor to the point.
+    if (std::string reason = NotAPortReason(portName_); !reason.empty()) {
+        error_ = reason;
+        port_.clearError();
+        return false;
+    }
     switch (port_.error()) {
         case QSerialPort::DeviceNotFoundError:
             error_ = "das Gerät gibt es nicht (nicht angeschlossen oder falscher Name)";
@@ -171,13 +167,14 @@ bool QtSerialControl::Fail() {
             error_ = "das Gerät wurde entfernt oder antwortet nicht mehr";
             break;
         case QSerialPort::UnsupportedOperationError:
-            error_ = "der Treiber der Schnittstelle kann das nicht";
+            error_ = "ihr Treiber unterstützt diese Einstellung nicht";
             break;
         case QSerialPort::TimeoutError:
             error_ = "die Schnittstelle antwortet nicht";
             break;
         default:
-            error_ = "Fehler der Schnittstelle (" + port_.errorString().toStdString() + ")";
+            error_ = "unerwarteter Fehler der Schnittstelle (Qt-Fehler " +
+                     std::to_string(static_cast<int>(port_.error())) + ")";
             break;
     }
     port_.clearError();

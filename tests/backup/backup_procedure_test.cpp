@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "app/elapsed_time.h"
 #include "tests/backup/backup_rig.h"
 
@@ -75,30 +77,46 @@ TEST(BackupProcedure, WithoutAFileTheSaveDialogAsksAndACancelChangesNothing) {
     EXPECT_EQ(ReadAll(rig.path).size(), kComplete);
 }
 
-TEST(BackupProcedure, AnotherDatabaseVersionLeavesOnlyTheSerialNumber) {
-    station::StationOptions options = testing::InstantStation();
-    options.faults.versionWord = 6;
-    BackupRig rig(options);
-    rig.backup.Run();
-    ExpectFailure(rig, "\rDatenbank ID lesen : \r keine gültige Version!\r");
-    Bytes serial;  // only the serial number, big-endian
-    for (int shift : {24, 16, 8, 0}) serial.push_back((rig.memory().Serial() >> shift) & 0xFF);
-    EXPECT_EQ(ReadAll(rig.path), serial);
-    EXPECT_EQ(rig.host.comTxt, " Datenbank prüfen");
+// A failure before the database is read: the box names the step, and no file
+// appears where there was none.
+TEST(BackupProcedure, AFailureBeforeTheDatabaseCreatesNoFile) {
+    struct Row {
+        std::optional<std::uint32_t> versionWord;
+        std::optional<station::Request> silent;
+        const char* text;
+    } rows[] = {
+        {6, {}, "\rDatenbank ID lesen : \r keine gültige Version!\r"},
+        {{}, station::Request::Display, "\rDisplay löschen: Timeout: kein Antwort auf LocoNet! \r"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        station::StationOptions options = testing::InstantStation();
+        options.faults.versionWord = row.versionWord;
+        options.faults.silentRequest = row.silent;
+        BackupRig rig(options);
+        rig.backup.Run();
+        ExpectFailure(rig, row.text);
+        EXPECT_FALSE(std::filesystem::exists(rig.path));
+        EXPECT_FALSE(std::filesystem::exists(StagedFile::StagingName(rig.path)));
+        EXPECT_EQ(rig.host.comTxt, " Datenbank prüfen");
+    }
 }
 
-TEST(BackupProcedure, AFailureInTheRouteGroupsKeepsTheirNameInTheStatusLine) {
+// A backup that fails half-way must not cost the user the last good one.
+TEST(BackupProcedure, AFailureInTheRouteGroupsKeepsTheirNameAndThePreviousFile) {
     BackupRig rig;
     rig.host.onComTxt = [&](const std::string& text) {
         if (text == " Fahrstraßen Gruppen")
             rig.station().options().faults.silentAfterRequests = rig.station().requests() + 5;
     };
+    const Bytes previous(kComplete, 0x5C);
+    testing::WriteAll(rig.path, previous);
     rig.backup.Run();
     ExpectFailure(rig, "\rRead LongData: Timeout: kein Antwort auf LocoNet! \r");
     EXPECT_EQ(rig.host.comTxt, " Fahrstraßen Gruppen");
     EXPECT_TRUE(rig.station().bootloaderActive());  // not told to leave it
-    const std::size_t size = ReadAll(rig.path).size();
-    EXPECT_TRUE(size > 62348 && size < 69516) << size;  // inside the route groups
+    EXPECT_TRUE(ReadAll(rig.path) == previous);
+    EXPECT_FALSE(std::filesystem::exists(StagedFile::StagingName(rig.path)));
 }
 
 TEST(BackupProcedure, APortOrFileThatFailsIsNamedAndEndsTheRun) {
@@ -136,6 +154,75 @@ TEST(BackupProcedure, APortOrFileThatFailsIsNamedAndEndsTheRun) {
                   "Die Datei /dev/full kann nicht geschrieben werden: der Datenträger ist voll");
     // Stopped as soon as the disk refused, not at the end of the database.
     EXPECT_LT(full.station().Count(station::Request::DataFlashRead), 100);
+}
+
+// Ctrl-C or the system ending the program, at different points of a backup
+// and a restore: nothing more is sent (but one programming-off for a module
+// that may have been switched on), the station is not told to leave its
+// bootloader, no box, the port closed, and a backup's old file whole.
+TEST(CancelledRun, StopsSendingAndLeavesTheFileAndTheModuleAsTheyWere) {
+    using station::Request;
+    struct Row {
+        const char* what;
+        bool restore;
+        const char* atStatus;  // cancel when the status line shows this, or
+        Request atRequest;     // when this request has come the n-th time
+        int n;
+        bool silentFs;
+        int progOffs;       // programming-off frames sent after the cancel
+        StatusCode status;  // the step it stopped in
+    };
+    const Row rows[] = {
+        {"backup before the bootloader start", false, " Datenbank prüfen", {}, 0, false, 0, 110098},
+        {"backup in the locomotives", false, " Lokdaten ", {}, 0, false, 0, 210098},
+        {"backup in a silent module's first attempt", false, nullptr, Request::FsProgOn, 1, true, 1,
+         300098},
+        {"backup as the module is switched on", false, nullptr, Request::FsProgOn, 1, false, 1,
+         310098},
+        {"backup reading the module", false, nullptr, Request::FsReadEntry, 3, false, 1, 310098},
+        {"restore in the accessories", true, " Magnetartikel", {}, 0, false, 0, 260098},
+        {"restore writing the module", true, nullptr, Request::FsWriteEntry, 3, false, 1, 320098},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        station::StationOptions options = testing::InstantStation();
+        options.faults.silentFsModule = row.silentFs;
+        BackupRig rig(options);
+        // A restore's file is the station's own content; a backup's an older file.
+        const Bytes previous = row.restore ? rig.sim.ExpectedBackup() : Bytes(kComplete, 0x5C);
+        testing::WriteAll(rig.path, previous);
+        int sentBefore = -1;
+        auto cancel = [&] {
+            if (sentBefore >= 0) return;
+            sentBefore = rig.station().requests();
+            rig.link.cancellation().Request();
+        };
+        if (row.atStatus) {
+            rig.host.onComTxt = [&](const std::string& text) {
+                if (text == row.atStatus) cancel();
+            };
+        } else {
+            rig.serial.onOutput = [&, forward = rig.serial.onOutput](const std::string& bytes) {
+                forward(bytes);
+                if (rig.station().Count(row.atRequest) == row.n) cancel();
+            };
+        }
+        const ProcedureResult result = row.restore ? rig.Restore(rig.path) : rig.backup.Run();
+
+        EXPECT_EQ(result.outcome, Outcome::Cancelled);
+        EXPECT_EQ(result.status, row.status);
+        ASSERT_GE(sentBefore, 0);
+        EXPECT_EQ(rig.station().requests() - sentBefore, row.progOffs);
+        EXPECT_EQ(rig.station().Count(Request::FsProgOff), row.progOffs);
+        // A silent module takes no programming-off either: only the others are checked.
+        EXPECT_TRUE(row.silentFs || !rig.station().fsProgramming());
+        EXPECT_EQ(rig.station().Count(Request::BootloaderEnd), 0);
+        EXPECT_EQ(rig.boxes.shown.size(), row.restore ? 1u : 0u);  // the overwrite question
+        EXPECT_TRUE(rig.host.buttons && rig.host.datei);
+        EXPECT_FALSE(rig.serial.PortOpen());
+        EXPECT_TRUE(ReadAll(rig.path) == previous);
+        EXPECT_FALSE(std::filesystem::exists(StagedFile::StagingName(rig.path)));
+    }
 }
 
 TEST(ElapsedMinutes, RoundsToTwoDecimalsWithTiesToEven) {

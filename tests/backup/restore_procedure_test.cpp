@@ -1,13 +1,16 @@
 // The restore end to end against the simulated station: a file brought back
-// into the station that made it and into another one, the questions and what
-// a No leaves behind, files refused before the port opens, and a failure in the
-// middle of the database with the next try after it.
+// into the station that made it and into another one, the requests that carry
+// it, the questions and what a No leaves behind, files refused before the
+// port opens, and failures with what they leave in the station.
 #include "app/restore_procedure.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <optional>
 
+#include "device/error_text.h"
 #include "tests/backup/backup_rig.h"
 
 namespace cv2 {
@@ -52,7 +55,11 @@ void ExpectReady(BackupRig& rig) {
 
 TEST(RestoreProcedure, TheStationThatMadeTheFileGetsItBackByteForByte) {
     BackupRig rig;
-    const Bytes file = BackupOfAnotherSeed(7);  // same identity, other content
+    Bytes file = BackupOfAnotherSeed(7);  // same serial number, other content
+    // Identity bytes and route keys unlike the station's: from the same
+    // station, the file is not adapted to it.
+    for (int i = 0; i < 4; ++i) file[kIdTable + i] ^= 0x11;
+    file[kRoutes + 16 + 14] ^= 0x22;
     ASSERT_NE(file, rig.sim.ExpectedBackup());
     // A longer file is used up to the size of a backup.
     Bytes longer = file;
@@ -61,6 +68,8 @@ TEST(RestoreProcedure, TheStationThatMadeTheFileGetsItBackByteForByte) {
     std::vector<std::string> texts;
     rig.host.onComTxt = [&](const std::string& text) {
         texts.push_back(text);
+        // What happens to the file during the run does not reach the station.
+        if (text == " Lokdaten") std::filesystem::resize_file(rig.path, 1000);
         // The restore leaves the "Datei" menu usable; the buttons are off.
         if (!text.starts_with(" Zeit")) {
             EXPECT_TRUE(!rig.host.buttons && rig.host.datei) << text;
@@ -91,7 +100,14 @@ TEST(RestoreProcedure, TheStationThatMadeTheFileGetsItBackByteForByte) {
     EXPECT_EQ(rig.station().display(), "Datenbank schreiben");
     EXPECT_FALSE(rig.station().bootloaderActive());
     ExpectReady(rig);
-    EXPECT_EQ(testing::ReadAll(rig.path), longer);  // the backup file itself is left alone
+    // The module is not asked for its key before the database is written.
+    const auto& log = rig.station().log();
+    const auto firstWrite = std::find_if(log.begin(), log.end(), [](const auto& r) {
+        return r.request == station::Request::SamFlashWrite;
+    });
+    EXPECT_TRUE(std::none_of(log.begin(), firstWrite, [](const auto& r) {
+        return r.request >= station::Request::FsProgOn;
+    }));
     // The extra data pages carry the file's 16 bytes in front of the 0xFF preset.
     for (int page = 8180; page <= 8191; ++page) {
         if (page == 8182) continue;
@@ -172,10 +188,16 @@ TEST(RestoreProcedure, AFileThatCannotBeABackupIsRefusedBeforeThePortOpens) {
     testing::WriteAll(shortFile, Bytes(kComplete - 1, 5));
     const std::string empty = rig.dir.File("leer.CDF");
     testing::WriteAll(empty, {});
+    const std::string version4 = rig.dir.File("version4.CDF");
+    Bytes file = BackupOfAnotherSeed(7);
+    file[7] = 4;  // the first version word
+    testing::WriteAll(version4, file);
     struct Row {
         std::string path, text;
+        StatusCode status = 0;
     };
     const Row rows[] = {
+        {version4, "\rDatenbank Version im Backup File: keine gültige Version!\r", 140099},
         {shortFile, "Die Datei " + shortFile +
                         " ist keine vollständige Sicherung: sie hat 574.251 Bytes, eine Sicherung "
                         "hat 574.252 Bytes."},
@@ -192,6 +214,7 @@ TEST(RestoreProcedure, AFileThatCannotBeABackupIsRefusedBeforeThePortOpens) {
         rig.boxes.shown.clear();
         const ProcedureResult result = rig.Restore(row.path);
         EXPECT_EQ(result.outcome, Outcome::FileUnusable);
+        EXPECT_EQ(result.status, row.status);
         ASSERT_EQ(rig.boxes.shown.size(), 1u);  // no question before it
         EXPECT_EQ(rig.boxes.shown[0].text, row.text);
         EXPECT_EQ(rig.boxes.shown[0].title, kTitle);
@@ -200,43 +223,133 @@ TEST(RestoreProcedure, AFileThatCannotBeABackupIsRefusedBeforeThePortOpens) {
     }
 }
 
-TEST(RestoreProcedure, AFailureEndsTheRunWithOneBoxAndLeavesLaterSectionsUntouched) {
-    // A file whose first version word is 4 stops before anything is written.
-    {
-        BackupRig rig;
-        Bytes file = BackupOfAnotherSeed(7);
-        file[7] = 4;
-        testing::WriteAll(rig.path, file);
-        const ProcedureResult result = rig.Restore(rig.path);
-        EXPECT_EQ(result.status, 140099);
-        EXPECT_EQ(rig.boxes.shown.back().text,
-                  "\rDatenbank Version im Backup File: keine gültige Version!\r");
-        EXPECT_EQ(Writes(rig), 0);
-        ExpectReady(rig);
+// The requests that carry the file, for pages of each shape: a used and an
+// unused locomotive page (only the first record of an unused one is sent),
+// an ID table page, the single-record pages of the extra data behind their
+// preset, and a page of routes.
+TEST(RestoreProcedure, EachRecordGoesToTheOffsetItWasReadFrom) {
+    using station::Request;
+    using Logged = station::CommandStation::Logged;
+    BackupRig rig;
+    Bytes file = rig.sim.ExpectedBackup();
+    file[kLocos + 3] = 0x01;           // page 7501 in use (tag 0x00 on the upper six bits)
+    file[kLocos + 5 * 16 + 3] = 0xFF;  // page 7502 unused
+    testing::WriteAll(rig.path, file);
+    ASSERT_EQ(rig.Restore(rig.path).outcome, Outcome::Done);
+    // The requests from the first one equal to `at` on (skipping it unless
+    // `including`), as many as expected holds.
+    const auto& log = rig.station().log();
+    auto slice = [&](Logged at, bool including, const std::vector<Logged>& expected) {
+        auto begin = std::find(log.begin(), log.end(), at);
+        if (begin != log.end() && !including) ++begin;
+        if (log.end() - begin < std::ssize(expected)) return std::vector<Logged>{};
+        return std::vector<Logged>(begin, begin + std::ssize(expected));
+    };
+    auto pages = [](std::initializer_list<std::pair<std::vector<int>, Logged>> list) {
+        std::vector<Logged> requests;
+        for (const auto& [offsets, commit] : list) {
+            for (int offset : offsets) requests.push_back({Request::WriteBlock, offset});
+            requests.push_back(commit);
+        }
+        return requests;
+    };
+    std::vector<int> id, route;
+    for (int k = 0; k < 16; ++k) id.push_back(16 * k);
+    for (int j = 0; j < 8; ++j) {
+        for (int i = 0; i < 3; ++i) route.push_back(64 * j + 16 * i);
     }
-    // A write refused in the boosters: the sections behind them keep their content.
-    {
-        BackupRig rig;
+    const auto idPage = pages({{id, {Request::SamFlashWrite, 964}}});
+    EXPECT_EQ(slice(idPage.front(), true, idPage), idPage);
+    // The preset steps one byte at a time; then each page's single record.
+    std::vector<Logged> extra;
+    for (int offset = 0; offset <= 32; ++offset) extra.push_back({Request::WriteBlock, offset});
+    const auto single = pages({{{0}, {Request::DataFlashWrite, 8180}},
+                               {{0}, {Request::DataFlashWrite, 8181}},
+                               {{0}, {Request::DataFlashWrite, 8183}}});
+    extra.insert(extra.end(), single.begin(), single.end());
+    EXPECT_EQ(slice({Request::SamFlashWrite, 965}, false, extra), extra);
+    const auto locos = pages({{{0, 16, 32, 48, 64}, {Request::DataFlashWrite, 7501}},
+                              {{0}, {Request::DataFlashWrite, 7502}}});
+    EXPECT_EQ(slice({Request::DataFlashWrite, 8182}, false, locos), locos);
+    const auto routes = pages({{route, {Request::DataFlashWrite, 6912}}});
+    EXPECT_EQ(slice({Request::DataFlashWrite, 6399}, false, routes), routes);
+}
+
+// A failure ends the run with one box, names its step, leaves what comes after
+// it in the station untouched and the module out of programming mode.
+TEST(RestoreProcedure, AFailureEndsTheRunWithOneBoxAndLeavesLaterSectionsUntouched) {
+    using station::Request;
+    struct Row {
+        const char* what;
+        std::function<void(BackupRig&)> arrange;
+        StatusCode status;
+        int writes;  // write requests the station got, the refused one among them (-1: some)
+        int fsProgOffs;
+        std::optional<std::uint32_t> stationVersion;
+    };
+    const Row rows[] = {
+        {"station's own version word", [](BackupRig&) {}, 10099, 0, 0, 6u},
+        // 34 writes carry the ID table, 33 the preset; the 69th commits page 8180.
+        {"extra data page refused",
+         [](BackupRig& rig) { rig.station().options().faults.refuseWrite = 69; },
+         1411,
+         69,
+         0,
+         {}},
+        {"write refused in the boosters",
+         [](BackupRig& rig) {
+             rig.host.onComTxt = [&rig](const std::string& text) {
+                 if (text == " Booster")
+                     rig.station().options().faults.refuseWrite = Writes(rig) + 3;
+             };
+         },
+         221611,
+         -1,
+         0,
+         {}},
+        {"module refuses an entry",
+         [](BackupRig& rig) {
+             rig.serial.onOutput = [&rig, forward = rig.serial.onOutput](const std::string& b) {
+                 forward(b);
+                 if (rig.station().Count(Request::FsProgOn) == 1 &&
+                     rig.station().options().faults.refuseWrite == 0) {
+                     rig.station().options().faults.refuseWrite = Writes(rig) + 3;
+                 }
+             };
+         },
+         320032,
+         -1,
+         1,
+         {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        station::StationOptions options = testing::InstantStation();
+        options.faults.versionWord = row.stationVersion;
+        BackupRig rig(options);
         const Bytes before = rig.sim.ExpectedBackup();
         const Bytes file = BackupOfAnotherSeed(7);
         testing::WriteAll(rig.path, file);
-        rig.host.onComTxt = [&](const std::string& text) {
-            if (text == " Booster") rig.station().options().faults.refuseWrite = Writes(rig) + 3;
-        };
+        row.arrange(rig);
         const ProcedureResult result = rig.Restore(rig.path);
-        EXPECT_EQ(result.status / 10000, 22);
-        EXPECT_NE(result.status % 10000, 0);
-        const auto& box = rig.boxes.shown.back();
-        EXPECT_EQ(box.title, kTitle);
-        EXPECT_EQ(box.text, ErrorText(result.status));
-        EXPECT_NE(box.text.find("Write LongData:"), std::string::npos);
-        EXPECT_EQ(rig.host.comTxt, " Booster");
+        EXPECT_EQ(result.status, row.status);
+        ASSERT_EQ(rig.boxes.shown.size(), 2u);  // the question, then the failure
+        EXPECT_EQ(rig.boxes.shown.back().title, kTitle);
+        EXPECT_EQ(rig.boxes.shown.back().text, ErrorText(result.status));
+        if (row.writes >= 0) {
+            EXPECT_EQ(Writes(rig), row.writes);
+        }
+        EXPECT_EQ(rig.station().Count(Request::FsProgOff), row.fsProgOffs);
+        EXPECT_FALSE(rig.station().fsProgramming());
+        EXPECT_FALSE(rig.station().bootloaderActive() && row.status == 0);
+        ExpectReady(rig);
+        if (row.status / 10000 != 22) continue;
+        // Written before the failure: the locomotives; behind it, as it was.
         const Bytes after = rig.sim.ExpectedBackup();
         EXPECT_TRUE(std::equal(after.begin() + kLocos, after.begin() + kLocos + 40000,
-                               file.begin() + kLocos));  // written before the failure
+                               file.begin() + kLocos));
         EXPECT_TRUE(
             std::equal(after.begin() + kAccessories, after.end(), before.begin() + kAccessories));
-        ExpectReady(rig);
         // The next try, with the station answering again, brings the whole file in.
         rig.host.onComTxt = nullptr;
         rig.station().options().faults.refuseWrite = 0;

@@ -1,12 +1,16 @@
 // cv2cli against cv2sim on a pseudo-terminal: a backup made once for the
-// suite, then what inspect, diff, verify and restore make of it; the exit
-// codes, the failure text with its Status line, the trace and an interrupt.
+// suite, then what inspect, diff, verify and restore make of it; the
+// exit codes, the failure text with its Status line, the keys from a key file
+// (and info with them), the trace and an interrupt.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <algorithm>
 #include <memory>
 #include <sstream>
 
 #include "device/device.h"
+#include "device/key_file.h"
 #include "station/command_station.h"
 #include "tests/cli/cli_rig.h"
 
@@ -75,17 +79,32 @@ TEST_F(CliAgainstStation, InspectDiffAndVerifyFindOneChangedPageAndOneFsGroup) {
     changed[Where("accessories", 41, 5)] ^= 0x01;
     changed[Where("fs_module", 2, 3)] ^= 0x40;
     WriteAll(d().File("b.CDF"), changed);
-    const std::string expected =
-        R"({"equal":false,"sections":[{"key":"accessories","title":"Magnetartikel","unit":"page",)"
-        R"("total":256,"differing":[6441],"bytes":1},{"key":"fs_module","title":"FS-Modul",)"
-        R"("unit":"group","total":80,"differing":[2],"bytes":1}]})"
+    // Units counted from 1, as a user counts them: page 42 of the accessories.
+    const std::string comparison =
+        R"("equal":false,"sections":[{"key":"accessories","title":"Magnetartikel","unit":"page",)"
+        R"("total":256,"differing":[42],"bytes":1},{"key":"fs_module","title":"FS-Modul",)"
+        R"("unit":"group","total":80,"differing":[3],"bytes":1}]})"
         "\n";
     const CliRun diff = RunCli(d(), "diff --json a.CDF b.CDF");
     EXPECT_EQ(diff.code, 4);
-    EXPECT_EQ(diff.out, expected);
+    EXPECT_EQ(diff.out, "{" + comparison);
+    // verify's summary and its comparison in one object.
     const CliRun verify = RunCli(d(), "verify --port ./port --json b.CDF");
     EXPECT_EQ(verify.code, 4) << verify.err;
-    EXPECT_EQ(verify.out, expected);
+    EXPECT_TRUE(verify.out.starts_with(
+        R"({"command":"verify","file":"b.CDF","bytes":574252,"section_count":13,"minutes":)"))
+        << verify.out;
+    EXPECT_TRUE(EndsWith(verify.out, "," + comparison)) << verify.out;
+
+    // A single value shows what it was and what it is.
+    Bytes other = a;
+    other[3] ^= 0x01;
+    WriteAll(d().File("s.CDF"), other);
+    const std::uint32_t changedSerial = serial ^ 1;
+    EXPECT_NE(RunCli(d(), "diff a.CDF s.CDF")
+                  .out.find("  Seriennummer: " + std::to_string(serial) + " → " +
+                            std::to_string(changedSerial) + "\n"),
+              std::string::npos);
 
     // An unused locomotive page carries whatever in the file: compared as the backup writes it.
     Bytes filler = a;
@@ -93,22 +112,43 @@ TEST_F(CliAgainstStation, InspectDiffAndVerifyFindOneChangedPageAndOneFsGroup) {
     while ((a[Where("locomotives", unused, 3)] & 0xFC) == 0) ++unused;
     filler[Where("locomotives", unused, 2 * kRecordBytes)] = 0x00;
     WriteAll(d().File("c.CDF"), filler);
-    const CliRun same = RunCli(d(), "verify --port ./port c.CDF");
+    const CliRun same = RunCli(d(), "verify -q --port ./port c.CDF");
     EXPECT_EQ(same.code, 0) << same.err;
-    EXPECT_EQ(same.out, "Die CV2 entspricht der Datei c.CDF.\n");
+    EXPECT_EQ(same.err, "");  // -q: no progress
+    EXPECT_TRUE(
+        same.out.starts_with("Die CV2 entspricht der Datei c.CDF.\nGelesen und verglichen: "
+                             "c.CDF, 574.252 Bytes, 13 Abschnitte, "))
+        << same.out;
 }
 
+// Without a terminal nobody can answer: the message says which question it
+// was and which option answers it; for another station's file it names both
+// serial numbers. A FIFO is read like a file.
 TEST_F(CliAgainstStation, RestoreWritesOnlyWhenTheQuestionsAreAnsweredYes) {
     const CliRun unasked = RunCli(d(), "restore --port ./port a.CDF");
     EXPECT_EQ(unasked.code, 3);
-    EXPECT_EQ(unasked.err, "Abgelehnt: es wurde nichts übertragen.\n");
-    const CliRun restore = RunCli(d(), "restore --port ./port --yes a.CDF");
+    EXPECT_EQ(unasked.err,
+              "cv2cli: Nichts übertragen: Ohne Terminal kann nicht gefragt werden, ob die aktive "
+              "Datenbank der CV2 überschrieben werden soll; --yes beantwortet die Frage mit Ja.\n");
+    ASSERT_EQ(mkfifo(d().File("fifo.CDF").c_str(), 0600), 0);
+    const CliRun restore =
+        RunCli(d(), "restore --port ./port --yes fifo.CDF", " & cat a.CDF >fifo.CDF; wait");
     EXPECT_EQ(restore.code, 0) << restore.err;
+    EXPECT_TRUE(restore.out.starts_with("Übertragen: fifo.CDF in die CV2 mit der Seriennummer "))
+        << restore.out;
 
     TempDir other;
     Simulator otherStation(other, {"--identity", "1"});
     const std::string file = d().File("a.CDF");
-    EXPECT_EQ(RunCli(other, "restore --port ./port --yes " + file).code, 3);
+    const CliRun refused = RunCli(other, "restore --port ./port --yes " + file);
+    EXPECT_EQ(refused.code, 3);
+    const Bytes a = ReadAll(file);
+    EXPECT_NE(refused.err.find("Seriennummer in der Datei " +
+                               std::to_string(a[0] << 24 | a[1] << 16 | a[2] << 8 | a[3]) +
+                               ", angeschlossen ist die CV2 mit "),
+              std::string::npos)
+        << refused.err;
+    EXPECT_NE(refused.err.find("--other-station beantwortet die Frage mit Ja."), std::string::npos);
 }
 
 TEST(CliBadInput, UsageFileAndPortErrorsExitBeforeTheStation) {
@@ -126,7 +166,7 @@ TEST(CliBadInput, UsageFileAndPortErrorsExitBeforeTheStation) {
     } rows[] = {
         {"frobnicate", 2, "Unbekannter Befehl: frobnicate"},
         {"backup --port 3 --baud 19200 x.CDF", 2, "erlaubt 19200 Baud nicht"},
-        {"inspect", 2, "Die Datei fehlt."},
+        {"inspect", 2, "cv2cli: Keine Sicherungsdatei angegeben."},
         {"inspect short.CDF", 2, "sie hat 574.251 Bytes"},
         {"inspect empty.CDF", 2, "sie hat 0 Bytes"},
         {"inspect long.CDF", 0, ""},
@@ -135,7 +175,15 @@ TEST(CliBadInput, UsageFileAndPortErrorsExitBeforeTheStation) {
         {"backup --port 3 folder", 2, "kann nicht geschrieben werden: das ist ein Ordner"},
         {"backup --port 3 nowhere/x.CDF", 2, "Datei oder Ordner gibt es nicht"},
         {"backup --port /dev/cv2-none x.CDF", 1, "Die Schnittstelle /dev/cv2-none "},
+        // Nothing named on the command line is overwritten by another of its names.
+        {"backup --port 3 --trace long.CDF long.CDF", 2, "ist die Sicherungsdatei selbst"},
+        {"backup --port 3 --trace link.CDF long.CDF", 2, "ist die Sicherungsdatei selbst"},
+        {"backup --port 3 --trace ./neu.CDF neu.CDF", 2, "ist die Sicherungsdatei selbst"},
+        // A file that cannot be restored is refused before the port opens.
+        {"restore --port /dev/cv2-none --yes long.CDF", 2,
+         "cv2cli: Datenbank Version im Backup File: keine gültige Version! (Status 140099)\n"},
     };
+    std::filesystem::create_symlink("long.CDF", dir.File("link.CDF"));
     for (const auto& row : rows) {
         const CliRun run = RunCli(dir, row.args);
         EXPECT_EQ(run.code, row.code) << row.args << "\n" << run.err;
@@ -143,17 +191,36 @@ TEST(CliBadInput, UsageFileAndPortErrorsExitBeforeTheStation) {
     }
     EXPECT_NE(RunCli(dir, "inspect long.CDF").out.find("die letzten 1 Bytes gehören nicht dazu"),
               std::string::npos);
+    EXPECT_TRUE(ReadAll(dir.File("long.CDF")) == full);
 }
 
-TEST(CliAgainstFaults, FailureTextAndStatusLineEndStderr) {
+// One line per failure: the step, the reason and the code, with no blank line
+// before it; a code without a step names the section the run was in. Under it
+// what to do, and with the built-in keys, for a station that does not confirm
+// the bootloader start, where its own keys go.
+TEST(CliAgainstFaults, OneFailureLineWithItsStatusAndWhatToDo) {
+    const std::string keys = KeysAdvice(KeySource{}, 110013) + "\n";
     const struct {
         std::vector<std::string> sim;
         const char* command;
-        StatusCode status;
+        std::string line, after;
     } rows[] = {
-        {{"--version-word", "7"}, "backup --port ./port f.CDF", 10099},
-        {{"--no-answer", "BootloaderStart"}, "backup --port ./port f.CDF", 110013},
-        {{"--refuse-write", "1"}, "restore --yes --port ./port f.CDF", 281611},
+        {{"--version-word", "7"},
+         "backup --port ./port f.CDF",
+         "cv2cli: Datenbank ID lesen : keine gültige Version! (Status 10099)",
+         ""},
+        {{"--no-answer", "BootloaderStart"},
+         "backup --port ./port f.CDF",
+         "cv2cli: Bootloader starten: Timeout: kein Antwort auf LocoNet! (Status 110013)",
+         keys},
+        {{"--refuse-write", "1"},
+         "restore --yes --port ./port f.CDF",
+         "cv2cli: Write ID Tab.: Daten senden: keine Antwort! (Status 281611)",
+         ""},
+        {{"--no-answer", "ReadBlock"},
+         "backup --port ./port f.CDF",
+         "cv2cli: Datenbank prüfen: Timeout: kein Antwort auf LocoNet! (Status 13)",
+         ""},
     };
     for (const auto& row : rows) {
         TempDir dir;
@@ -161,13 +228,83 @@ TEST(CliAgainstFaults, FailureTextAndStatusLineEndStderr) {
         Simulator sim(dir, row.sim);
         const CliRun run = RunCli(dir, row.command);
         EXPECT_EQ(run.code, 1) << row.command;
-        const std::string::size_type status = run.err.rfind("Status ");
-        ASSERT_NE(status, std::string::npos) << run.err;
-        const StatusCode code = std::stoi(run.err.substr(status + 7));
-        EXPECT_EQ(code, row.status);
-        std::string text = ErrorText(code);
-        for (char& c : text) c = c == '\r' ? '\n' : c;
-        EXPECT_TRUE(EndsWith(run.err, text + "\nStatus " + std::to_string(code) + "\n")) << run.err;
+        const auto at = run.err.find("\ncv2cli: ");
+        ASSERT_NE(at, std::string::npos) << run.err;
+        const std::string tail = run.err.substr(at + 1);
+        EXPECT_EQ(tail.substr(0, tail.find('\n')), row.line);
+        const std::string advice = tail.substr(tail.find('\n') + 1);
+        EXPECT_TRUE(advice.starts_with("Was tun: ") && EndsWith(advice, row.after)) << advice;
+        EXPECT_EQ(std::count(advice.begin(), advice.end(), '\n'), row.after.empty() ? 1 : 2);
+        EXPECT_EQ(run.err.find("\n\n"), std::string::npos) << run.err;
+    }
+}
+
+// Keys of a station of one's own, written as a user writes them.
+constexpr const char* kOwnServiceKey = "ServiceKey = 01 02 03 04 05 06 07 08\n";
+const std::string kOwnKeys = std::string("# meine CV2\n") + kOwnServiceKey +
+                             "PayloadKey = 0x10,0x21,0x32,0x43,0x54,0x65,0x76,0x07,0x18,0x29,"
+                             "0x3A,0x4B,0x5C,0x6D,0x7E,0x0F\n";
+
+TEST(CliKeys, BackupAndRestoreReachAStationOnlyWithItsOwnKeys) {
+    TempDir dir;
+    WriteText(dir.File("keys"), kOwnKeys);
+    // The right ServiceKey with another PayloadKey: the station starts, its data do not decode.
+    WriteText(dir.File("payload"),
+              std::string(kOwnServiceKey) +
+                  "PayloadKey = 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00\n");
+    Simulator sim(dir, {"--keys", dir.File("keys")});
+    const CliRun backup = RunCli(dir, "backup --keys keys --port ./port a.CDF");
+    ASSERT_EQ(backup.code, 0) << backup.err;
+    EXPECT_EQ(ReadAll(dir.File("a.CDF")), station::CommandStation().ExpectedBackup());
+    EXPECT_EQ(RunCli(dir, "restore --keys keys --yes --port ./port a.CDF").code, 0);
+    const CliRun info = RunCli(dir, "info --keys keys --port ./port a.CDF");
+    EXPECT_EQ(info.code, 0) << info.err;
+    EXPECT_NE(info.out.find(", von dieser CV2: "), std::string::npos) << info.out;
+
+    const struct {
+        const char* command;
+        StatusCode status;
+        bool advised;  // told where a real station's keys go
+    } rows[] = {
+        {"backup --port ./port b.CDF", 111011, true},
+        {"backup --keys payload --port ./port b.CDF", 10099, false},
+        {"restore --keys payload --yes --other-station --port ./port a.CDF", 10099, false},
+    };
+    for (const auto& row : rows) {
+        const CliRun run = RunCli(dir, row.command);
+        EXPECT_EQ(run.code, 1) << row.command;
+        EXPECT_NE(run.err.find("Status " + std::to_string(row.status)), std::string::npos)
+            << row.command << run.err;
+        EXPECT_EQ(run.err.find("Hinweis: Es gelten die eingebauten") != std::string::npos,
+                  row.advised)
+            << row.command << run.err;
+    }
+    // Nothing was written with the wrong keys.
+    EXPECT_EQ(RunCli(dir, "verify --keys keys --port ./port a.CDF").code, 0);
+}
+
+TEST(CliKeys, AWrongKeyFileStopsEveryProgramBeforeAnyPortAndVersionNamesTheKeys) {
+    TempDir dir;
+    const std::string bad =
+        "Schlüsseldatei bad, Zeile 2: ServiceKey hat 7 Bytes, es müssen 8 sein.\n";
+    WriteText(dir.File("bad"), "\nServiceKey = 01 02 03 04 05 06 07\n");
+    const CliRun backup = RunCli(dir, "backup --keys bad --port /dev/null --trace t.txt b.CDF");
+    EXPECT_EQ(backup.code, 2);
+    EXPECT_EQ(backup.err, "cv2cli: " + bad);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("t.txt")) ||
+                 std::filesystem::exists(dir.File("b.CDF")));
+    EXPECT_EQ(RunCli(dir, "--keys bad", "", "cv2sim").err, "cv2sim: " + bad);
+    EXPECT_EQ(RunCli(dir, "--version --keys bad").err, "cv2cli: " + bad);
+
+    // Each program says which keys it uses: the test values, or the user's file.
+    const std::string version = " 1.0.0\nSchlüssel: ";
+    for (const std::string program : {"cv2cli", "cv2sim", "cv2sicherung"}) {
+        std::filesystem::remove_all(dir.File("config"));
+        EXPECT_EQ(RunCli(dir, "--version", "", program).out,
+                  program + version + "eingebaute Testwerte\n");
+        WriteText(dir.File("config/cv2sicherung/keys"), kOwnKeys);
+        EXPECT_EQ(RunCli(dir, "--version", "", program).out,
+                  program + version + "aus " + dir.File("config/cv2sicherung/keys") + "\n");
     }
 }
 
@@ -196,31 +333,52 @@ TEST(CliTrace, NamesEveryFrameOfAShortFailingRun) {
     EXPECT_EQ(lines.back(), "-- schließen");
 }
 
-// A backup at wire speed, sent one SIGINT once `ready` (a shell test) holds;
-// killed if it is still running 20 s later.
-CliRun InterruptedBackup(const TempDir& dir, const std::string& ready) {
+// A backup at wire speed over an older file, sent one signal once `ready` (a
+// shell test) holds; killed if it is still running 20 s later. `meanwhile`
+// runs once the signal is due, before it is sent.
+CliRun SignalledBackup(const TempDir& dir, const std::string& signal, const std::string& ready,
+                       const std::string& meanwhile = ":") {
     return RunCli(dir, "backup --port ./port f.CDF",
                   " & pid=$!; n=0; until " + ready +
-                      " || [ $n -ge 600 ]; do sleep 0.05; n=$((n+1)); done; kill -INT $pid; "
-                      "(sleep 20; kill -KILL $pid) >/dev/null 2>&1 & w=$!; "
+                      " || [ $n -ge 600 ]; do sleep 0.05; n=$((n+1)); done; " + meanwhile +
+                      "; kill -" + signal +
+                      " $pid; (sleep 20; kill -KILL $pid) >/dev/null 2>&1 & w=$!; "
                       "wait $pid; rc=$?; kill $w; exit $rc");
 }
 
-// Once in the 1 s pause that follows the opening of the port, once in the middle
-// of the transfer; what was read by then stays in the file.
-TEST(CliInterrupt, CtrlCEndsTheRunThroughItsFailurePath) {
-    for (const char* ready :
-         {"grep -q 'Datenbank pr' stderr && sleep 0.4", "grep -q Lokdaten stderr"}) {
-        SCOPED_TRACE(ready);
+// Ctrl-C in the 1 s pause after the port opens, SIGTERM and SIGHUP (a dropped
+// ssh connection) in the middle of the transfer: the run ends as cancelled,
+// names where it stopped, and the older file is as it was.
+TEST(CliInterrupt, ASignalCancelsTheRunAndLeavesTheOldFileWhole) {
+    const struct {
+        const char* signal;
+        const char* ready;
+        const char* where;
+    } rows[] = {
+        {"INT", "grep -q 'Datenbank pr' stderr && sleep 0.4", "Schritt: Datenbank prüfen"},
+        {"TERM", "grep -q Lokdaten stderr", "Schritt: Lokdaten (Read LongData)"},
+        {"HUP", "grep -q Lokdaten stderr", "Schritt: Lokdaten (Read LongData)"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.signal);
         TempDir dir;
+        const Bytes previous(kBackupFileSize, 0x42);
+        WriteAll(dir.File("f.CDF"), previous);
         Simulator sim(dir, {"--speed", "wire"});
-        const CliRun run = InterruptedBackup(dir, ready);
-        EXPECT_EQ(run.code, 1);
-        EXPECT_NE(run.err.find("Der Lauf wurde abgebrochen"), std::string::npos) << run.err;
-        EXPECT_NE(run.err.find("\nStatus "), std::string::npos);
-        const auto size = std::filesystem::file_size(dir.File("f.CDF"));
-        EXPECT_EQ(size > 0, run.err.find("Lokdaten") != std::string::npos);
-        EXPECT_LT(size, std::uintmax_t{kBackupFileSize});
+        // A second backup into the same file meanwhile is refused before its port opens.
+        const CliRun run = SignalledBackup(
+            dir, row.signal, row.ready,
+            BuildTop() + "/cv2cli backup --port ./port f.CDF 2>second; echo $? >>second");
+        EXPECT_EQ(run.code, 130);
+        EXPECT_NE(run.err.find("\nAbgebrochen. " + std::string(row.where)), std::string::npos)
+            << run.err;
+        EXPECT_EQ(run.err.find("Timeout"), std::string::npos) << run.err;
+        EXPECT_TRUE(ReadAll(dir.File("f.CDF")) == previous);
+        EXPECT_FALSE(std::filesystem::exists(dir.File("f.CDF.tmp")));
+        EXPECT_EQ(
+            ReadText(dir.File("second")),
+            "cv2cli: Die Datei f.CDF kann nicht geschrieben werden: eine andere Sicherung schreibt "
+            "gerade in diese Datei\n2\n");
     }
 }
 

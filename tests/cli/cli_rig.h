@@ -1,5 +1,7 @@
 // The built cv2cli run as a user runs it, against cv2sim on a pseudo-terminal:
 // both programs sit at the top of the build tree, one folder above the test.
+// Both take their configuration (the key file) from the test folder's
+// "config", never from the user running the tests.
 #pragma once
 
 #include <signal.h>
@@ -31,6 +33,7 @@ struct Simulator {
         pid = fork();
         if (pid == 0) {
             dup2(out[1], 1);
+            setenv("XDG_CONFIG_HOME", dir.File("config").c_str(), 1);
             std::vector<char*> argv;
             for (auto& w : words) argv.push_back(w.data());
             argv.push_back(nullptr);
@@ -60,11 +63,14 @@ inline std::string ReadText(const std::string& path) {
     return {bytes.begin(), bytes.end()};
 }
 
-// Runs "cv2cli ARGS" through the shell with no terminal on stdin; `then` follows
-// it in the same shell (with " &" first, a script that signals the running program).
-inline CliRun RunCli(const TempDir& dir, const std::string& args, const std::string& then = "") {
-    const std::string command = "cd " + dir.path.string() + " && { " + BuildTop() + "/cv2cli " +
-                                args + " >stdout 2>stderr </dev/null" + then + "; }";
+// Runs "cv2cli ARGS" (or another of the programs) through the shell with no
+// terminal on stdin; `then` follows it in the same shell (with " &" first, a
+// script that signals the running program).
+inline CliRun RunCli(const TempDir& dir, const std::string& args, const std::string& then = "",
+                     const std::string& program = "cv2cli") {
+    const std::string command =
+        "cd " + dir.path.string() + " && { XDG_CONFIG_HOME=\"$PWD/config\" " + BuildTop() + "/" +
+        program + " " + args + " >stdout 2>stderr </dev/null" + then + "; }";
     const int status = std::system(command.c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(dir.File("stdout")),
             ReadText(dir.File("stderr"))};

@@ -1,6 +1,13 @@
 // cv2cli without a port: the command line, the comparison and counting of
-// backup images, the trace lines and the terminal's progress and answers.
+// backup images, the port list, the trace lines and the terminal's progress
+// and answers.
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include "app/restore_procedure.h"
 #include "cli/backup_analysis.h"
@@ -11,6 +18,7 @@
 #include "platform/fake/fake_clock.h"
 #include "station/command_station.h"
 #include "tests/support/byte_strings.h"
+#include "tests/transfer/station_rig.h"
 
 namespace cv2::cli {
 namespace {
@@ -35,17 +43,28 @@ TEST(CliArgs, OptionsCoupleInterfaceAndBaudLikeTheOptionsWindow) {
         {"restore --port=/dev/ttyUSB0 --interface tandemo --yes a.CDF", 0, 19200, ""},
         {"verify --port 1 --interface serial --baud 16666 --json a.CDF", 1, 16666, ""},
         {"backup --port 1 --interface serial -- -a.CDF", 1, 115200, ""},
+        {"info --port 3 --json --trace t.txt --keys k", 2, 115200, ""},
+        {"info --port 3 a b", 0, 0, "Zu viele Argumente: b"},
+        {"backup --port 3", 0, 0, "Keine Sicherungsdatei angegeben."},
+        {"backup --port 3 -", 0, 0, "„-“ ist hier kein Dateiname"},
+        {"backup -q -v --port 3 a", 0, 0, "-q und -v schließen einander aus."},
+        {"verify --quiet --json --port 3 a", 2, 115200, ""},
+        // What needs no station is refused before the port opens.
+        {"backup --port 0 a", 0, 0, "Den COM-Port 0 gibt es nicht: COM-Ports zählen ab 1."},
+        {"backup --port /x --interface serial --baud 16666 a", 0, 0,
+         "Sie können das LocoNet-Interface nur mit Comport 1 oder Comport 2 benutzen!"},
+        {"inspect --keys k a", 0, 0, "Unbekannte Option für inspect: --keys"},
         {"backup --port 3 --baud 19200 a.CDF", 0, 0,
          "Die Schnittstelle usb erlaubt 19200 Baud nicht, nur 115200."},
         {"backup --port 3 --interface tandemo --baud 115200 a", 0, 0, "nur 9600, 19200."},
         {"backup --port 3 --baud 12345 a", 0, 0, "Die Baudrate 12345 gibt es nicht"},
         {"backup --port 3 --interface com a", 0, 0, "Unbekannte Schnittstelle com"},
         {"inspect --yes a", 0, 0, "Unbekannte Option für inspect: --yes"},
-        {"backup --json --port 3 a", 0, 0, "Unbekannte Option für backup: --json"},
+        {"inspect -q a", 0, 0, "Unbekannte Option für inspect: -q"},
         {"backup a.CDF", 0, 0, "Die Option --port fehlt"},
         {"backup a.CDF --port", 0, 0, "Der Option --port fehlt ihr Wert."},
         {"restore --port 3 --yes=1 a", 0, 0, "Die Option --yes nimmt keinen Wert."},
-        {"diff a", 0, 0, "Zwei Dateien angeben"},
+        {"diff a", 0, 0, "Zwei Sicherungsdateien angeben"},
         {"inspect a b", 0, 0, "Zu viele Argumente: b"},
         {"", 0, 0, "Kein Befehl angegeben."},
     };
@@ -71,11 +90,11 @@ TEST(CliArgs, OptionsCoupleInterfaceAndBaudLikeTheOptionsWindow) {
 }
 
 TEST(BackupAnalysis, ErasedImageUsesNothingButFsGroups) {
-    LoadedFile erased;
-    erased.image.assign(kBackupFileSize, 0xFF);
+    BackupImage erased;
+    erased.bytes.assign(kBackupFileSize, 0xFF);
     erased.size = kBackupFileSize;
     const std::size_t locos = IndexOf(kFileLayout[4]);
-    erased.image[SectionOffset(locos) + 3] = 0x03;  // tag 0x00 in the upper six bits
+    erased.bytes[SectionOffset(locos) + 3] = 0x03;  // tag 0x00 in the upper six bits
     const Summary s = Summarize(erased);
     EXPECT_EQ(s.serial, 0xFFFFFFFFu);
     for (const SectionUse& use : s.sections) {
@@ -84,22 +103,57 @@ TEST(BackupAnalysis, ErasedImageUsesNothingButFsGroups) {
         EXPECT_EQ(use.used, expected) << key;
     }
     const std::string json = InspectJson("x", s);
-    EXPECT_NE(json.find(R"({"key":"locomotives","title":"Lokdaten","unit":"page","used":1,)"
+    EXPECT_NE(json.find(R"({"key":"locomotives","title":"Lokdaten","unit":"locomotive","used":1,)"
                         R"("total":500})"),
               std::string::npos);
     EXPECT_NE(json.find(R"("versions_valid":false)"), std::string::npos);
 }
 
 TEST(BackupAnalysis, ReportListsTwelveUnitsAndCountsTheRest) {
-    SectionDiff d{IndexOf(SectionOf(SectionKind::FsModule)), {}, 20};
+    SectionDiff d{IndexOf(SectionOf(SectionKind::FsModule)), {}, 20, {}};
     for (int g = 0; g < 20; ++g) d.units.push_back(g);
-    EXPECT_EQ(ComparisonText("-", {d}),
-              "-\n  FS-Modul: 20 von 80 Gruppen (0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, ... 8 "
+    // Units are counted from 1, as a user counts them; a single value shows
+    // what it was and what it is.
+    const SectionDiff serial{0, {0}, 2, {{1200066051, 1200066052}}};
+    EXPECT_EQ(ComparisonText("-", {serial, d}),
+              "-\n  Seriennummer: 1200066051 → 1200066052\n"
+              "  FS-Modul: 20 von 80 Gruppen (1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, ... 8 "
               "weitere), 20 Bytes\n");
-    EXPECT_EQ(PortsJson({{"/dev/ttyUSB0", "Loco \"A\"", "", 0x1A86, 0x7523}}),
-              R"([{"path":"/dev/ttyUSB0","description":"Loco \"A\"","manufacturer":"",)"
-              R"("vendor_id":"1A86","product_id":"7523"}])"
-              "\n");
+}
+
+TEST(Ports, EachPortWithItsStableNameMakerAndWhatItTakesToOpenIt) {
+    // Joining the device's group helps only where the group may read and write,
+    // and nobody is sent into root's group.
+    EXPECT_EQ(GroupToJoin(020640, 20, "dialout") + GroupToJoin(020660, 0, "root"), "");
+    // The group a user lacks, as another user than root (who may open anything).
+    testing::TempDir dir;
+    const std::string tty = dir.File("ttyUSB9"), open = dir.File("ttyUSB8");
+    testing::WriteText(tty, "");
+    testing::WriteText(open, "");
+    if (geteuid() == 0) {
+        ASSERT_EQ(chown(tty.c_str(), 0, 5) | chmod(tty.c_str(), 0660) | chmod(open.c_str(), 0666),
+                  0);
+        const pid_t child = fork();
+        if (child == 0) {
+            const PortAccess access = setgid(65534) | setuid(65534) ? PortAccess{} : AccessOf(tty);
+            errno = EACCES;  // left over from before: it must not count
+            const bool opens = AccessOf(open).mayOpen;
+            _exit(!access.mayOpen && access.group == getgrgid(5)->gr_name && opens ? 0 : 1);
+        }
+        int status = -1;
+        waitpid(child, &status, 0);
+        EXPECT_EQ(status, 0);
+    }
+
+    // The link under by-id that leads to the device, also named through another link.
+    testing::WriteText(dir.File("ttyUSB1"), "");
+    testing::WriteText(dir.File("ttyUSB2"), "");
+    std::filesystem::create_directories(dir.File("by-id"));
+    std::filesystem::create_symlink(dir.File("ttyUSB1"), dir.File("by-id/usb-M_Box-if00"));
+    std::filesystem::create_symlink(dir.File("ttyUSB1"), dir.File("alias"));
+    EXPECT_EQ(StableName(dir.File("alias"), dir.File("by-id")), dir.File("by-id/usb-M_Box-if00"));
+    EXPECT_EQ(StableName(dir.File("ttyUSB2"), dir.File("by-id")), "");
+    EXPECT_EQ(StableName(dir.File("ttyUSB1"), dir.File("none")), "");
 }
 
 std::string Captured(std::FILE* f) {
@@ -152,16 +206,23 @@ TEST(TerminalHost, PlainLinesPerSectionAndTenPercentThenTheTimeTaken) {
     EXPECT_EQ(Captured(out), "   0% Lokdaten \n  10%\n  35%\n 100%\n Zeit: 0,25 min\n");
 }
 
-TEST(TerminalBoxes, ATerminalIsAskedWhenNoFlagAnswers) {
+// Without a flag the terminal asks. An answer is one whole line: a long run
+// of one key answers one question, never the next one too.
+TEST(TerminalBoxes, ATerminalIsAskedAndEachQuestionReadsOneWholeLine) {
     std::FILE* in = std::tmpfile();
-    std::fputs("j\n", in);
+    std::fputs(" Ja \nyyyyyyyyyyyyyyyyyyyyyyyyy\nn\nyes", in);
     std::rewind(in);
     std::FILE* out = std::tmpfile();
     TerminalBoxes asking(false, true, in, out, true);
-    EXPECT_EQ(asking.Show("Eins\rZwei", kOverwriteQuestionTitle, BoxButtons::YesNo, BoxIcon::None),
+    EXPECT_EQ(asking.Show(" Eins\rZwei", kOverwriteQuestionTitle, BoxButtons::YesNo, BoxIcon::None),
               BoxAnswer::Yes);
+    EXPECT_EQ(Captured(out), "\nCV-2 - Sicherung: Eins Zwei [j/N] ");  // one line
+    EXPECT_FALSE(IsYes(ReadAnswerLine(in)));
+    EXPECT_EQ(ReadAnswerLine(in), "n");
+    EXPECT_TRUE(IsYes(ReadAnswerLine(in)));  // the last line needs no line end
+    EXPECT_EQ(ReadAnswerLine(in), "");
     std::fclose(in);
-    EXPECT_EQ(Captured(out), "\nCV-2 - Sicherung: Eins\nZwei [j/N] ");
+    for (const char* no : {"", "jein", "n", "nein", "j a", "0"}) EXPECT_FALSE(IsYes(no)) << no;
 }
 
 }  // namespace

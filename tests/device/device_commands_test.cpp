@@ -20,8 +20,8 @@ std::string CommandFrame(std::vector<int> fields, int selA, int selB, int selC) 
 std::string WriteBlockFrame() {
     std::vector<int> f(20);
     for (int i = 0; i < 8; ++i) {
-        f[i] = (0xFF - i) ^ PayloadKey[i];
-        f[8 + i] = (0xF0 + i) ^ PayloadKey[8 + i];
+        f[i] = (0xFF - i) ^ kBuiltInKeys.PayloadKey[i];
+        f[8 + i] = (0xF0 + i) ^ kBuiltInKeys.PayloadKey[8 + i];
     }
     f[16] = 0x30;
     f[17] = 0x01;
@@ -29,7 +29,7 @@ std::string WriteBlockFrame() {
 }
 
 TEST(CommandFrames, FrameOfEachCommand) {
-    std::vector<std::pair<Command, std::string>> cases = {
+    const std::pair<Command, std::string> cases[] = {
         {[](Device& d, StatusCode& s) {
              d.PackCommand();
              d.SendCommand(s);
@@ -66,9 +66,7 @@ TEST(CommandFrames, FrameOfEachCommand) {
              d.WriteBlock(0x0130, r, s);
          },
          WriteBlockFrame()},
-    };
-    // Written out byte for byte, the keyed frames hold for the placeholder service key.
-    const std::pair<Command, std::string> keyed[] = {
+        // Written out byte for byte with the built-in service key.
         {[](Device& d, StatusCode& s) { d.SamFlashRead(0x0185, s); },
          Bytes({0xED, 0x1F, 0x08, 0x5A, 0x52, 0x74, 0x00, 0x08, 0x05, 0x01, 0x70,
                 0x5A, 0x00, 0x00, 0x00, 0x30, 0x4E, 0x17, 0x63, 0x2A, 0x30, 0x08,
@@ -82,8 +80,6 @@ TEST(CommandFrames, FrameOfEachCommand) {
                 0x00, 0x00, 0x00, 0x00, 0x30, 0x4E, 0x17, 0x63, 0x2A, 0x00, 0x08,
                 0x75, 0x39, 0x5F, 0x00, 0x00, 0x00, 0x00, 0x00, 0x69})},
     };
-    if (ServiceKey == std::array<std::uint8_t, 8>{0x4E, 0x17, 0x63, 0x2A, 0x08, 0x75, 0x39, 0x5F})
-        cases.insert(cases.end(), std::begin(keyed), std::end(keyed));
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE(i);
         DeviceRig rig;

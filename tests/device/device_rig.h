@@ -46,14 +46,14 @@ inline std::string GroupFrame(std::string head, std::vector<int> fields,
 
 // Fields 0..7 followed by the service key (and zero fields after it).
 inline std::vector<int> WithServiceKey(std::vector<int> fields) {
-    fields.insert(fields.end(), ServiceKey.begin(), ServiceKey.end());
+    fields.insert(fields.end(), kBuiltInKeys.ServiceKey.begin(), kBuiltInKeys.ServiceKey.end());
     return fields;
 }
 
 // A data reply carrying the 20 fields, the payload given in descrambled form.
 inline std::string KeyedDataReply(std::vector<int> fields) {
     fields.resize(20);
-    for (int i = 0; i < 16; ++i) fields[i] ^= PayloadKey[i];
+    for (int i = 0; i < 16; ++i) fields[i] ^= kBuiltInKeys.PayloadKey[i];
     return GroupFrame(Bytes({0xE5, 0x1F, 0x01, 0x50, 0x43}), fields,
                       {0x70, 0x70, 0x70, 0x70, 0x70});
 }
@@ -102,8 +102,8 @@ struct DeviceRig {
     FakePortIo io;
     FakeMessageBoxes boxes;
     Settings settings;  // USB interface: each frame leaves in one write
-    Link link{serial, io, clock, pump, boxes, settings, ServiceKey};
-    Device device{link};
+    Link link{serial, io, clock, pump, boxes, settings, kBuiltInKeys.ServiceKey};
+    Device device{link, kBuiltInKeys};
 
     std::deque<std::string> replies;
     bool echo = true;

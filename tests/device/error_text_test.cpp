@@ -5,6 +5,7 @@
 #include <string>
 
 #include "device/device.h"
+#include "device/error_text.h"
 
 namespace cv2::test {
 namespace {

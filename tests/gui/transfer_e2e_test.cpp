@@ -1,14 +1,20 @@
 // The window program as a user runs it, offscreen, against cv2sim on a real
-// pseudo-terminal: a click on the backup button with a file chosen in the save
-// dialog must leave a file equal, byte for byte, to the simulator's memory dump;
-// a restore of that file into a changed station must bring the content back.
+// pseudo-terminal, both with keys of their own from a key file: a click on the
+// backup button with a file chosen in the save dialog must leave a file equal,
+// byte for byte, to the simulator's memory dump; a restore of that file into a
+// changed station must bring the content back; a SIGTERM in the middle of a
+// backup ends it and the program in good order.
 #include <QLabel>
 #include <QPushButton>
 #include <QtTest>
+#include <csignal>
+#include <functional>
 #include <memory>
 
 #include "app/ui/program.h"
+#include "device/key_file.h"
 #include "platform/fake/fake_dialogs.h"
+#include "platform/end_requests.h"
 #include "tests/cli/cli_rig.h"
 
 using namespace cv2;
@@ -22,10 +28,15 @@ class TransferEndToEnd : public QObject {
 
     std::string Path(const char* name) const { return dir.File(name); }
 
-    // Starts cv2sim and writes a settings file naming its port.
-    void StartSimulator(const char* seed) {
+    // Starts cv2sim and writes a settings file naming its port, and the key file.
+    void StartSimulator(const char* seed, const char* speed = "instant") {
+        const std::string keys =
+            "ServiceKey = 11 22 33 44 55 66 77 08\n"
+            "PayloadKey = 01 12 23 34 45 56 67 78 09 1A 2B 3C 4D 5E 6F 70\n";
+        testing::WriteText(Path("keys"), keys);
         sim = std::make_unique<testing::Simulator>(
-            dir, std::vector<std::string>{"--seed", seed, "--dump", Path("dump.CDF")});
+            dir, std::vector<std::string>{"--seed", seed, "--dump", Path("dump.CDF"), "--speed",
+                                          speed, "--keys", Path("keys")});
         const std::string settings = "\"" + sim->port + "\"\r\n115200\r\n\"\"\r\n";
         testing::WriteAll(Path("CV2_DF.INF"), Bytes(settings.begin(), settings.end()));
     }
@@ -41,17 +52,25 @@ class TransferEndToEnd : public QObject {
         FakeMessageBoxes boxes;
         FakeFileDialog fileDialog;
         std::unique_ptr<Program> program;
+        bool ended = false;
         MainWin& win() { return program->mainWin(); }
         QString Text(const char* label) { return win().findChild<QLabel*>(label)->text(); }
     };
 
     // Shows the window and clicks the button, the file dialog answering with
     // the file; returns when the run has ended.
-    std::unique_ptr<Window> Click(const char* button, const char* file) {
+    // before runs once the window shows.
+    std::unique_ptr<Window> Click(const char* button, const char* file,
+                                  const std::function<void(Window&)>& before = nullptr) {
         auto w = std::make_unique<Window>();
         w->fileDialog.answers.push_back(Path(file));
-        w->program = std::make_unique<Program>(w->boxes, w->fileDialog, Path("CV2_DF.INF"), [] {});
+        const KeySource keys = LoadKeys(Path("keys"));
+        if (!keys.ok() || keys.keys == kBuiltInKeys) qFatal("%s", keys.error.c_str());
+        Window* raw = w.get();
+        w->program = std::make_unique<Program>(w->boxes, w->fileDialog, Path("CV2_DF.INF"),
+                                               keys.keys, [raw] { raw->ended = true; });
         w->win().show();
+        if (before) before(*w);
         QTest::mouseClick(w->win().findChild<QPushButton*>(button), Qt::LeftButton);
         return w;
     }
@@ -85,6 +104,29 @@ private slots:
         QCOMPARE(w->Text("DF_FileTxt"), QString("sicherung.CDF"));
         QVERIFY(!w->win().comm1().PortOpen());
         QVERIFY(StopSimulatorAndReadDump() == testing::ReadAll(Path("sicherung.CDF")));
+    }
+
+    // The system ends the program (logout, shutdown) while a backup runs: the
+    // run ends through its own course, the settings are saved, the port is
+    // closed, and the older backup is as it was.
+    void sigtermEndsABackupAndTheProgramInGoodOrder() {
+        StartSimulator("13", "wire");
+        const Bytes previous(574252, 0x5C);
+        testing::WriteAll(Path("alt.CDF"), previous);
+        auto w = Click("ReadDF_But", "alt.CDF", [this](Window& w) {
+            std::filesystem::remove(Path("CV2_DF.INF"));  // read at the start; written at the end
+            WatchEndRequests("cv2sicherung", w.program->link().cancellation(),
+                             [&w] { w.program->EndRequested(); });
+            QTimer::singleShot(1500, [] { std::raise(SIGTERM); });
+        });
+        StopWatchingEndRequests();
+
+        QVERIFY(w->ended);
+        QVERIFY(w->boxes.shown.empty());
+        QVERIFY(!w->win().comm1().PortOpen());
+        QVERIFY(std::filesystem::exists(Path("CV2_DF.INF")));
+        QVERIFY(testing::ReadAll(Path("alt.CDF")) == previous);
+        QVERIFY(!std::filesystem::exists(Path("alt.CDF.tmp")));
     }
 };
 

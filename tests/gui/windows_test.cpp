@@ -237,6 +237,31 @@ private slots:
         }
     }
 
+    void optionsSuggestTheMachinesPortsAndStillTakeAnyTypedName() {
+        Start();
+        OpenOptions();
+        opt->listPorts = [] {
+            return std::vector<PortEntry>{
+                {"/dev/ttyUSB0", "/dev/serial/by-id/usb-Maker_LocoNet-if00", "", "", {}, {}, {}},
+                {"/dev/ttyS0", "", "", "", {}, {}, {}}};
+        };
+        opt->close();
+        OpenOptions();  // the ports are looked up afresh each time the window opens
+        auto* box = opt->findChild<PortNameBox*>("ComPortTxT");
+        QCompleter* suggestions = box->completer();
+        Click(box);
+        QVERIFY(suggestions->popup()->isVisible());
+        QCOMPARE(suggestions->completionCount(), 2);
+        QVERIFY(suggestions->popup()->width() > box->width());
+        box->clear();
+        QTest::keyClicks(box, "loconet");
+        QCOMPARE(suggestions->completionCount(), 1);
+        box->clear();
+        QTest::keyClicks(box, "/dev/ttyACM7");
+        Click(opt->findChild<QPushButton*>("OK_But"));
+        QCOMPARE(settings.ComPort, ComPortSetting::Text("/dev/ttyACM7"));
+    }
+
     void optionsReselectOnlyWhenReachedFromAnotherWindowOfTheProgram() {
         Start("3\r\n19200\r\n\"\"\r\n");
         OpenOptions();

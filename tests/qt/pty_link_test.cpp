@@ -156,7 +156,7 @@ TEST_F(PtyLink, HalfAFrameAndThenSilenceEndsTheReplyWaitAtItsLimit) {
     // Ten bytes from 1.9 s into the wait on: the rest would be due after its
     // limit, so the port holds them across it.
     std::thread peer = FeedSlowly(Frame31(2).substr(0, 10), 1.9);
-    Device device(link);
+    Device device(link, kBuiltInKeys);
     StatusCode status = 0;
     const double start = clock.Now();
     device.SendCommand(status);

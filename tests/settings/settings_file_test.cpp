@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -85,7 +89,7 @@ TEST_F(SettingsFileTest, RoundTripKeepsTypedPortTexts) {
     EXPECT_EQ(bytes, "\"/dev/ttyUSB0\"\r\n16666\r\n\"\"\r\n");
 }
 
-TEST_F(SettingsFileTest, MissingUnreadableBinaryOrHugeFilesGiveDefaults) {
+TEST_F(SettingsFileTest, MissingUnreadableBinaryHugeOrSpecialFilesGiveDefaults) {
     const std::string binary("\x00\xFF\r\n\x80,\"\x01\n", 9);
     // Missing, a folder where the file should be, binary, one item of megabytes.
     for (const std::string& bytes :
@@ -98,6 +102,16 @@ TEST_F(SettingsFileTest, MissingUnreadableBinaryOrHugeFilesGiveDefaults) {
         EXPECT_EQ(s.ComPort, ComPortSetting::Number(3));
         EXPECT_EQ(s.BaudRate, 115200);
     }
+#ifndef _WIN32
+    // A FIFO under the name would block the start and the end of the program:
+    // it counts as missing and is left alone.
+    fs::remove_all(path_);
+    ASSERT_EQ(mkfifo(path_.c_str(), 0600), 0);
+    Settings fifo = NonDefault();
+    EXPECT_FALSE(LoadSettings(path_, fifo));
+    EXPECT_EQ(fifo.BaudRate, 115200);
+    EXPECT_FALSE(SaveSettings(path_, fifo));
+#endif
     fs::remove_all(path_);
     // Three good lines followed by megabytes: the lines count, the rest is never read.
     Write("8\r\n9600\r\n\"\"\r\n" + std::string(5 << 20, 'z'));
@@ -111,10 +125,12 @@ TEST(SettingsFolder, BesideTheProgramElseInTheUsersConfigFolder) {
     // letter and joins with its own separator.
     using P = fs::path;
     const std::string h = P("/h").is_absolute() ? "/h" : "C:/h";
-    EXPECT_EQ(P(SettingsFolder("/opt/cv2", true, h + "/.cfg", h)), P("/opt/cv2"));
-    EXPECT_EQ(P(SettingsFolder("/usr/bin", false, h + "/.cfg", h)), P(h + "/.cfg/cv2sicherung"));
-    EXPECT_EQ(P(SettingsFolder("/usr/bin", false, "", h)), P(h + "/.config/cv2sicherung"));
-    EXPECT_EQ(P(SettingsFolder("/usr/bin", false, "rel", h)), P(h + "/.config/cv2sicherung"));
+    EXPECT_EQ(P(SettingsFolder("/opt/cv2", true, ConfigFolder(h + "/.cfg", h))), P("/opt/cv2"));
+    EXPECT_EQ(P(SettingsFolder("/usr/bin", false, ConfigFolder(h + "/.cfg", h))),
+              P(h + "/.cfg/cv2sicherung"));
+    EXPECT_EQ(P(ConfigFolder("", h)), P(h + "/.config/cv2sicherung"));
+    EXPECT_EQ(P(ConfigFolder("rel", h)), P(h + "/.config/cv2sicherung"));
+    EXPECT_EQ(SettingsFolder("/usr/bin", false, ConfigFolder("", "")), "/usr/bin");
 }
 
 }  // namespace

@@ -14,7 +14,7 @@ inline Bytes ServiceCommand(std::initializer_list<int> head, int selB) {
     Fields f;
     int i = 0;
     for (int v : head) f.data[i++] = static_cast<std::uint8_t>(v);
-    for (int k = 0; k < 8; ++k) f.data[8 + k] = ServiceKey[k];
+    for (int k = 0; k < 8; ++k) f.data[8 + k] = kBuiltInKeys.ServiceKey[k];
     f.selA = 3;
     f.selB = static_cast<std::uint8_t>(selB);
     return EncodeCommand(f);

@@ -31,6 +31,12 @@ inline void WriteAll(const std::string& path, const Bytes& bytes) {
         .write(reinterpret_cast<const char*>(bytes.data()), std::ssize(bytes));
 }
 
+// Text into a file, the folders on its way created.
+inline void WriteText(const std::string& path, const std::string& text) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    WriteAll(path, Bytes(text.begin(), text.end()));
+}
+
 // Removed with its contents when the test ends.
 struct TempDir {
     TempDir() { std::filesystem::create_directories(path); }
@@ -63,9 +69,9 @@ struct StationRig {
         serial.SetPortOpen(true);
         serial.SetRThreshold(1);
     }
-    // The backup file's bytes, once closed.
+    // The backup file's bytes, once it has taken the place of the file at path.
     Bytes Written() {
-        file.Close();
+        file.Commit();
         return ReadAll(path);
     }
     station::CommandStation& station() { return sim.station(); }
@@ -77,8 +83,8 @@ struct StationRig {
     FakePortIo io;
     FakeMessageBoxes boxes;
     Settings settings;
-    Link link{serial, io, clock, pump, boxes, settings, ServiceKey};
-    Device device{link};
+    Link link{serial, io, clock, pump, boxes, settings, kBuiltInKeys.ServiceKey};
+    Device device{link, kBuiltInKeys};
     station::SimulatedStation sim;
     TempDir dir;
     CountingProgress progress;
