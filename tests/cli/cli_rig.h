@@ -76,9 +76,4 @@ inline CliRun RunCli(const TempDir& dir, const std::string& args, const std::str
             ReadText(dir.File("stderr"))};
 }
 
-inline bool EndsWith(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() &&
-           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
 }  // namespace cv2::testing

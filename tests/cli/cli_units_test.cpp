@@ -59,14 +59,12 @@ TEST(CliArgs, OptionsCoupleInterfaceAndBaudLikeTheOptionsWindow) {
         {"backup --port 3 --interface tandemo --baud 115200 a", 0, 0, "nur 9600, 19200."},
         {"backup --port 3 --baud 12345 a", 0, 0, "Die Baudrate 12345 gibt es nicht"},
         {"backup --port 3 --interface com a", 0, 0, "Unbekannte Schnittstelle com"},
-        {"inspect --yes a", 0, 0, "Unbekannte Option für inspect: --yes"},
-        {"inspect -q a", 0, 0, "Unbekannte Option für inspect: -q"},
         {"backup a.CDF", 0, 0, "Die Option --port fehlt"},
         {"backup a.CDF --port", 0, 0, "Der Option --port fehlt ihr Wert."},
         {"restore --port 3 --yes=1 a", 0, 0, "Die Option --yes nimmt keinen Wert."},
         {"diff a", 0, 0, "Zwei Sicherungsdateien angeben"},
-        {"inspect a b", 0, 0, "Zu viele Argumente: b"},
         {"", 0, 0, "Kein Befehl angegeben."},
+        {"frobnicate", 0, 0, "Unbekannter Befehl: frobnicate"},
     };
     for (const auto& row : rows) {
         const ParseResult r = ParseCliArgs(Words(row.line));
@@ -76,7 +74,6 @@ TEST(CliArgs, OptionsCoupleInterfaceAndBaudLikeTheOptionsWindow) {
             continue;
         }
         ASSERT_TRUE(r.args) << row.line << ": " << r.error;
-        EXPECT_EQ(r.args->interfaceKind, row.kind) << row.line;
         EXPECT_EQ(r.args->baud, row.baud) << row.line;
         const Settings s = r.args->ToSettings();
         EXPECT_EQ(InterfaceKind(s), row.kind) << row.line;
@@ -96,7 +93,6 @@ TEST(BackupAnalysis, ErasedImageUsesNothingButFsGroups) {
     const std::size_t locos = IndexOf(kFileLayout[4]);
     erased.bytes[SectionOffset(locos) + 3] = 0x03;  // tag 0x00 in the upper six bits
     const Summary s = Summarize(erased);
-    EXPECT_EQ(s.serial, 0xFFFFFFFFu);
     for (const SectionUse& use : s.sections) {
         const std::string_view key = kFileLayout[use.section].key;
         const int expected = key == "locomotives" ? 1 : key == "fs_module" ? use.total : 0;
@@ -110,13 +106,16 @@ TEST(BackupAnalysis, ErasedImageUsesNothingButFsGroups) {
 }
 
 TEST(BackupAnalysis, ReportListsTwelveUnitsAndCountsTheRest) {
-    SectionDiff d{IndexOf(SectionOf(SectionKind::FsModule)), {}, 20, {}};
-    for (int g = 0; g < 20; ++g) d.units.push_back(g);
+    Image a(kBackupFileSize, 0);  // serial number 1200000123
+    std::ranges::copy(std::array<std::uint8_t, 4>{0x47, 0x86, 0x8C, 0x7B}, a.begin());
+    Image b = a;
+    b[3] ^= 0x01;
+    const std::size_t fs = IndexOf(SectionOf(SectionKind::FsModule));
+    for (int g = 0; g < 20; ++g) b[SectionOffset(fs) + g * UnitsOf(kFileLayout[fs]).bytes + 1] = 8;
     // Units are counted from 1, as a user counts them; a single value shows
     // what it was and what it is.
-    const SectionDiff serial{0, {0}, 2, {{1200066051, 1200066052}}};
-    EXPECT_EQ(ComparisonText("-", {serial, d}),
-              "-\n  Seriennummer: 1200066051 → 1200066052\n"
+    EXPECT_EQ(ComparisonText("-", CompareImages(a, b)),
+              "-\n  Seriennummer: 1200000123 → 1200000122\n"
               "  FS-Modul: 20 von 80 Gruppen (1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, ... 8 "
               "weitere), 20 Bytes\n");
 }

@@ -1,12 +1,10 @@
 // cv2cli info in process against the simulated station on the fake clock: what
 // the first contact finds of a good station, of one whose FS module is silent,
-// whose version word is wrong or whose keys differ, and that it changes
-// nothing in any of them, byte for byte.
+// whose version word is wrong or whose keys differ, and that it asks none of
+// them to write anything.
 #include "cli/station_info.h"
 
 #include <gtest/gtest.h>
-
-#include <algorithm>
 
 #include "tests/transfer/station_rig.h"
 
@@ -14,21 +12,6 @@ namespace cv2::cli {
 namespace {
 
 using testing::StationRig;
-
-// Every byte of both flashes and every FS module entry as it was before.
-bool Unchanged(const station::StationMemory& a, const station::StationMemory& b) {
-    bool same = a.fsKey == b.fsKey;
-    for (int p = 0; p < station::kSamPageCount; ++p) {
-        same = same && std::ranges::equal(a.SamPage(p), b.SamPage(p));
-    }
-    for (int p = station::kDataFirstPage; p <= station::kDataLastPage; ++p) {
-        same = same && std::ranges::equal(a.DataPage(p), b.DataPage(p));
-    }
-    for (int e = station::kFsFirstEntry; e <= station::kFsLastEntry; ++e) {
-        same = same && a.FsEntry(e) == b.FsEntry(e);
-    }
-    return same;
-}
 
 TEST(StationInfo, FindsWhatKeepsABackupFromRunningAndChangesNothing) {
     using station::Request;
@@ -62,7 +45,6 @@ TEST(StationInfo, FindsWhatKeepsABackupFromRunningAndChangesNothing) {
         SCOPED_TRACE(row.what);
         StationRig rig;
         row.change(rig);
-        const station::StationMemory before = rig.memory();
 
         const StationProbe probe = ProbeStation(rig.link, rig.device);
         std::vector<StatusCode> steps;
@@ -75,7 +57,7 @@ TEST(StationInfo, FindsWhatKeepsABackupFromRunningAndChangesNothing) {
         EXPECT_NE(text.find(row.finding), std::string::npos) << text;
         EXPECT_EQ(text.find("Datei"), std::string::npos);  // none was asked about
 
-        EXPECT_TRUE(Unchanged(before, rig.memory()));
+        // The station's memory changes only through these requests.
         for (auto write : {Request::SamFlashWrite, Request::DataFlashWrite, Request::WriteBlock,
                            Request::FsWriteEntry}) {
             EXPECT_EQ(rig.station().Count(write), 0);

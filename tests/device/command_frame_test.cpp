@@ -14,11 +14,6 @@ void PackAndSend(Device& d, StatusCode& s) {
     d.SendCommand(s);
 }
 
-// Two long acknowledges stepped straight into the receive assembler.
-void TwoAcks(DeviceRig& rig) {
-    for (char c : LongAck(0x7F) + LongAck(0x7F)) rig.link.rx().Step(static_cast<std::uint8_t>(c));
-}
-
 TEST(DataPacking, Bit7OfAFieldTravelsInItsGroupsHighBitByte) {
     DeviceRig rig;
     CommandBlock& b = rig.device.block();
@@ -97,7 +92,8 @@ TEST(ReplyWait, FramesOfAPassThatOverranTheLimitStillCount) {
     bool first = true;
     rig.pump.onPass = [&] {
         if (!std::exchange(first, false)) return;
-        TwoAcks(rig);
+        for (char c : LongAck(0x7F) + LongAck(0x7F))
+            rig.link.rx().Step(static_cast<std::uint8_t>(c));
         rig.clock.Advance(2.5);
     };
     EXPECT_EQ(rig.Run(PackAndSend), 0);

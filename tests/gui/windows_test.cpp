@@ -194,22 +194,6 @@ private slots:
 
     // --- options window ---
 
-    void optionsOpenWithTheSettingsLockTheButtonsAndTheCloseBoxDiscards() {
-        Start();
-        OpenOptions();
-        QVERIFY(Option("UpDevOpt", 2)->isChecked() && !Option("UpDevOpt", 0)->isChecked());
-        QCOMPARE(BaudState(), QString("---X"));
-        QCOMPARE(opt->findChild<QLineEdit*>("ComPortTxT")->text(), QString("3"));
-        QVERIFY(!TransferButtonsEnabled());
-        QVERIFY(opt->parentWidget() == nullptr && QApplication::activeModalWidget() == nullptr);
-        Click(Option("UpDevOpt", 1));
-        Click(Option("BdrtOpt", 1));
-        opt->close();
-        QVERIFY(TransferButtonsEnabled());
-        QCOMPARE(InterfaceKind(settings), 2);
-        QCOMPARE(settings.BaudRate, 115200L);
-    }
-
     void optionsOkStoresTheChoicesAndTheMainWindowShowsThem() {
         Start();
         OpenOptions();
@@ -262,9 +246,15 @@ private slots:
         QCOMPARE(settings.ComPort, ComPortSetting::Text("/dev/ttyACM7"));
     }
 
-    void optionsReselectOnlyWhenReachedFromAnotherWindowOfTheProgram() {
+    // The options window opens with the settings, beside the main window (not
+    // modal) and with its transfer buttons locked; what is typed in it stays
+    // while the user visits another program, and is discarded by the close box
+    // or by a visit to the main window.
+    void optionsOpenWithTheSettingsAndDiscardTheChoicesOnCloseOrAVisitToTheMainWindow() {
         Start("3\r\n19200\r\n\"\"\r\n");
         OpenOptions();
+        QVERIFY(Option("UpDevOpt", 2)->isChecked() && !TransferButtonsEnabled());
+        QVERIFY(opt->parentWidget() == nullptr && QApplication::activeModalWidget() == nullptr);
         QCOMPARE(BaudState(), QString("--x+"));  // the USB rule, then the stored rate
         auto* port = opt->findChild<QLineEdit*>("ComPortTxT");
         auto typeAhead = [&] {
@@ -292,9 +282,12 @@ private slots:
         QVERIFY(Option("UpDevOpt", 2)->isChecked());
         QCOMPARE(BaudState(), QString("--x+"));
         QCOMPARE(port->text(), QString("3"));
-        // Opened again after the close box: the settings again.
+        // Opened again after the close box: the settings again, unchanged.
         typeAhead();
         opt->close();
+        QVERIFY(TransferButtonsEnabled());
+        QCOMPARE(InterfaceKind(settings), 2);
+        QCOMPARE(settings.BaudRate, 19200L);
         OpenOptions();
         QCOMPARE(port->text(), QString("3"));
     }
