@@ -90,7 +90,7 @@ std::string AllowedRates(const OptionsLogic& logic) {
 bool CoupleBaud(CliArgs& args, const std::string* baudText, std::string& error) {
     OptionsLogic logic;
     logic.SelectBaud(kBaudCount - 1);  // 115200, the default
-    logic.ClickInterface(args.interfaceKind);
+    logic.ClickInterface(KindIndex(args.interfaceKind));
     const std::string_view kind = InterfaceName(args.interfaceKind);
     if (baudText) {
         int index = -1;
@@ -115,12 +115,12 @@ bool CoupleBaud(CliArgs& args, const std::string* baudText, std::string& error) 
 
 }  // namespace
 
-std::string_view InterfaceName(int kind) { return kInterfaceNames.at(kind); }
+std::string_view InterfaceName(InterfaceKind kind) { return kInterfaceNames.at(KindIndex(kind)); }
 
 Settings CliArgs::ToSettings() const {
     Settings s;
     OptionsLogic logic;
-    logic.ClickInterface(interfaceKind);
+    logic.ClickInterface(KindIndex(interfaceKind));
     for (int i = 0; i < kBaudCount; ++i) {
         if (kBaudRates[i] == baud) logic.SelectBaud(i);
     }
@@ -196,7 +196,7 @@ ParseResult ParseCliArgs(const std::vector<std::string>& words) {
             }
             if (kind < 0)
                 return fail("Unbekannte Schnittstelle " + value + " (usb, serial oder tandemo).");
-            args.interfaceKind = kind;
+            args.interfaceKind = static_cast<InterfaceKind>(kind);
             interfaceGiven = true;
         } else if (name == "--baud") {
             baudText = value;

@@ -28,7 +28,7 @@ enum class Command { Help, Version, Backup, Restore, Verify, Inspect, Diff, Port
 struct CliArgs {
     Command command = Command::Help;
     std::string port;
-    int interfaceKind = 2;  // 0 Tandemo/Centrova, 1 serial LocoNet, 2 USB LocoNet
+    InterfaceKind interfaceKind = InterfaceKind::UsbInterface;
     long baud = 115200;
     bool yes = false;           // overwrite the station's active database
     bool otherStation = false;  // write a file from a station with another serial number
@@ -55,6 +55,6 @@ ParseResult ParseCliArgs(const std::vector<std::string>& words);
 std::string UsageText();
 
 // The command line's name of an interface kind: "tandemo", "serial" or "usb".
-std::string_view InterfaceName(int kind);
+std::string_view InterfaceName(InterfaceKind kind);
 
 }  // namespace cv2::cli

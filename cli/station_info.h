@@ -43,7 +43,7 @@ StationProbe ProbeStation(Link& link, Device& device);
 // keys are in use, and the backup file asked about (path empty: none).
 struct InfoContext {
     std::string port;
-    int interfaceKind = 2;
+    InterfaceKind interfaceKind = InterfaceKind::UsbInterface;
     long baud = 0;
     KeySource keys;
     std::string filePath;

@@ -13,8 +13,8 @@ constexpr std::int16_t kLinkFailed = 1;
 
 // Checksum start value: the XOR of every byte of a frame, checksum included, is 0xFF.
 constexpr int kChecksumSeed = 0xFF;
-constexpr double kFrameBytesLimit = 3.0;     // seconds for all bytes of a frame (kinds 0 and 1)
-constexpr double kFrameChecksumLimit = 5.0;  // seconds until the checksum may go (kind 0)
+constexpr double kFrameBytesLimit = 3.0;     // seconds for all bytes of a frame (Tandemo port and serial interface)
+constexpr double kFrameChecksumLimit = 5.0;  // seconds until the checksum may go (Tandemo port)
 constexpr double kSendTextLimit = 5.0;       // seconds for a whole command text
 // CTS raises no event, so a sender waiting for it looks again after this long.
 constexpr double kCtsPollStep = 0.005;
@@ -27,11 +27,11 @@ constexpr char kCarriageReturn = '\r';
 
 // Tandemo/Centrova unit: the port starts at 2400 bit/s; the first command text
 // moves the unit to 19200 bit/s, the second switches it into LocoNet frame mode.
-constexpr const char* kKind0StartSettings = "2400,n,8,2";
-constexpr const char* kKind0FrameSettings = "19200,n,8,2";
-constexpr const char* kKind0RateCommand = "xB19200";
-constexpr const char* kKind0FrameModeCommand = "x&LN$3C96";
-constexpr int kKind0PromptInputLen = 100;
+constexpr const char* kTandemoStartSettings = "2400,n,8,2";
+constexpr const char* kTandemoFrameSettings = "19200,n,8,2";
+constexpr const char* kTandemoRateCommand = "xB19200";
+constexpr const char* kTandemoFrameModeCommand = "x&LN$3C96";
+constexpr int kTandemoPromptInputLen = 100;
 constexpr double kBreakHold = 1.0;
 constexpr double kShortPause = 0.3;
 
@@ -81,7 +81,8 @@ void Link::Comm1_OnComm(int commEvent) {
         holding_ = false;
         inBurst_ = true;
     }
-    // One read: one character in kinds 0 and 1 (InputLen 1), all waiting in kind 2.
+    // One read: one character on the Tandemo port and the serial interface (InputLen 1),
+    // all waiting on the USB interface.
     for (char c : comm_.Input()) {
         const auto b = static_cast<std::uint8_t>(c);
         const std::int16_t slot = rx_.RxSlot;
@@ -146,9 +147,9 @@ std::int16_t Link::SendFrame(std::span<const std::int16_t> frame, std::int16_t n
     comm_.ClearInBuffer();
     comm_.ClearOutBuffer();
     int checksum = kChecksumSeed;
-    const int kind = InterfaceKind(settings_);
+    const InterfaceKind kind = InterfaceKindOf(settings_);
 
-    if (kind == 2) {
+    if (kind == InterfaceKind::UsbInterface) {
         std::string text;
         text.reserve(static_cast<std::size_t>(n) + 2);
         for (int i = 0; i <= n; ++i) {
@@ -164,15 +165,15 @@ std::int16_t Link::SendFrame(std::span<const std::int16_t> frame, std::int16_t n
     bool cts = true;
     while (i <= n) {
         if (clock_.Now() - start > kFrameBytesLimit) return kFailed;
-        SendingPass(kind == 0 && !cts, start, kFrameBytesLimit);
+        SendingPass(kind == InterfaceKind::TandemoPort && !cts, start, kFrameBytesLimit);
         cts = comm_.CTSHolding();
-        if (kind == 1 || cts) {
+        if (kind == InterfaceKind::SerialInterface || cts) {
             if (!comm_.Output(std::string(1, static_cast<char>(frame[i])))) return kFailed;
             checksum ^= frame[i];
             ++i;
         }
     }
-    if (kind == 0) {
+    if (kind == InterfaceKind::TandemoPort) {
         while (!comm_.CTSHolding()) {
             if (clock_.Now() - start > kFrameChecksumLimit) return kFailed;
             SendingPass(true, start, kFrameChecksumLimit);
@@ -190,14 +191,15 @@ std::int16_t Link::OpenLink() {
     failureText_.clear();
     failureShown_ = false;
     ResetPacing();
-    switch (InterfaceKind(settings_)) {
-        case 0:
-            return OpenKind0();
-        case 1:
-            return OpenKind1();
-        default:
-            return OpenKind2();
+    switch (InterfaceKindOf(settings_)) {
+        case InterfaceKind::TandemoPort:
+            return OpenTandemoPort();
+        case InterfaceKind::SerialInterface:
+            return OpenSerialInterface();
+        case InterfaceKind::UsbInterface:
+            break;
     }
+    return OpenUsbInterface();
 }
 
 std::string Link::PortName() const {
@@ -222,7 +224,7 @@ std::string Refused(const std::string& setting) {
 constexpr const char* kCannotOpen = "kann nicht geöffnet werden";
 }  // namespace
 
-std::int16_t Link::OpenKind1() {
+std::int16_t Link::OpenSerialInterface() {
     const long number = ComPortNumber(settings_.ComPort);
     if (number != 1 && number != 2) {
         boxes_.Show(kComPortRestriction, kBoxTitle, BoxButtons::Ok, BoxIcon::Exclamation);
@@ -255,7 +257,7 @@ std::int16_t Link::OpenKind1() {
     return kLinkReady;
 }
 
-std::int16_t Link::OpenKind2() {
+std::int16_t Link::OpenUsbInterface() {
     if (!comm_.PortOpen()) comm_.SetCommPort(PortDeviceName(settings_.ComPort));
     comm_.SetInputMode(kInputModeText);
     if (!comm_.SetSettings(kUsbSettings)) return PortFailure(Refused(kUsbSettings));
@@ -268,27 +270,27 @@ std::int16_t Link::OpenKind2() {
     return kLinkReady;
 }
 
-std::int16_t Link::OpenKind0() {
+std::int16_t Link::OpenTandemoPort() {
     if (!comm_.PortOpen()) comm_.SetCommPort(PortDeviceName(settings_.ComPort));
-    if (!comm_.SetSettings(kKind0StartSettings)) return PortFailure(Refused(kKind0StartSettings));
+    if (!comm_.SetSettings(kTandemoStartSettings)) return PortFailure(Refused(kTandemoStartSettings));
     if (!comm_.PortOpen() && !comm_.SetPortOpen(true)) return PortFailure(kCannotOpen);
     comm_.SetInputMode(kInputModeText);
-    comm_.SetInputLen(kKind0PromptInputLen);
+    comm_.SetInputLen(kTandemoPromptInputLen);
 
     if (!comm_.SetBreak(true)) return PortFailure(Refused("Break"));
     Pause(kBreakHold);
     if (!comm_.SetBreak(false)) return PortFailure(Refused("Break"));
     Pause(kShortPause);
 
-    if (SendText(std::string(kKind0RateCommand) + kCarriageReturn) != 0) return UnitSilent();
+    if (SendText(std::string(kTandemoRateCommand) + kCarriageReturn) != 0) return UnitSilent();
     if (!AwaitPrompt()) return UnitSilent();
     Pause(kShortPause);
 
     comm_.SetPortOpen(false);
-    if (!comm_.SetSettings(kKind0FrameSettings)) return PortFailure(Refused(kKind0FrameSettings));
+    if (!comm_.SetSettings(kTandemoFrameSettings)) return PortFailure(Refused(kTandemoFrameSettings));
     if (!comm_.SetPortOpen(true)) return PortFailure(kCannotOpen);
 
-    if (SendText(std::string(kKind0FrameModeCommand) + kCarriageReturn) != 0) {
+    if (SendText(std::string(kTandemoFrameModeCommand) + kCarriageReturn) != 0) {
         return UnitSilent();
     }
     if (!AwaitPrompt()) return UnitSilent();

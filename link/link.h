@@ -77,14 +77,14 @@ public:
     Cancellation& cancellation() { return cancel_; }
 
 private:
-    std::int16_t OpenKind0();
-    std::int16_t OpenKind1();
-    std::int16_t OpenKind2();
+    std::int16_t OpenTandemoPort();
+    std::int16_t OpenSerialInterface();
+    std::int16_t OpenUsbInterface();
     // Waits for a text containing "]" without processing events; true when it came.
     bool AwaitPrompt();
     // Keeps why the port could not be set up; returns the set-up's failure status.
     std::int16_t PortFailure(const std::string& what);
-    // The unit of kind 0 did not take a command text or did not prompt.
+    // The Tandemo/Centrova unit did not take a command text or did not prompt.
     std::int16_t UnitSilent();
     std::string PortName() const;
     // One pass of a sending loop: events only, or, while CTS is low, a short

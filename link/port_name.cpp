@@ -12,8 +12,6 @@ namespace {
 constexpr std::string_view kLinuxComPrefix = "/dev/ttyS";
 constexpr std::string_view kLinuxComShort = "ttyS";
 constexpr std::string_view kWindowsComPrefix = "COM";
-// The serial LocoNet interface, which only COM1 and COM2 can carry.
-constexpr int kSerialInterfaceKind = 1;
 
 std::string_view Trim(std::string_view s) {
     while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
@@ -77,7 +75,7 @@ std::string PortSettingProblem(const Settings& settings) {
         return "Den COM-Port " + std::to_string(*plain) + " gibt es nicht: COM-Ports zählen ab 1.";
     }
     const long number = ComPortNumber(port);
-    if (InterfaceKind(settings) == kSerialInterfaceKind && number != 1 && number != 2) {
+    if (InterfaceKindOf(settings) == InterfaceKind::SerialInterface && number != 1 && number != 2) {
         return kComPortRestriction;
     }
     return {};

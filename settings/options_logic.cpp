@@ -26,7 +26,7 @@ constexpr std::array<std::array<bool, kBaudRates.size()>, kInterfaceCount> kAllo
 }  // namespace
 
 void OptionsLogic::Activate(const Settings& s) {
-    ClickInterface(InterfaceKind(s));
+    ClickInterface(KindIndex(InterfaceKindOf(s)));
     for (int i = 0; i < kBaudCount; ++i) {
         if (kBaudRates[i] == s.BaudRate) baud_ = i;
     }
@@ -37,14 +37,14 @@ void OptionsLogic::ClickInterface(int index) {
     if (index < 0 || index >= kInterfaceCount) return;
     interface_ = index;
     baudEnabled_ = kAllowedBauds[index];
-    switch (index) {
-        case 0:
+    switch (static_cast<InterfaceKind>(index)) {
+        case InterfaceKind::TandemoPort:
             if (baud_ == kBaud16666 || baud_ == kBaud115200) baud_ = kBaud19200;
             break;
-        case 1:
+        case InterfaceKind::SerialInterface:
             if (baud_ == kBaud9600) baud_ = kBaud115200;
             break;
-        default:
+        case InterfaceKind::UsbInterface:
             baud_ = kBaud115200;
             break;
     }

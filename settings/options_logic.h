@@ -10,7 +10,7 @@
 
 namespace cv2 {
 
-constexpr int kInterfaceCount = 3;  // 0 Tandemo/Centrova, 1 serial LocoNet, 2 USB LocoNet
+constexpr int kInterfaceCount = 3;  // the options, one per InterfaceKind, in its order
 constexpr std::array<long, 4> kBaudRates = {9600, 16666, 19200, 115200};
 constexpr int kBaudCount = static_cast<int>(kBaudRates.size());
 constexpr int kNoSelection = -1;

@@ -28,11 +28,21 @@ struct Settings {
     std::string BackupFileName;  // full path; empty: no file chosen
 };
 
-// Interface kind from the two flags: 0 Tandemo/Centrova port, 1 serial
-// LocoNet interface, 2 USB LocoNet interface. LocoNetIfFlag is tested first.
-inline int InterfaceKind(const Settings& s) {
-    if (!s.LocoNetIfFlag) return 0;
-    return s.UsbIfFlag ? 2 : 1;
+// The three ways to reach the station, numbered as the interface kinds of the
+// options window (its UpDevOpt index) and of the two settings flags:
+//   0 TandemoPort      the serial port of a Tandemo or Centrova unit, switched into
+//                      frame mode by a short text dialogue
+//   1 SerialInterface  the serial LocoNet interface on COM1 or COM2
+//   2 UsbInterface     the USB LocoNet interface, seen as a serial port
+enum class InterfaceKind : int { TandemoPort = 0, SerialInterface = 1, UsbInterface = 2 };
+
+// The kind the two flags select; LocoNetIfFlag is tested first.
+inline InterfaceKind InterfaceKindOf(const Settings& s) {
+    if (!s.LocoNetIfFlag) return InterfaceKind::TandemoPort;
+    return s.UsbIfFlag ? InterfaceKind::UsbInterface : InterfaceKind::SerialInterface;
 }
+
+// The options window's option index of a kind.
+inline constexpr int KindIndex(InterfaceKind kind) { return static_cast<int>(kind); }
 
 }  // namespace cv2

@@ -51,7 +51,7 @@ TEST(StationInfo, FindsWhatKeepsABackupFromRunningAndChangesNothing) {
         for (const ProbeStepResult& r : probe.steps) steps.push_back(r.status);
         EXPECT_EQ(steps, row.steps);
         EXPECT_EQ(probe.status, row.status);
-        const InfoContext context{"3", 2, 115200, {}, {}, {}};
+        const InfoContext context{"3", InterfaceKind::UsbInterface, 115200, {}, {}, {}};
         EXPECT_EQ(Ready(probe, context), row.what == std::string_view("good"));
         const std::string text = InfoText(context, probe);
         EXPECT_NE(text.find(row.finding), std::string::npos) << text;
@@ -73,7 +73,7 @@ TEST(StationInfo, FindsWhatKeepsABackupFromRunningAndChangesNothing) {
 TEST(StationInfo, ReportsEveryStepAndWhetherTheFileIsFromThisStation) {
     StationRig rig;
     const StationProbe probe = ProbeStation(rig.link, rig.device);
-    InfoContext context{"./port", 2, 115200, {}, "a.CDF", {}};
+    InfoContext context{"./port", InterfaceKind::UsbInterface, 115200, {}, "a.CDF", {}};
     context.file.serial = 1200000001;
     context.file.versions.fill(5);
     context.file.versions[9] = 4;

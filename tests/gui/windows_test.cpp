@@ -205,7 +205,7 @@ private slots:
         auto* box = opt->findChild<PortNameBox*>("ComPortTxT");
         box->setText(device);
         Click(opt->findChild<QPushButton*>("OK_But"));
-        QCOMPARE(InterfaceKind(settings), 0);
+        QCOMPARE(InterfaceKindOf(settings), InterfaceKind::TandemoPort);
         QCOMPARE(settings.BaudRate, 9600L);
         QCOMPARE(settings.ComPort, ComPortSetting::Text(device.toStdString()));
         QVERIFY(!opt->isVisible() && TransferButtonsEnabled());
@@ -286,7 +286,7 @@ private slots:
         typeAhead();
         opt->close();
         QVERIFY(TransferButtonsEnabled());
-        QCOMPARE(InterfaceKind(settings), 2);
+        QCOMPARE(InterfaceKindOf(settings), InterfaceKind::UsbInterface);
         QCOMPARE(settings.BaudRate, 19200L);
         OpenOptions();
         QCOMPARE(port->text(), QString("3"));

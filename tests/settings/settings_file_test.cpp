@@ -48,7 +48,7 @@ TEST(SettingsText, ReadingRules) {
         EXPECT_EQ(ParseSettingsText(text, true, s), read);
         EXPECT_EQ(s.ComPort, port);
         EXPECT_EQ(s.BaudRate, baud);
-        EXPECT_EQ(InterfaceKind(s), 2);
+        EXPECT_EQ(InterfaceKindOf(s), InterfaceKind::UsbInterface);
         EXPECT_EQ(s.BackupFileName, file);
     }
     // Whole numbers written with a fraction are read as numbers and written back bare.
@@ -80,7 +80,7 @@ TEST_F(SettingsFileTest, RoundTripKeepsTypedPortTexts) {
         EXPECT_TRUE(LoadSettings(path_, in));
         EXPECT_EQ(in.ComPort, port);
         EXPECT_EQ(in.BaudRate, 16666);
-        EXPECT_EQ(InterfaceKind(in), 2);  // every run starts with the USB interface
+        EXPECT_EQ(InterfaceKindOf(in), InterfaceKind::UsbInterface);  // every run starts with the USB interface
         EXPECT_EQ(in.BackupFileName, "");
     }
     std::ifstream file(path_, std::ios::binary);
