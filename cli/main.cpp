@@ -1,6 +1,5 @@
 // cv2cli: backup, restore and verify of the station from a terminal, a look
 // into backup files, and the machine's serial ports. Exit codes in cli_args.h.
-#include <QCoreApplication>
 #include <cstdio>
 
 #include "cli/backup_analysis.h"
@@ -67,7 +66,6 @@ int main(int argc, char** argv) {
             break;
     }
     if (args.command == Command::Ports) {
-        QCoreApplication app(argc, argv);
         const auto ports = cv2::AvailablePorts();
         std::fputs((args.json ? PortsJson(ports) : PortsText(ports)).c_str(), stdout);
         return kExitOk;
@@ -83,10 +81,5 @@ int main(int argc, char** argv) {
                     CV2_VERSION_PATCH, cv2::KeysInUse(keys).c_str());
         return kExitOk;
     }
-    // Qt's own event loop rather than GLib's: while the port holds back the
-    // rest of a frame its notifier is off, and GLib wakes its loop once more
-    // each time a watched descriptor comes or goes, twice a frame.
-    if (!qEnvironmentVariableIsSet("QT_NO_GLIB")) qputenv("QT_NO_GLIB", "1");
-    QCoreApplication app(argc, argv);
     return RunStationCommand(args, keys);
 }

@@ -25,10 +25,7 @@
 #include "device/error_text.h"
 #include "platform/end_requests.h"
 #include "platform/number_format.h"
-#include "platform/qt/qt_clock.h"
-#include "platform/qt/qt_event_pump.h"
-#include "platform/qt/qt_serial_control.h"
-#include "platform/qt/uart_port_io.h"
+#include "platform/platform_stack.h"
 
 namespace cv2::cli {
 
@@ -209,16 +206,16 @@ int ReportProbe(const CliArgs& args, const KeySource& keys, const StationProbe& 
 struct Composition {
     Composition(const CliArgs& args, std::FILE* traceFile, const KeyTable& keys)
         : settings(args.ToSettings()),
-          trace(traceFile ? std::make_unique<FrameTrace>(traceFile, clock) : nullptr),
-          tracedComm(trace ? std::make_unique<TracingSerialControl>(comm1, *trace) : nullptr),
-          tracedIo(trace ? std::make_unique<TracingPortIo>(io, *trace) : nullptr),
+          trace(traceFile ? std::make_unique<FrameTrace>(traceFile, platform->clock()) : nullptr),
+          tracedComm(trace ? std::make_unique<TracingSerialControl>(platform->comm1(), *trace)
+                           : nullptr),
+          tracedIo(trace ? std::make_unique<TracingPortIo>(platform->io(), *trace) : nullptr),
           boxes(args.yes, args.otherStation, stdin, stderr, isatty(fileno(stdin)) != 0),
-          link(tracedComm ? *tracedComm : static_cast<SerialControl&>(comm1),
-               tracedIo ? *tracedIo : static_cast<PortIo&>(io), clock, pump, boxes, settings,
-               keys.ServiceKey),
+          link(tracedComm ? *tracedComm : platform->comm1(), tracedIo ? *tracedIo : platform->io(),
+               platform->clock(), platform->events(), boxes, settings, keys.ServiceKey),
           device(link, keys),
           host(
-              stderr, isatty(fileno(stderr)) != 0, clock, [this] { link.ClosePort(); },
+              stderr, isatty(fileno(stderr)) != 0, platform->clock(), [this] { link.ClosePort(); },
               LocaleNumber, args.detail),
           progress(host) {
         WatchEndRequests("cv2cli", link.cancellation(), nullptr);
@@ -226,10 +223,7 @@ struct Composition {
     ~Composition() { StopWatchingEndRequests(); }
 
     Settings settings;
-    QtClock clock;
-    QtEventPump pump;
-    QtSerialControl comm1;
-    UartPortIo io{comm1};
+    std::unique_ptr<PlatformStack> platform = MakePlatformStack();
     std::unique_ptr<FrameTrace> trace;
     std::unique_ptr<TracingSerialControl> tracedComm;
     std::unique_ptr<TracingPortIo> tracedIo;

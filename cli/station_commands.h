@@ -9,8 +9,8 @@
 
 namespace cv2::cli {
 
-// Runs backup, restore, verify or info with the keys and returns the exit
-// code. Needs a QCoreApplication.
+// Runs backup, restore, verify or info with the keys on the system's platform
+// stack and returns the exit code.
 int RunStationCommand(const CliArgs& args, const KeySource& keys);
 
 }  // namespace cv2::cli

@@ -10,9 +10,10 @@ Program::Program(MessageBoxes& boxes, FileDialog& fileDialog, std::string settin
     : boxes_(boxes),
       fileDialog_(fileDialog),
       keys_(keys),
-      link_(comm1_, io_, clock_, pump_, boxes, settings_, keys_.ServiceKey),
+      link_(platform_->comm1(), platform_->io(), platform_->clock(), platform_->events(), boxes,
+            settings_, keys_.ServiceKey),
       device_(link_, keys_),
-      mainWin_(settings_, comm1_, boxes, fileDialog, std::move(settingsPath), std::move(quit)) {
+      mainWin_(settings_, platform_->comm1(), boxes, fileDialog, std::move(settingsPath), std::move(quit)) {
     mainWin_.onReadDF = [this] { RunBackup(); };
     mainWin_.onWriteDF = [this] { RunRestore(); };
 }

@@ -1,18 +1,16 @@
-// The window program put together: the real clock, event processing and serial
-// port, the link and device layers over them, the main window, and the backup
+// The window program put together: the system's clock, event processing and
+// serial port, the link and device layers over them, the main window, and the backup
 // behind its button. main() and the end-to-end test build the same thing.
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "app/ui/main_win.h"
 #include "device/device.h"
 #include "link/link.h"
-#include "platform/qt/qt_clock.h"
-#include "platform/qt/qt_event_pump.h"
-#include "platform/qt/qt_serial_control.h"
-#include "platform/qt/uart_port_io.h"
+#include "platform/platform_stack.h"
 #include "settings/settings.h"
 
 namespace cv2 {
@@ -46,10 +44,7 @@ private:
 
     MessageBoxes& boxes_;
     FileDialog& fileDialog_;
-    QtClock clock_;
-    QtEventPump pump_;
-    QtSerialControl comm1_;
-    UartPortIo io_{comm1_};
+    std::unique_ptr<PlatformStack> platform_ = MakePlatformStack();
     Settings settings_;
     KeyTable keys_;
     Link link_;

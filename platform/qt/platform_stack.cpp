@@ -1,0 +1,47 @@
+#include "platform/platform_stack.h"
+
+#include <QCoreApplication>
+
+#include "platform/qt/qt_clock.h"
+#include "platform/qt/qt_event_pump.h"
+#include "platform/qt/qt_serial_control.h"
+#include "platform/qt/uart_port_io.h"
+
+namespace cv2 {
+
+namespace {
+
+// The event loop of a program without windows. Qt's own loop rather than
+// GLib's: while the port holds back the rest of a frame its notifier is off,
+// and GLib wakes its loop once more each time a watched descriptor comes or
+// goes, twice a frame.
+std::unique_ptr<QCoreApplication> EventLoopIfNone() {
+    if (QCoreApplication::instance()) return nullptr;
+    if (!qEnvironmentVariableIsSet("QT_NO_GLIB")) qputenv("QT_NO_GLIB", "1");
+    static int argc = 1;
+    static char name[] = "cv2";
+    static char* argv[] = {name, nullptr};
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
+
+class QtPlatformStack final : public PlatformStack {
+public:
+    Clock& clock() override { return clock_; }
+    EventPump& events() override { return pump_; }
+    SerialControl& comm1() override { return comm1_; }
+    PortIo& io() override { return io_; }
+
+private:
+    // First: the notifiers and timers below belong to its loop.
+    std::unique_ptr<QCoreApplication> app_ = EventLoopIfNone();
+    QtClock clock_;
+    QtEventPump pump_;
+    QtSerialControl comm1_;
+    UartPortIo io_{comm1_};
+};
+
+}  // namespace
+
+std::unique_ptr<PlatformStack> MakePlatformStack() { return std::make_unique<QtPlatformStack>(); }
+
+}  // namespace cv2
