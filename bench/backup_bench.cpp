@@ -27,10 +27,10 @@
 #include "app/restore_procedure.h"
 #include "bench/bench_process.h"
 #include "bench/paced_runs.h"
-#include "device/keys.h"
-#include "platform/fake/fake_port_io.h"
 #include "station/sim_options.h"
 #include "station/simulated_station.h"
+#include "tests/support/fake_host.h"
+#include "tests/support/fake_platform.h"
 
 namespace {
 
@@ -47,41 +47,6 @@ std::vector<char> ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
-
-// The window's part, without a window: remembers the status line and the
-// message a failure would show, answers every question with Yes and the file
-// dialog with the file in use.
-class ConsoleHost : public ProcedureHost,
-                    public ProgressView,
-                    public MessageBoxes,
-                    public FileDialog {
-public:
-    void DisableButtons() override {}
-    void EnableButtons() override {}
-    void SetDateiMenuEnabled(bool) override {}
-    void ClosePort() override {
-        if (link) link->ClosePort();
-    }
-    void SetComTxt(const std::string& text) override { comTxt = text; }
-    void LoadMenu() override {}
-    std::string FormatNumber(double value) override { return std::to_string(value); }
-    void SetBarWidth(double) override {}
-    double BackgroundWidth() const override { return 3195; }
-    void SetPercentText(const std::string&) override {}
-    BoxAnswer Show(const std::string& text, const std::string&, BoxButtons buttons,
-                   BoxIcon) override {
-        if (buttons == BoxButtons::YesNo) return BoxAnswer::Yes;
-        failure = text;
-        return BoxAnswer::Ok;
-    }
-    std::string Show(FileDialogMode, const std::string&, const std::string& preset,
-                     const std::string&, const std::string&) override {
-        return preset;
-    }
-
-    Link* link = nullptr;
-    std::string comTxt, failure;
-};
 
 enum class Job { Backup, Restore };
 
@@ -125,12 +90,13 @@ struct InProcessFigures {
 // Runs the job on the fake clock: the clock ends where the run would end on a
 // line of the given speed, so lineTime is the modelled wire time.
 InProcessFigures InProcess(Job job, station::Speed speed, const std::string& file) {
-    FakeClock clock;
-    FakeEventPump pump(clock);
-    FakeSerial serial(clock);
-    FakePortIo io;
-    ConsoleHost host;
-    Settings settings;
+    test::FakePlatform platform;
+    FakeClock& clock = platform.clock;
+    FakeSerial& serial = platform.serial;
+    FakeMessageBoxes& boxes = platform.boxes;
+    Settings& settings = platform.settings;
+    Link& link = platform.link;
+    Device& device = platform.device;
     settings.BackupFileName = file;
     station::StationOptions options;
     options.speed = speed;
@@ -143,11 +109,10 @@ InProcessFigures InProcess(Job job, station::Speed speed, const std::string& fil
         options.seed = kRestoreTargetSeed;
     }
     station::SimulatedStation sim(clock, serial, options);
-    pump.AddSource(&serial);
-    Link link(serial, io, clock, pump, host, settings, kBuiltInKeys.ServiceKey);
-    Device device(link, kBuiltInKeys);
+    FakeFileDialog dialog;
+    dialog.answers.push_back(file);
+    test::FakeHost host(settings, dialog, link);
     Progress progress(host);
-    host.link = &link;
     InProcessFigures f;
     // The receive handler advances RxSlot once per completed frame.
     serial.SetOnComm([&link, &f](int event) {
@@ -169,9 +134,9 @@ InProcessFigures InProcess(Job job, station::Speed speed, const std::string& fil
     const double cpu = CpuSeconds();
     const auto wall = SteadyClock::now();
     if (job == Job::Backup) {
-        BackupProcedure(host, settings, link, device, progress, host).Run();
+        BackupProcedure(host, settings, link, device, progress, boxes).Run();
     } else {
-        RestoreProcedure(host, settings, link, device, progress, host, host).Run();
+        RestoreProcedure(host, settings, link, device, progress, boxes, dialog).Run();
     }
     f.wall = Since(wall);
     f.cpu = CpuSeconds() - cpu;
@@ -179,10 +144,14 @@ InProcessFigures InProcess(Job job, station::Speed speed, const std::string& fil
     f.framesOut = static_cast<long>(serial.writes.size());
     const std::vector<std::uint8_t> station = sim.ExpectedBackup();
     const std::vector<char> written = ReadFile(file);
-    f.ok = host.failure.empty() &&
+    std::string failure;
+    for (const FakeMessageBoxes::Shown& box : boxes.shown) {
+        if (box.buttons == BoxButtons::Ok) failure = box.text;
+    }
+    f.ok = failure.empty() &&
            std::equal(written.begin(), written.end(), station.begin(), station.end(),
                       [](char a, std::uint8_t b) { return static_cast<std::uint8_t>(a) == b; });
-    if (!host.failure.empty()) f.note = "failed in" + host.comTxt + ": " + host.failure;
+    if (!failure.empty()) f.note = "failed in" + host.comTxt + ": " + failure;
     return f;
 }
 

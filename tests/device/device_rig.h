@@ -9,14 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "device/device.h"
-#include "device/keys.h"
-#include "platform/fake/fake_clock.h"
-#include "platform/fake/fake_dialogs.h"
-#include "platform/fake/fake_event_pump.h"
-#include "platform/fake/fake_port_io.h"
-#include "platform/fake/fake_serial.h"
 #include "tests/support/byte_strings.h"
+#include "tests/support/fake_platform.h"
 
 namespace cv2::test {
 
@@ -68,9 +62,9 @@ inline std::string BootConfirmation() {
 // One device command with its arguments fixed.
 using Command = void (*)(Device&, StatusCode&);
 
-struct DeviceRig {
-    DeviceRig() : pump(clock) {
-        pump.AddSource(&serial);
+// The USB interface: each frame leaves in one write.
+struct DeviceRig : FakePlatform {
+    DeviceRig() {
         serial.SetInputLen(0);
         serial.SetRThreshold(1);
         serial.SetPortOpen(true);
@@ -95,15 +89,6 @@ struct DeviceRig {
         send(device, status);
         return status;
     }
-
-    FakeClock clock;
-    FakeEventPump pump;
-    FakeSerial serial{clock};
-    FakePortIo io;
-    FakeMessageBoxes boxes;
-    Settings settings;  // USB interface: each frame leaves in one write
-    Link link{serial, io, clock, pump, boxes, settings, kBuiltInKeys.ServiceKey};
-    Device device{link, kBuiltInKeys};
 
     std::deque<std::string> replies;
     bool echo = true;

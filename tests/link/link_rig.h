@@ -7,12 +7,6 @@
 #include <utility>
 #include <vector>
 
-#include "link/link.h"
-#include "platform/fake/fake_clock.h"
-#include "platform/fake/fake_dialogs.h"
-#include "platform/fake/fake_event_pump.h"
-#include "platform/fake/fake_port_io.h"
-#include "platform/fake/fake_serial.h"
 #include "tests/device/device_rig.h"
 #include "tests/support/byte_strings.h"
 
@@ -28,11 +22,10 @@ inline std::string Frame31(int fill) {
 
 inline constexpr ServiceKeyBytes kTestServiceKey = {0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x08};
 
-struct LinkRig {
-    explicit LinkRig(int kind) {
+struct LinkRig : FakePlatform {
+    explicit LinkRig(int kind) : FakePlatform({kTestServiceKey, kBuiltInKeys.PayloadKey}) {
         settings.LocoNetIfFlag = kind != 0;
         settings.UsbIfFlag = kind == 2;
-        pump.AddSource(&serial);
     }
     LinkRig(int kind, ComPortSetting port, long rate) : LinkRig(kind) {
         settings.ComPort = std::move(port);
@@ -45,14 +38,6 @@ struct LinkRig {
         serial.SetPortOpen(true);
         serial.log.clear();
     }
-
-    FakeClock clock;
-    FakeEventPump pump{clock};
-    FakeSerial serial{clock};
-    FakePortIo io;
-    FakeMessageBoxes boxes;
-    Settings settings;
-    Link link{serial, io, clock, pump, boxes, settings, kTestServiceKey};
 };
 
 }  // namespace cv2::test

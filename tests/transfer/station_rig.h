@@ -10,11 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "device/device.h"
-#include "device/keys.h"
-#include "platform/fake/fake_dialogs.h"
-#include "platform/fake/fake_port_io.h"
 #include "station/simulated_station.h"
+#include "tests/support/fake_platform.h"
 #include "transfer/backup_file.h"
 
 namespace cv2::testing {
@@ -59,11 +56,9 @@ struct CountingProgress : ByteProgress {
     int bytes = 0;
 };
 
-struct StationRig {
+struct StationRig : test::FakePlatform {
     explicit StationRig(station::StationOptions options = InstantStation())
-        : sim(clock, serial, std::move(options)) {
-        pump.AddSource(&serial);
-    }
+        : sim(clock, serial, std::move(options)) {}
     // The port as the link set-up leaves it, for tests that start below the procedure.
     void OpenPort() {
         serial.SetPortOpen(true);
@@ -77,14 +72,6 @@ struct StationRig {
     station::CommandStation& station() { return sim.station(); }
     station::StationMemory& memory() { return sim.memory(); }
 
-    FakeClock clock;
-    FakeEventPump pump{clock};
-    FakeSerial serial{clock};
-    FakePortIo io;
-    FakeMessageBoxes boxes;
-    Settings settings;
-    Link link{serial, io, clock, pump, boxes, settings, kBuiltInKeys.ServiceKey};
-    Device device{link, kBuiltInKeys};
     station::SimulatedStation sim;
     TempDir dir;
     CountingProgress progress;
