@@ -32,8 +32,11 @@ TEST(OptionsCoupling, InterfaceChoiceEnablesRatesAndMovesTheSelection) {
     }
     OptionsLogic o;
     o.ClickInterface(1);
+    o.SelectBaud(2);
     o.ClickInterface(3);  // no such option: nothing changes
+    o.SelectBaud(kBaudCount);
     EXPECT_EQ(o.selectedInterface(), 1);
+    EXPECT_EQ(o.selectedBaud(), 2);
     EXPECT_TRUE(o.baudEnabled(1));
 }
 
