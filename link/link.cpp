@@ -184,7 +184,6 @@ std::int16_t Link::SendFrame(std::span<const std::int16_t> frame, std::int16_t n
 
 void Link::ClosePort() {
     if (comm_.PortOpen()) comm_.SetPortOpen(false);
-    ResetPacing();
 }
 
 std::int16_t Link::OpenLink() {

@@ -115,6 +115,13 @@ TEST(OpenLinkFailures, APortThatCannotBeSetUpNamesPortAndReason) {
         EXPECT_FALSE(rig.link.failureShown());
         EXPECT_TRUE(rig.link.failureText().starts_with(row.text)) << rig.link.failureText();
     }
+    // The next run that gets its port reports its own failures, not this one.
+    LinkRig rig(2, Port::Text("/dev/ttyUSB0"), 115200);
+    rig.serial.openError = "Device or resource busy";
+    EXPECT_EQ(rig.link.OpenLink(), 1);
+    rig.serial.openError.clear();
+    EXPECT_EQ(rig.link.OpenLink(), 0);
+    EXPECT_EQ(rig.link.failureText(), "");
 }
 
 // --- the Tandemo/Centrova unit's text dialogue ---
