@@ -27,7 +27,7 @@
 #include "app/restore_procedure.h"
 #include "bench/bench_process.h"
 #include "bench/paced_runs.h"
-#include "device/keys.h"
+#include "keys/keys.h"
 #include "platform/fake/fake_port_io.h"
 #include "station/sim_options.h"
 #include "station/simulated_station.h"

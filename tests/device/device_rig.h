@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "device/device.h"
-#include "device/keys.h"
+#include "keys/keys.h"
 #include "platform/fake/fake_clock.h"
 #include "platform/fake/fake_dialogs.h"
 #include "platform/fake/fake_event_pump.h"

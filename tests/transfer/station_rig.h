@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "device/device.h"
-#include "device/keys.h"
+#include "keys/keys.h"
 #include "platform/fake/fake_dialogs.h"
 #include "platform/fake/fake_port_io.h"
 #include "station/simulated_station.h"
