@@ -30,7 +30,7 @@
 #include "keys/keys.h"
 #include "platform/fake/fake_port_io.h"
 #include "station/sim_options.h"
-#include "station/simulated_station.h"
+#include "tests/support/simulated_station.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "keys/keys.h"
 #include "platform/fake/fake_dialogs.h"
 #include "platform/fake/fake_port_io.h"
-#include "station/simulated_station.h"
+#include "tests/support/simulated_station.h"
 #include "transfer/backup_file.h"
 
 namespace cv2::testing {

@@ -1,4 +1,4 @@
-#include "station/simulated_station.h"
+#include "tests/support/simulated_station.h"
 
 namespace cv2::station {
 
