@@ -57,11 +57,11 @@ test-windows:
 
 # MainWin, OptWin (as opened and enlarged), frmHinweis, a backup half-way, the restore's
 # questions and a failure box as PNG files, drawn offscreen, and once more at 144 DPI
-# as on a high-resolution screen.
+# as on a high-resolution screen, by the build tool cv2shots.
 screenshots: configure
-	@cmake --build $(BUILD) -j $(JOBS) --target cv2sicherung
-	@QT_QPA_PLATFORM=offscreen $(BUILD)/cv2sicherung --screenshots $(BUILD)/screenshots
-	@QT_QPA_PLATFORM=offscreen QT_FONT_DPI=144 $(BUILD)/cv2sicherung --screenshots $(BUILD)/screenshots/144dpi
+	@cmake --build $(BUILD) -j $(JOBS) --target cv2shots
+	@QT_QPA_PLATFORM=offscreen $(BUILD)/cv2shots $(BUILD)/screenshots
+	@QT_QPA_PLATFORM=offscreen QT_FONT_DPI=144 $(BUILD)/cv2shots $(BUILD)/screenshots/144dpi
 	@ls -R $(BUILD)/screenshots
 
 # The Debian package (build/cv2sicherung_*.deb) with the programs, desktop entry,

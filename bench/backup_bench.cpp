@@ -28,9 +28,9 @@
 #include "bench/bench_process.h"
 #include "bench/paced_runs.h"
 #include "station/sim_options.h"
-#include "station/simulated_station.h"
 #include "tests/support/fake_host.h"
 #include "tests/support/fake_platform.h"
+#include "tests/support/simulated_station.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "device/keys.h"
+#include "keys/keys.h"
 #include "device/status.h"
 #include "link/link.h"
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "device/keys.h"
+#include "keys/keys.h"
 #include "device/status.h"
 
 namespace cv2 {

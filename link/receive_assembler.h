@@ -5,9 +5,9 @@
 #include <array>
 #include <cstdint>
 
-namespace cv2 {
+#include "keys/keys.h"
 
-using ServiceKeyBytes = std::array<std::uint8_t, 8>;
+namespace cv2 {
 
 // Total frame length, checksum included, by the opcode's upper bits;
 // 255: the second byte gives the length.

@@ -3,6 +3,10 @@
 // and answers as the station does: the LocoNet echo, acknowledges, data
 // replies, the boot confirmation and the FS module's replies. No clock here:
 // when the answers reach the program is the wire model's business.
+//
+// The station knows the frame format and the file layout on its own and shares
+// nothing with the program but the key values (keys/keys.h), so every test of
+// the program against it is checked by a second implementation.
 #pragma once
 
 #include <array>

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "device/keys.h"
+#include "keys/keys.h"
 
 namespace cv2::station {
 

@@ -1,9 +1,7 @@
 // The window program: Qt's German dialog texts, the real clock and event
 // processing, the main window over the settings file and the station's keys.
-// With --screenshots DIR it draws its three windows into PNG files instead and
-// ends; --version names the version and the keys in use.
+// --version names the version and the keys in use.
 #include <QApplication>
-#include <QDir>
 #include <QLibraryInfo>
 #include <QSessionManager>
 #include <QTranslator>
@@ -11,15 +9,11 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "app/ui/frm_hinweis.h"
 #include "app/ui/main_win.h"
-#include "app/ui/opt_win.h"
 #include "app/ui/program.h"
 #include "app/ui/program_icon.h"
-#include "app/ui/screenshots.h"
 #include "device/key_file.h"
 #include "platform/end_requests.h"
-#include "platform/qt/qt_serial_control.h"
 #include "platform/staged_file.h"
 #include "platform/qtwidgets/qt_file_dialog.h"
 #include "platform/qtwidgets/qt_message_boxes.h"
@@ -34,28 +28,6 @@ namespace {
     cv2::StagedFile::DiscardAllNow();
     std::fflush(nullptr);
     std::_Exit(EXIT_SUCCESS);
-}
-
-int RenderScreenshots(const QString& folder, cv2::MainWin& mainWin) {
-    QDir().mkpath(folder);
-    QDir dir(folder);
-    bool ok = true;
-    auto save = [&](QWidget& w, const char* name) {
-        w.show();
-        QApplication::processEvents();
-        ok = w.grab().save(dir.filePath(name)) && ok;
-    };
-    save(mainWin, "MainWin.png");
-    cv2::OptWin* options = mainWin.ShowOptions();
-    save(*options, "OptWin.png");
-    // Enlarged by the user: every option in view.
-    options->resize(options->width(), options->height() * 2);
-    save(*options, "OptWin-enlarged.png");
-    cv2::FrmHinweis notice(&mainWin);
-    save(notice, "frmHinweis.png");
-    notice.close();
-    ok = cv2::RenderProcedureScreenshots(dir, mainWin) && ok;
-    return ok ? EXIT_SUCCESS : EXIT_FAILURE;
 }
 
 }  // namespace
@@ -84,16 +56,6 @@ int main(int argc, char** argv) {
 
     cv2::QtMessageBoxes boxes;
     cv2::QtFileDialog fileDialog;
-
-    const QStringList args = QApplication::arguments();
-    const qsizetype shots = args.indexOf("--screenshots");
-    if (shots >= 0 && shots + 1 < args.size()) {
-        // Defaults, not the user's file, no port, and nothing is saved.
-        cv2::Settings settings;
-        cv2::QtSerialControl unopened;
-        cv2::MainWin mainWin(settings, unopened, boxes, fileDialog, std::string(), nullptr);
-        return RenderScreenshots(args.at(shots + 1), mainWin);
-    }
 
     // A key file that is there but wrong is never replaced by the built-in keys.
     if (!keys.ok()) {

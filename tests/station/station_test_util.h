@@ -3,7 +3,7 @@
 
 #include <initializer_list>
 
-#include "device/keys.h"
+#include "keys/keys.h"
 #include "station/command_station.h"
 #include "station/station_frame.h"
 

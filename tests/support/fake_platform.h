@@ -6,7 +6,7 @@
 #pragma once
 
 #include "device/device.h"
-#include "device/keys.h"
+#include "keys/keys.h"
 #include "link/link.h"
 #include "platform/fake/fake_clock.h"
 #include "platform/fake/fake_dialogs.h"

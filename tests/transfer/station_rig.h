@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "station/simulated_station.h"
 #include "tests/support/fake_platform.h"
+#include "tests/support/simulated_station.h"
 #include "transfer/backup_file.h"
 
 namespace cv2::testing {

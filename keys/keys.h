@@ -1,16 +1,18 @@
 // The two keys of the station's service protocol, held in one table that every
 // command and both directions of the payload use: ServiceKey travels in the
 // memory and bootloader commands and marks the station's boot confirmation;
-// PayloadKey is XOR-ed over every 16-byte data block.
+// PayloadKey is XOR-ed over every 16-byte data block. Header only and built on
+// nothing else of the program: the link below the device layer takes the
+// service key from here, and the simulated station shares these values and no
+// other part of the program.
 #pragma once
 
 #include <array>
 #include <cstdint>
 
-#include "link/receive_assembler.h"
-
 namespace cv2 {
 
+using ServiceKeyBytes = std::array<std::uint8_t, 8>;
 using PayloadKeyBytes = std::array<std::uint8_t, 16>;
 
 // Every byte is below 0x80, so applying PayloadKey never touches bit 7, which

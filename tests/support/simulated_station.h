@@ -16,8 +16,14 @@ namespace cv2::station {
 
 class SimulatedStation {
 public:
-    SimulatedStation(FakeClock& clock, FakeSerial& serial, StationOptions options = {});
-    ~SimulatedStation();
+    SimulatedStation(FakeClock& clock, FakeSerial& serial, StationOptions options = {})
+        : clock_(clock),
+          serial_(serial),
+          station_(std::move(options)),
+          wire_(station_, station_.options().speed) {
+        serial_.onOutput = [this](const std::string& bytes) { OnOutput(bytes); };
+    }
+    ~SimulatedStation() { serial_.onOutput = nullptr; }
     SimulatedStation(const SimulatedStation&) = delete;
     SimulatedStation& operator=(const SimulatedStation&) = delete;
 
@@ -27,7 +33,10 @@ public:
     std::vector<std::uint8_t> ExpectedBackup() const { return station_.ExpectedBackup(); }
 
 private:
-    void OnOutput(const Bytes& bytes);
+    void OnOutput(const Bytes& bytes) {
+        const double pcByte = ByteTimeFromSettings(serial_.Settings());
+        for (auto& d : wire_.Write(clock_.Now(), bytes, pcByte)) serial_.InjectAt(d.time, d.bytes);
+    }
 
     FakeClock& clock_;
     FakeSerial& serial_;

@@ -12,7 +12,7 @@
 #include <optional>
 
 #include "device/error_text.h"
-#include "tests/backup/backup_rig.h"
+#include "tests/app/backup_rig.h"
 
 namespace cv2 {
 namespace {

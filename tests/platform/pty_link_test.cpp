@@ -19,7 +19,7 @@
 #include "platform/qt/qt_serial_control.h"
 #include "platform/qt/uart_port_io.h"
 #include "tests/link/link_rig.h"
-#include "tests/qt/pty_pair.h"
+#include "tests/platform/pty_pair.h"
 
 namespace cv2::test {
 namespace {

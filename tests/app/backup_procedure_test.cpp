@@ -9,7 +9,7 @@
 #include <optional>
 
 #include "app/elapsed_time.h"
-#include "tests/backup/backup_rig.h"
+#include "tests/app/backup_rig.h"
 
 namespace cv2 {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/ui/screenshots.h"
+#include "app/ui/shots/screenshots.h"
 
 #include <QApplication>
 #include <QDialog>
