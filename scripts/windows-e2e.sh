@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# cv2cli.exe under Wine against the Linux cv2sim, and the Linux cv2cli beside it
+# against a station of the same content: the Windows program reaches the
+# station through COM5, which the Wine prefix links to cv2sim's pseudo-terminal.
+# A backup must give the same file, a restore (also one from another station)
+# the same station memory, and a silent FS module the same exit code and status.
+#
+#   scripts/windows-e2e.sh WINDOWS_BUILD LINUX_BUILD
+# Wine's prefix is WINDOWS_BUILD/wine unless WINEPREFIX names another.
+set -uo pipefail
+win=$(cd "${1:?usage: windows-e2e.sh WINDOWS_BUILD LINUX_BUILD}" && pwd)
+lin=$(cd "${2:?usage: windows-e2e.sh WINDOWS_BUILD LINUX_BUILD}" && pwd)
+exe=$win/cv2cli.exe
+cli=$lin/cv2cli
+sim=$lin/cv2sim
+for program in "$exe" "$cli" "$sim"; do
+  [ -x "$program" ] || [ -f "$program" ] || { echo "e2e: $program fehlt (erst bauen)" >&2; exit 2; }
+done
+export WINEPREFIX=${WINEPREFIX:-$win/wine} WINEDEBUG=-all
+com5=$WINEPREFIX/dosdevices/com5
+work=$(mktemp -d /tmp/cv2-win-e2e-XXXXXX)
+sim_pid=
+failures=0
+cleanup() {
+  [ -n "$sim_pid" ] && kill -KILL "$sim_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# cv2sim at instant speed with its port linked at $1; the other words are its options.
+start_sim() {
+  local link=$1
+  shift
+  rm -f "$link"
+  "$sim" --speed instant --link "$link" "$@" >"$work/sim.out" 2>&1 &
+  sim_pid=$!
+  for _ in $(seq 100); do [ -L "$link" ] && break; sleep 0.05; done
+}
+# Ends cv2sim, which writes its --dump on the way out.
+stop_sim() {
+  kill -TERM "$sim_pid" 2>/dev/null
+  wait "$sim_pid" 2>/dev/null
+  sim_pid=
+}
+
+# One run on each side, each against its own cv2sim with the options given
+# after "--"; a word @NAME is the file $work/win-NAME or $work/lin-NAME. Sets
+# win_code, win_status, lin_code, lin_status; each station's memory afterwards
+# in $work/<name>-win.CDF and $work/<name>-lin.CDF.
+both() {
+  local name=$1 words=() options=()
+  shift
+  while [ $# -gt 0 ] && [ "$1" != -- ]; do words+=("$1"); shift; done
+  [ $# -gt 0 ] && shift
+  options=("$@")
+  local start
+  start=$(date +%s)
+  start_sim "$com5" "${options[@]}" --dump "$work/$name-win.CDF"
+  # Windows sees the work folder as drive Z:.
+  local winwords=("${words[@]//@/Z:${work//\//\\}\\win-}")
+  timeout 300 wine "$exe" "${winwords[@]}" --port 5 -q >"$work/$name-win.out" 2>&1 </dev/null
+  win_code=$?
+  stop_sim
+  start_sim "$work/port" "${options[@]}" --dump "$work/$name-lin.CDF"
+  local linwords=("${words[@]//@/$work/lin-}")
+  timeout 300 "$cli" "${linwords[@]}" --port "$work/port" -q >"$work/$name-lin.out" 2>&1 </dev/null
+  lin_code=$?
+  stop_sim
+  win_status=$(grep -ao 'Status -\?[0-9]*' "$work/$name-win.out" | tail -n 1)
+  lin_status=$(grep -ao 'Status -\?[0-9]*' "$work/$name-lin.out" | tail -n 1)
+  echo "== $name: Windows Exit $win_code ${win_status:-}, Linux Exit $lin_code ${lin_status:-}" \
+       "($(($(date +%s) - start)) s)"
+}
+
+fail() {
+  echo "FEHLER: $*"
+  failures=$((failures + 1))
+}
+same_files() { cmp -s "$1" "$2" || fail "$1 und $2 unterscheiden sich"; }
+show_output() { sed 's/^/   /' "$work/$1-win.out"; }
+
+both backup backup @backup.CDF -- --seed 1
+[ "$win_code" = 0 ] && [ "$lin_code" = 0 ] || { show_output backup; fail "Sicherung"; }
+same_files "$work/win-backup.CDF" "$work/lin-backup.CDF"
+same_files "$work/win-backup.CDF" "$work/backup-win.CDF"
+
+# The file goes into a station of other content, then into another station.
+cp "$work/win-backup.CDF" "$work/win-file.CDF"
+cp "$work/win-backup.CDF" "$work/lin-file.CDF"
+both restore restore --yes @file.CDF -- --seed 2
+[ "$win_code" = 0 ] && [ "$lin_code" = 0 ] || { show_output restore; fail "Übertragung"; }
+same_files "$work/restore-win.CDF" "$work/restore-lin.CDF"
+same_files "$work/restore-win.CDF" "$work/win-backup.CDF"
+
+both other-station restore --yes --other-station @file.CDF -- --seed 3 --identity 1
+[ "$win_code" = 0 ] && [ "$lin_code" = 0 ] || { show_output other-station; fail "andere CV2"; }
+same_files "$work/other-station-win.CDF" "$work/other-station-lin.CDF"
+
+both silent-fs backup @fs.CDF -- --seed 1 --silent-fs
+[ "$win_code" = "$lin_code" ] && [ "$win_code" != 0 ] || fail "FS-Modul stumm: Exit $win_code, Linux $lin_code"
+[ -n "$win_status" ] && [ "$win_status" = "$lin_status" ] || { show_output silent-fs; fail "FS-Modul stumm: $win_status, Linux $lin_status"; }
+
+[ "$failures" = 0 ] && echo "cv2cli.exe unter Wine: wie unter Linux" || exit 1
