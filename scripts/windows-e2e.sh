@@ -3,7 +3,8 @@
 # against a station of the same content: the Windows program reaches the
 # station through COM5, which the Wine prefix links to cv2sim's pseudo-terminal.
 # A backup must give the same file, a restore (also one from another station)
-# the same station memory, and a silent FS module the same exit code and status.
+# the same station memory, a silent FS module the same exit code and status,
+# and a first contact at wire speed the same result.
 #
 #   scripts/windows-e2e.sh WINDOWS_BUILD LINUX_BUILD
 # Wine's prefix is WINDOWS_BUILD/wine unless WINEPREFIX names another.
@@ -58,12 +59,12 @@ both() {
   start_sim "$com5" "${options[@]}" --dump "$work/$name-win.CDF"
   # Windows sees the work folder as drive Z:.
   local winwords=("${words[@]//@/Z:${work//\//\\}\\win-}")
-  timeout 300 wine "$exe" "${winwords[@]}" --port 5 -q >"$work/$name-win.out" 2>&1 </dev/null
+  timeout 300 wine "$exe" "${winwords[@]}" --port 5 >"$work/$name-win.out" 2>&1 </dev/null
   win_code=$?
   stop_sim
   start_sim "$work/port" "${options[@]}" --dump "$work/$name-lin.CDF"
   local linwords=("${words[@]//@/$work/lin-}")
-  timeout 300 "$cli" "${linwords[@]}" --port "$work/port" -q >"$work/$name-lin.out" 2>&1 </dev/null
+  timeout 300 "$cli" "${linwords[@]}" --port "$work/port" >"$work/$name-lin.out" 2>&1 </dev/null
   lin_code=$?
   stop_sim
   win_status=$(grep -ao 'Status -\?[0-9]*' "$work/$name-win.out" | tail -n 1)
@@ -79,7 +80,7 @@ fail() {
 same_files() { cmp -s "$1" "$2" || fail "$1 und $2 unterscheiden sich"; }
 show_output() { sed 's/^/   /' "$work/$1-win.out"; }
 
-both backup backup @backup.CDF -- --seed 1
+both backup backup -q @backup.CDF -- --seed 1
 [ "$win_code" = 0 ] && [ "$lin_code" = 0 ] || { show_output backup; fail "Sicherung"; }
 same_files "$work/win-backup.CDF" "$work/lin-backup.CDF"
 same_files "$work/win-backup.CDF" "$work/backup-win.CDF"
@@ -87,17 +88,25 @@ same_files "$work/win-backup.CDF" "$work/backup-win.CDF"
 # The file goes into a station of other content, then into another station.
 cp "$work/win-backup.CDF" "$work/win-file.CDF"
 cp "$work/win-backup.CDF" "$work/lin-file.CDF"
-both restore restore --yes @file.CDF -- --seed 2
+both restore restore -q --yes @file.CDF -- --seed 2
 [ "$win_code" = 0 ] && [ "$lin_code" = 0 ] || { show_output restore; fail "Übertragung"; }
 same_files "$work/restore-win.CDF" "$work/restore-lin.CDF"
 same_files "$work/restore-win.CDF" "$work/win-backup.CDF"
 
-both other-station restore --yes --other-station @file.CDF -- --seed 3 --identity 1
+both other-station restore -q --yes --other-station @file.CDF -- --seed 3 --identity 1
 [ "$win_code" = 0 ] && [ "$lin_code" = 0 ] || { show_output other-station; fail "andere CV2"; }
 same_files "$work/other-station-win.CDF" "$work/other-station-lin.CDF"
 
-both silent-fs backup @fs.CDF -- --seed 1 --silent-fs
+both silent-fs backup -q @fs.CDF -- --seed 1 --silent-fs
 [ "$win_code" = "$lin_code" ] && [ "$win_code" != 0 ] || fail "FS-Modul stumm: Exit $win_code, Linux $lin_code"
 [ -n "$win_status" ] && [ "$win_status" = "$lin_status" ] || { show_output silent-fs; fail "FS-Modul stumm: $win_status, Linux $lin_status"; }
+
+# At wire speed, each answer byte at its line time: the port holds back the
+# rest of a frame (read time-outs) instead of waking for every byte.
+both paced info -- --speed wire --byte-paced
+[ "$win_code" = 0 ] && [ "$lin_code" = 0 ] || { show_output paced; fail "info bei Leitungstempo"; }
+# Windows ends its lines with CR LF.
+[ "$(grep -a '^Ergebnis' "$work/paced-win.out" | tr -d '\r')" = "$(grep -a '^Ergebnis' "$work/paced-lin.out")" ] ||
+  fail "info bei Leitungstempo: anderes Ergebnis"
 
 [ "$failures" = 0 ] && echo "cv2cli.exe unter Wine: wie unter Linux" || exit 1
