@@ -27,11 +27,6 @@ namespace {
 // the next turn, so a flood of input cannot starve the window.
 constexpr int kMaxReceiveEventsPerTurn = 4096;
 
-constexpr int kHandshakeNone = 0;
-constexpr int kHandshakeXonXoff = 1;
-constexpr int kHandshakeRts = 2;
-constexpr int kHandshakeRtsXonXoff = 3;
-
 // The serial port's lock file is named after the path it is given, so "./port"
 // in two folders would share one lock and the link /tmp/cv2-x and the device it
 // points at would not. A path is opened by its resolved name: one lock per device.

@@ -18,11 +18,6 @@ constexpr int kMaxReceiveEventsPerPass = 4096;
 constexpr DWORD kReadChunk = 4096;
 constexpr DWORD kDriverQueue = 4096;
 
-constexpr int kHandshakeNone = 0;
-constexpr int kHandshakeXonXoff = 1;
-constexpr int kHandshakeRts = 2;
-constexpr int kHandshakeRtsXonXoff = 3;
-
 std::wstring Wide(const std::string& text) {
     const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
                                       nullptr, 0);
