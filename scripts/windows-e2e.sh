@@ -4,7 +4,7 @@
 # station through COM5, which the Wine prefix links to cv2sim's pseudo-terminal.
 # A backup must give the same file, a restore (also one from another station)
 # the same station memory, a silent FS module the same exit code and status,
-# and a first contact at wire speed the same result.
+# a first contact at wire speed the same result, and Ctrl-C the same end.
 #
 #   scripts/windows-e2e.sh WINDOWS_BUILD LINUX_BUILD
 # Wine's prefix is WINDOWS_BUILD/wine unless WINEPREFIX names another.
@@ -108,5 +108,20 @@ both paced info -- --speed wire --byte-paced
 # Windows ends its lines with CR LF.
 [ "$(grep -a '^Ergebnis' "$work/paced-win.out" | tr -d '\r')" = "$(grep -a '^Ergebnis' "$work/paced-lin.out")" ] ||
   fail "info bei Leitungstempo: anderes Ergebnis"
+
+# Ctrl-C in the middle of a backup: Wine hands SIGINT to the console's control
+# handler; the run ends through its own course, as on Linux, and leaves no file.
+start_sim "$com5" --seed 1
+wine "$exe" backup --port 5 "Z:${work//\//\\}\\cancel.CDF" >"$work/cancel.out" 2>&1 </dev/null &
+cli_pid=$!
+for _ in $(seq 600); do grep -aq Lokdaten "$work/cancel.out" && break; sleep 0.05; done
+kill -INT "$cli_pid"
+wait "$cli_pid"
+cancel_code=$?
+stop_sim
+echo "== Strg+C: Exit $cancel_code, $(grep -a '^Abgebrochen' "$work/cancel.out" | tr -d '\r')"
+[ "$cancel_code" = 130 ] && grep -aq '^Abgebrochen. Schritt: ' "$work/cancel.out" ||
+  fail "Strg+C: Exit $cancel_code"
+[ ! -e "$work/cancel.CDF" ] || fail "Strg+C: eine halbe Sicherung blieb liegen"
 
 [ "$failures" = 0 ] && echo "cv2cli.exe unter Wine: wie unter Linux" || exit 1
