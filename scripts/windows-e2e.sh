@@ -80,18 +80,20 @@ fail() {
 same_files() { cmp -s "$1" "$2" || fail "$1 und $2 unterscheiden sich"; }
 show_output() { sed 's/^/   /' "$work/$1-win.out"; }
 
-both backup backup -q @backup.CDF -- --seed 1
+# A file name with an umlaut must reach the file system, and the summary, as typed.
+both backup backup -q @anlage-müller.CDF -- --seed 1
 [ "$win_code" = 0 ] && [ "$lin_code" = 0 ] || { show_output backup; fail "Sicherung"; }
-same_files "$work/win-backup.CDF" "$work/lin-backup.CDF"
-same_files "$work/win-backup.CDF" "$work/backup-win.CDF"
+same_files "$work/win-anlage-müller.CDF" "$work/lin-anlage-müller.CDF"
+same_files "$work/win-anlage-müller.CDF" "$work/backup-win.CDF"
+grep -aq 'anlage-müller.CDF' "$work/backup-win.out" || fail "Sicherung: Dateiname verstümmelt"
 
 # The file goes into a station of other content, then into another station.
-cp "$work/win-backup.CDF" "$work/win-file.CDF"
-cp "$work/win-backup.CDF" "$work/lin-file.CDF"
+cp "$work/win-anlage-müller.CDF" "$work/win-file.CDF"
+cp "$work/win-anlage-müller.CDF" "$work/lin-file.CDF"
 both restore restore -q --yes @file.CDF -- --seed 2
 [ "$win_code" = 0 ] && [ "$lin_code" = 0 ] || { show_output restore; fail "Übertragung"; }
 same_files "$work/restore-win.CDF" "$work/restore-lin.CDF"
-same_files "$work/restore-win.CDF" "$work/win-backup.CDF"
+same_files "$work/restore-win.CDF" "$work/win-file.CDF"
 
 both other-station restore -q --yes --other-station @file.CDF -- --seed 3 --identity 1
 [ "$win_code" = 0 ] && [ "$lin_code" = 0 ] || { show_output other-station; fail "andere CV2"; }
