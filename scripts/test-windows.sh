@@ -8,6 +8,11 @@
 # by side each try to start a server when none is running, and one of them can find
 # the server's directory gone and fail before its first line runs.
 set -uo pipefail
+# The dialog tests need windows: without a display, all of it runs on a virtual
+# one, Wine's server and desktop included, which take their display when they start.
+if [ -z "${DISPLAY:-}" ] && [ -z "${CV2_VIRTUAL_DISPLAY:-}" ] && command -v xvfb-run >/dev/null; then
+  CV2_VIRTUAL_DISPLAY=1 exec xvfb-run -a bash "$0" "$@"
+fi
 build=$1
 jobs=${2:-2}
 linux_build=${3:+$(cd "$3" && pwd)}

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/number_format.h"
+#include "platform/win32/wide_text.h"
 
 namespace cv2 {
 
@@ -17,10 +18,8 @@ std::string LocaleNumber(double value) {
     if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8) <= 1) {
         return number;
     }
-    char utf8[32] = {};
-    WideCharToMultiByte(CP_UTF8, 0, separator, -1, utf8, sizeof utf8, nullptr, nullptr);
     if (const std::size_t dot = number.find('.'); dot != std::string::npos) {
-        number.replace(dot, 1, utf8);
+        number.replace(dot, 1, Utf8(separator));
     }
     return number;
 }

@@ -5,19 +5,11 @@
 #include <string>
 
 #include "platform/port_list.h"
+#include "platform/win32/wide_text.h"
 
 namespace cv2 {
 
 namespace {
-
-std::string Utf8(const std::wstring& wide) {
-    const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                      nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), n,
-                        nullptr, nullptr);
-    return text;
-}
 
 // 5 for "COM5"; 0 for any other name.
 long ComNumber(const std::string& name) {

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "platform/port_reasons.h"
+#include "platform/win32/wide_text.h"
 
 namespace cv2 {
 
@@ -17,14 +18,6 @@ constexpr int kMaxReceiveEventsPerPass = 4096;
 // Characters one read takes at most; a hold collects a frame, far fewer.
 constexpr DWORD kReadChunk = 4096;
 constexpr DWORD kDriverQueue = 4096;
-
-std::wstring Wide(const std::string& text) {
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                      nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-    return wide;
-}
 
 BYTE DcbParity(Parity parity) {
     switch (parity) {
