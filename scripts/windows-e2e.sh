@@ -4,7 +4,8 @@
 # station through COM5, which the Wine prefix links to cv2sim's pseudo-terminal.
 # A backup must give the same file, a restore (also one from another station)
 # the same station memory, a silent FS module the same exit code and status,
-# a first contact at wire speed the same result, and Ctrl-C the same end.
+# a first contact at wire speed the same result, and Ctrl-C the same end; the
+# serial interface at 16666 bit/s on COM2 must find the station ready.
 #
 #   scripts/windows-e2e.sh WINDOWS_BUILD LINUX_BUILD
 # Wine's prefix is WINDOWS_BUILD/wine unless WINEPREFIX names another.
@@ -110,6 +111,18 @@ both paced info -- --speed wire --byte-paced
 # Windows ends its lines with CR LF.
 [ "$(grep -a '^Ergebnis' "$work/paced-win.out" | tr -d '\r')" = "$(grep -a '^Ergebnis' "$work/paced-lin.out")" ] ||
   fail "info bei Leitungstempo: anderes Ergebnis"
+
+# The serial LocoNet interface on COM2 at 16666 bit/s: RTS, byte-wise sending under
+# CTS (a pseudo-terminal has no modem lines: CTS counts as asserted) and the rate
+# of the UART divisor through the DCB. Linux reaches COM2 only as /dev/ttyS1.
+start_sim "$WINEPREFIX/dosdevices/com2" --seed 1
+timeout 120 wine "$exe" info --port 2 --interface serial --baud 16666 >"$work/serial.out" 2>&1 </dev/null
+serial_code=$?
+stop_sim
+rm -f "$WINEPREFIX/dosdevices/com2"
+echo "== serielles Interface an COM2, 16666 Baud: Exit $serial_code"
+[ "$serial_code" = 0 ] && grep -aq '^Ergebnis: Die CV2 ist bereit' "$work/serial.out" ||
+  { sed 's/^/   /' "$work/serial.out"; fail "serielles Interface: Exit $serial_code"; }
 
 # Ctrl-C in the middle of a backup: Wine hands SIGINT to the console's control
 # handler; the run ends through its own course, as on Linux, and leaves no file.
