@@ -331,17 +331,20 @@ bool Win32SerialControl::RaiseReceive() {
         }
     }
     // Raised again as long as characters wait, so a handler that reads one
-    // character per event still takes every byte in order.
-    bool raised = false;
+    // character per event still takes every byte in order. Only what the
+    // handler took counts as delivered: characters nobody takes must not keep
+    // a wait from sleeping.
+    bool took = false;
     for (int round = 0; round < kMaxReceiveEventsPerPass; ++round) {
         if (!PortOpen() || rThreshold_ <= 0 || !onComm_ || received_.empty()) break;
         const std::size_t before = received_.size();
         onComm_(kCommEventReceive);
-        raised = true;
-        if (received_.size() >= before || reading_ == Reading::Hold) break;
+        if (received_.size() >= before) break;
+        took = true;
+        if (reading_ == Reading::Hold) break;
         if (received_.empty()) Pull();
     }
-    return raised;
+    return took;
 }
 
 bool Win32SerialControl::Output(const std::string& bytes) {

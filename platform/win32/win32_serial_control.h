@@ -63,7 +63,8 @@ public:
     // for it), or nullptr while no port is open.
     HANDLE WakeEvent();
     // Takes in what the port has read and raises the receive event for it (or
-    // once for a hold that has ended). True when an event was raised.
+    // once for a hold that has ended). True when the handler took characters
+    // or learnt of a hold's end.
     bool DeliverInput();
 
 private:
