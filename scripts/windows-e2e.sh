@@ -47,7 +47,7 @@ stop_sim() {
 
 # One run on each side, each against its own cv2sim with the options given
 # after "--"; a word @NAME is the file $work/win-NAME or $work/lin-NAME. Sets
-# win_code, win_status, lin_code, lin_status; each station's memory afterwards
+# win_code, win_status, win_took, lin_code, lin_status, lin_took; each station's memory afterwards
 # in $work/<name>-win.CDF and $work/<name>-lin.CDF.
 both() {
   local name=$1 words=() options=()
@@ -55,23 +55,26 @@ both() {
   while [ $# -gt 0 ] && [ "$1" != -- ]; do words+=("$1"); shift; done
   [ $# -gt 0 ] && shift
   options=("$@")
-  local start
-  start=$(date +%s)
   start_sim "$com5" "${options[@]}" --dump "$work/$name-win.CDF"
   # Windows sees the work folder as drive Z:.
   local winwords=("${words[@]//@/Z:${work//\//\\}\\win-}")
+  local begin
+  begin=$(date +%s.%N)
   timeout 300 wine "$exe" "${winwords[@]}" --port 5 >"$work/$name-win.out" 2>&1 </dev/null
   win_code=$?
+  win_took=$(awk -v a="$begin" -v b="$(date +%s.%N)" 'BEGIN { printf "%.1f", b - a }')
   stop_sim
   start_sim "$work/port" "${options[@]}" --dump "$work/$name-lin.CDF"
   local linwords=("${words[@]//@/$work/lin-}")
+  begin=$(date +%s.%N)
   timeout 300 "$cli" "${linwords[@]}" --port "$work/port" >"$work/$name-lin.out" 2>&1 </dev/null
   lin_code=$?
+  lin_took=$(awk -v a="$begin" -v b="$(date +%s.%N)" 'BEGIN { printf "%.1f", b - a }')
   stop_sim
   win_status=$(grep -ao 'Status -\?[0-9]*' "$work/$name-win.out" | tail -n 1)
   lin_status=$(grep -ao 'Status -\?[0-9]*' "$work/$name-lin.out" | tail -n 1)
-  echo "== $name: Windows Exit $win_code ${win_status:-}, Linux Exit $lin_code ${lin_status:-}" \
-       "($(($(date +%s) - start)) s)"
+  echo "== $name: Windows Exit $win_code ${win_status:-} ($win_took s)," \
+       "Linux Exit $lin_code ${lin_status:-} ($lin_took s)"
 }
 
 fail() {
@@ -111,6 +114,10 @@ both paced info -- --speed wire --byte-paced
 # Windows ends its lines with CR LF.
 [ "$(grep -a '^Ergebnis' "$work/paced-win.out" | tr -d '\r')" = "$(grep -a '^Ergebnis' "$work/paced-lin.out")" ] ||
   fail "info bei Leitungstempo: anderes Ergebnis"
+# A frame held back past its end would cost a reply wait's two seconds per command;
+# Wine's start takes one or two.
+awk -v w="$win_took" -v l="$lin_took" 'BEGIN { exit !(w <= l + 4) }' ||
+  fail "info bei Leitungstempo: unter Windows $win_took s, unter Linux $lin_took s"
 
 # The serial LocoNet interface on COM2 at 16666 bit/s: RTS, byte-wise sending under
 # CTS (a pseudo-terminal has no modem lines: CTS counts as asserted) and the rate

@@ -196,9 +196,11 @@ void Win32SerialControl::Close() {
 
 bool Win32SerialControl::StartRead(Reading kind, DWORD count, DWORD totalMs) const {
     if (timeoutMs_ != totalMs) {
-        // No interval limit: a watch read waits for its one character, a hold
-        // read for its total time-out (or a full buffer).
-        COMMTIMEOUTS timeouts{0, 0, totalMs, 0, 0};
+        // A watch read (0) waits for its one character. A hold read ends at
+        // its total time-out, or once the line has been quiet as long after a
+        // character: Wine's serial reads keep running past the total time-out
+        // once characters have come, and end only on such a pause.
+        COMMTIMEOUTS timeouts{totalMs, 0, totalMs, 0, 0};
         if (!SetCommTimeouts(port_, &timeouts)) return false;
         timeoutMs_ = totalMs;
     }
