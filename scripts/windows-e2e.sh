@@ -47,8 +47,8 @@ stop_sim() {
 
 # One run on each side, each against its own cv2sim with the options given
 # after "--"; a word @NAME is the file $work/win-NAME or $work/lin-NAME. Sets
-# win_code, win_status, win_took, lin_code, lin_status, lin_took; each station's memory afterwards
-# in $work/<name>-win.CDF and $work/<name>-lin.CDF.
+# win_code, win_status, win_took, lin_code, lin_status, lin_took; each
+# station's memory afterwards in $work/<name>-win.CDF and $work/<name>-lin.CDF.
 both() {
   local name=$1 words=() options=()
   shift
