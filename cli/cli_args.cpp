@@ -291,7 +291,8 @@ std::string UsageText() {
            "station?)\n"
            "  ports     serielle Schnittstellen dieses Rechners        (list serial ports)\n"
            "\n"
-           "  --port PORT       COM-Nummer oder Gerätename, " + std::string(kPortExample) +
+           "  --port PORT       COM-Nummer oder Gerätename, " +
+           std::string(kPortExample) +
            "  (COM number or device path)\n"
            "  --interface I     usb (Standard), serial oder tandemo"
            "  (interface kind, default usb)\n"
@@ -309,13 +310,15 @@ std::string UsageText() {
            "  -v, --verbose     dazu eine Zeile je fertigem Abschnitt"
            "  (also a line per finished section)\n"
            "  --keys DATEI      Schlüssel der CV2 aus DATEI statt aus\n"
-           "                    " + kKeyPlaces +
+           "                    " +
+           kKeyPlaces +
            "  (the station's keys from DATEI)\n"
            "                    bei backup, restore, verify, info und --version\n"
            "\n"
            "Exit-Status: 0 gelungen (info: die CV2 ist bereit), 1 Fehler beim Lauf (info: nicht\n"
            "bereit), 2 Aufruf- oder Dateifehler, 3 abgelehnt, 4 CV2 bzw. Dateien verschieden,\n"
-           "130 abgebrochen (" + kEndRequests + ").\n";
+           "130 abgebrochen (" +
+           kEndRequests + ").\n";
 }
 
 }  // namespace cv2::cli

@@ -60,9 +60,8 @@ std::string Win32FileDialog::Show(FileDialogMode mode, const std::string& title,
     filter += L'\0';
     filter += Wide(filterPattern);
     filter += L'\0';
-    const std::wstring extension = filterPattern.rfind("*.", 0) == 0
-                                       ? Wide(filterPattern.substr(2))
-                                       : std::wstring();
+    const std::wstring extension =
+        filterPattern.rfind("*.", 0) == 0 ? Wide(filterPattern.substr(2)) : std::wstring();
     std::vector<wchar_t> file(kLongestPath, L'\0');
     const std::wstring preset = Wide(presetName);
     preset.copy(file.data(), std::min<std::size_t>(preset.size(), kLongestPath - 1));
@@ -79,8 +78,8 @@ std::string Win32FileDialog::Show(FileDialogMode mode, const std::string& title,
     // Any name is accepted in both modes: the open dialog does not insist on
     // an existing file, the save dialog does not ask before overwriting.
     dialog.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
-    const BOOL chosen = mode == FileDialogMode::Open ? GetOpenFileNameW(&dialog)
-                                                     : GetSaveFileNameW(&dialog);
+    const BOOL chosen =
+        mode == FileDialogMode::Open ? GetOpenFileNameW(&dialog) : GetSaveFileNameW(&dialog);
     return chosen ? Utf8(file.data()) : std::string();
 }
 

@@ -6,7 +6,8 @@ namespace cv2 {
 
 bool Win32EventPump::Dispatch() {
     bool any = false;
-    if (HANDLE wake = EndRequestWakeEvent(); wake && WaitForSingleObject(wake, 0) == WAIT_OBJECT_0) {
+    if (HANDLE wake = EndRequestWakeEvent();
+        wake && WaitForSingleObject(wake, 0) == WAIT_OBJECT_0) {
         HandEndRequestOver();
         any = true;
     }

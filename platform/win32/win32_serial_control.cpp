@@ -150,7 +150,7 @@ bool Win32SerialControl::ApplyLine(const LineSettings& line, long rate) {
     // DTR and RTS up, as a Linux serial driver raises them on open, unless the
     // program lowered RTS.
     dcb.fDtrControl = DTR_CONTROL_ENABLE;
-    dcb.fRtsControl = rtsFlow                ? RTS_CONTROL_HANDSHAKE
+    dcb.fRtsControl = rtsFlow              ? RTS_CONTROL_HANDSHAKE
                       : (rtsSet_ && !rts_) ? RTS_CONTROL_DISABLE
                                            : RTS_CONTROL_ENABLE;
     if (!SetCommState(port_, &dcb)) return Fail(GetLastError());
@@ -256,9 +256,9 @@ int Win32SerialControl::InBufferCount() const {
 
 std::string Win32SerialControl::Input() {
     TakeIn();
-    const std::size_t n =
-        inputLen_ == 0 ? received_.size()
-                       : std::min(static_cast<std::size_t>(inputLen_), received_.size());
+    const std::size_t n = inputLen_ == 0
+                              ? received_.size()
+                              : std::min(static_cast<std::size_t>(inputLen_), received_.size());
     std::string taken = received_.substr(0, n);
     received_.erase(0, n);
     return taken;

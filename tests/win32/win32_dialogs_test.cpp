@@ -2,12 +2,11 @@
 // finds the dialog by its title and presses a button as a user would. Without
 // a display (Wine outside xvfb) there are no windows, and the tests skip.
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cctype>
 #include <functional>
 #include <thread>
-
-#include <windows.h>
 // after windows.h, whose types it uses
 #include <dlgs.h>
 
@@ -17,8 +16,8 @@ namespace cv2 {
 namespace {
 
 bool WindowsCanBeShown() {
-    HWND probe = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr,
-                                 nullptr);
+    HWND probe =
+        CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
     if (probe) DestroyWindow(probe);
     return probe != nullptr;
 }
