@@ -12,7 +12,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 PORT ?=
 
-.PHONY: all deps configure build run test bench test-sanitize test-windows screenshots package docs fuzz soak clean
+.PHONY: all deps configure configure-windows build run test bench test-sanitize test-windows windows screenshots package docs fuzz soak clean
 
 all: build
 
@@ -46,14 +46,25 @@ test-sanitize: deps
 	@cmake --build $(BUILD)-sanitize -j $(JOBS)
 	@cd $(BUILD)-sanitize && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j $(JOBS) --timeout 900
 
-# The Qt-free core, the simulated station and their tests cross-built for 64-bit
-# Windows with mingw-w64 and run under Wine (its prefix lives in the build folder).
-test-windows:
+# The Qt-free core, the simulated station, cv2cli.exe on the Win32 platform layers
+# and their tests cross-built for 64-bit Windows with mingw-w64 and run under Wine
+# (its prefix lives in the build folder); then cv2cli.exe against the Linux cv2sim
+# through COM5, beside the Linux cv2cli (scripts/windows-e2e.sh).
+configure-windows:
 	@bash scripts/install-deps.sh windows
 	@cmake -S . -B $(BUILD)-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
 	  -DCMAKE_BUILD_TYPE=Release -DCV2_WITH_QT=OFF -DCV2_GTEST_SOURCES=/usr/src/googletest >/dev/null
+
+test-windows: configure configure-windows
+	@cmake --build $(BUILD) -j $(JOBS) --target cv2sim cv2cli
 	@cmake --build $(BUILD)-windows -j $(JOBS)
-	@bash scripts/test-windows.sh $(BUILD)-windows $(JOBS)
+	@bash scripts/test-windows.sh $(BUILD)-windows $(JOBS) $(BUILD)
+
+# cv2cli.exe, statically linked, and build-windows/cv2sicherung-<version>-windows.zip
+# with it and the German guide.
+windows: configure-windows
+	@cmake --build $(BUILD)-windows -j $(JOBS) --target cv2cli
+	@bash scripts/pack-windows.sh $(BUILD)-windows
 
 # MainWin, OptWin (as opened and enlarged), frmHinweis, a backup half-way, the restore's
 # questions and a failure box as PNG files, drawn offscreen, and once more at 144 DPI

@@ -246,6 +246,22 @@ ParseResult ParseCliArgs(const std::vector<std::string>& words) {
     return result;
 }
 
+namespace {
+
+// What the help says of the machine it runs on: a port's name, where the keys
+// are looked for, and what ends a run from outside.
+#ifdef _WIN32
+constexpr const char* kPortExample = "z. B. 3 oder COM3";
+constexpr const char* kKeyPlaces = "%APPDATA%\\cv2sicherung\\keys";
+constexpr const char* kEndRequests = "Strg+C, Strg+Pause, Fenster geschlossen";
+#else
+constexpr const char* kPortExample = "z. B. 3 oder /dev/ttyUSB0";
+constexpr const char* kKeyPlaces = "~/.config/cv2sicherung/keys oder /etc/cv2sicherung/keys";
+constexpr const char* kEndRequests = "Strg+C, SIGTERM, SIGHUP";
+#endif
+
+}  // namespace
+
 std::string UsageText() {
     return "cv2cli: Sicherung der CV2 ohne Fenster\n"
            "\n"
@@ -275,7 +291,8 @@ std::string UsageText() {
            "station?)\n"
            "  ports     serielle Schnittstellen dieses Rechners        (list serial ports)\n"
            "\n"
-           "  --port PORT       COM-Nummer oder Gerätename, z. B. 3 oder /dev/ttyUSB0"
+           "  --port PORT       COM-Nummer oder Gerätename, " +
+           std::string(kPortExample) +
            "  (COM number or device path)\n"
            "  --interface I     usb (Standard), serial oder tandemo"
            "  (interface kind, default usb)\n"
@@ -293,13 +310,15 @@ std::string UsageText() {
            "  -v, --verbose     dazu eine Zeile je fertigem Abschnitt"
            "  (also a line per finished section)\n"
            "  --keys DATEI      Schlüssel der CV2 aus DATEI statt aus\n"
-           "                    ~/.config/cv2sicherung/keys oder /etc/cv2sicherung/keys"
+           "                    " +
+           kKeyPlaces +
            "  (the station's keys from DATEI)\n"
            "                    bei backup, restore, verify, info und --version\n"
            "\n"
            "Exit-Status: 0 gelungen (info: die CV2 ist bereit), 1 Fehler beim Lauf (info: nicht\n"
            "bereit), 2 Aufruf- oder Dateifehler, 3 abgelehnt, 4 CV2 bzw. Dateien verschieden,\n"
-           "130 abgebrochen (Strg+C, SIGTERM, SIGHUP).\n";
+           "130 abgebrochen (" +
+           kEndRequests + ").\n";
 }
 
 }  // namespace cv2::cli

@@ -8,6 +8,10 @@
 #include "cli/station_commands.h"
 #include "platform/port_list.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 using namespace cv2::cli;
 using cv2::BackupImage;
 using cv2::LoadBackupImage;
@@ -48,6 +52,10 @@ int Diff(const CliArgs& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    // The texts are UTF-8; the console shows them so only in its UTF-8 code page.
+    SetConsoleOutputCP(CP_UTF8);
+#endif
     const ParseResult parsed = ParseCliArgs(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.args) {
         std::fprintf(stderr, "cv2cli: %s\nHilfe: cv2cli --help\n", parsed.error.c_str());

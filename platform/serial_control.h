@@ -11,6 +11,12 @@ namespace cv2 {
 // Kind of a communication event; only "received" matters to the program.
 constexpr int kCommEventReceive = 2;
 
+// Handshaking modes: none, XON/XOFF, RTS/CTS, or both.
+constexpr int kHandshakeNone = 0;
+constexpr int kHandshakeXonXoff = 1;
+constexpr int kHandshakeRts = 2;
+constexpr int kHandshakeRtsXonXoff = 3;
+
 class SerialControl {
 public:
     virtual ~SerialControl() = default;

@@ -1,13 +1,22 @@
 #!/usr/bin/env bash
-# Runs the Windows build's tests under Wine: bash scripts/test-windows.sh BUILD_DIR JOBS
+# Runs the Windows build's tests under Wine, and with a Linux build folder also
+# cv2cli.exe against its cv2sim (scripts/windows-e2e.sh):
+#   bash scripts/test-windows.sh BUILD_DIR JOBS [LINUX_BUILD_DIR]
 #
 # Wine's prefix, its server and its background services are set up once, before any
 # test starts, and stay up for the whole suite. Left to themselves, tests started side
 # by side each try to start a server when none is running, and one of them can find
 # the server's directory gone and fail before its first line runs.
 set -uo pipefail
+# The dialog tests need windows: without a display, all of it runs on a virtual
+# one, Wine's server and desktop included, which take their display when they start.
+if [ -z "${DISPLAY:-}" ] && [ -z "${CV2_VIRTUAL_DISPLAY:-}" ] && command -v xvfb-run >/dev/null; then
+  CV2_VIRTUAL_DISPLAY=1 exec xvfb-run -a bash "$0" "$@"
+fi
 build=$1
 jobs=${2:-2}
+linux_build=${3:+$(cd "$3" && pwd)}
+here=$(cd "$(dirname "$0")" && pwd)
 cd "$build" || exit 1
 export WINEPREFIX=$PWD/wine WINEDEBUG=-all
 setup_log=$PWD/wine-setup.log
@@ -39,4 +48,5 @@ if start_wine || { echo "Wine: zweiter Versuch" >&2 && start_wine; }; then
 else
   echo "Wine: kein dauerhafter Server, die Tests starten ihn selbst" >&2
 fi
-ctest --output-on-failure -j "$jobs" --timeout 300
+ctest --output-on-failure -j "$jobs" --timeout 300 || exit 1
+[ -z "$linux_build" ] || bash "$here/windows-e2e.sh" . "$linux_build"

@@ -5,7 +5,7 @@
 #include "platform/qt/qt_clock.h"
 #include "platform/qt/qt_event_pump.h"
 #include "platform/qt/qt_serial_control.h"
-#include "platform/qt/uart_port_io.h"
+#include "platform/uart_port_io.h"
 
 namespace cv2 {
 
@@ -37,7 +37,7 @@ private:
     QtClock clock_;
     QtEventPump pump_;
     QtSerialControl comm1_;
-    UartPortIo io_{comm1_};
+    UartPortIo io_{comm1_.DivisorRateSink()};
 };
 
 }  // namespace

@@ -2,13 +2,12 @@
 
 #include <QFileInfo>
 #include <algorithm>
-#include <cctype>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <vector>
 
 #include "platform/port_list.h"
+#include "platform/port_reasons.h"
 
 #ifdef Q_OS_UNIX
 #include <sys/ioctl.h>
@@ -28,30 +27,6 @@ namespace {
 // the next turn, so a flood of input cannot starve the window.
 constexpr int kMaxReceiveEventsPerTurn = 4096;
 
-constexpr int kHandshakeNone = 0;
-constexpr int kHandshakeXonXoff = 1;
-constexpr int kHandshakeRts = 2;
-constexpr int kHandshakeRtsXonXoff = 3;
-
-std::vector<std::string> SplitFields(const std::string& text) {
-    std::vector<std::string> fields(1);
-    for (char c : text) {
-        if (c == ',') {
-            fields.emplace_back();
-        } else if (!std::isspace(static_cast<unsigned char>(c))) {
-            fields.back().push_back(c);
-        }
-    }
-    return fields;
-}
-
-std::optional<long> Number(const std::string& s) {
-    long v = 0;
-    auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
-    if (s.empty() || ec != std::errc{} || end != s.data() + s.size()) return std::nullopt;
-    return v;
-}
-
 // The serial port's lock file is named after the path it is given, so "./port"
 // in two folders would share one lock and the link /tmp/cv2-x and the device it
 // points at would not. A path is opened by its resolved name: one lock per device.
@@ -63,52 +38,6 @@ QString DevicePath(const std::string& name) {
 }
 
 }  // namespace
-
-std::optional<LineSettings> ParseLineSettings(const std::string& text) {
-    const auto fields = SplitFields(text);
-    if (fields.size() != 4) return std::nullopt;
-    LineSettings line;
-
-    const auto rate = Number(fields[0]);
-    if (!rate || *rate <= 0 || *rate > 4000000) return std::nullopt;
-    line.rate = static_cast<qint32>(*rate);
-
-    if (fields[1].size() != 1) return std::nullopt;
-    switch (std::tolower(static_cast<unsigned char>(fields[1][0]))) {
-        case 'n':
-            line.parity = QSerialPort::NoParity;
-            break;
-        case 'e':
-            line.parity = QSerialPort::EvenParity;
-            break;
-        case 'o':
-            line.parity = QSerialPort::OddParity;
-            break;
-        case 'm':
-            line.parity = QSerialPort::MarkParity;
-            break;
-        case 's':
-            line.parity = QSerialPort::SpaceParity;
-            break;
-        default:
-            return std::nullopt;
-    }
-
-    const auto data = Number(fields[2]);
-    if (!data || *data < 5 || *data > 8) return std::nullopt;
-    line.dataBits = static_cast<QSerialPort::DataBits>(*data);
-
-    if (fields[3] == "1") {
-        line.stopBits = QSerialPort::OneStop;
-    } else if (fields[3] == "1.5") {
-        line.stopBits = QSerialPort::OneAndHalfStop;
-    } else if (fields[3] == "2") {
-        line.stopBits = QSerialPort::TwoStop;
-    } else {
-        return std::nullopt;
-    }
-    return line;
-}
 
 QtSerialControl::QtSerialControl() {
     moreWaiting_.setSingleShot(true);
@@ -140,7 +69,7 @@ std::string PermissionReason(const std::string& device) {
     if (const PortAccess access = AccessOf(device); !access.mayOpen) {
         return "keine Berechtigung (Zugriff verweigert). " + PermissionAdvice(access);
     }
-    return "das Gerät ist belegt: ein anderes Programm benutzt die Schnittstelle";
+    return kDeviceBusy;
 }
 
 }  // namespace
@@ -155,22 +84,22 @@ bool QtSerialControl::Fail() {
     }
     switch (port_.error()) {
         case QSerialPort::DeviceNotFoundError:
-            error_ = "das Gerät gibt es nicht (nicht angeschlossen oder falscher Name)";
+            error_ = kNoSuchDevice;
             break;
         case QSerialPort::PermissionError:
             error_ = PermissionReason(portName_);
             break;
         case QSerialPort::OpenError:
-            error_ = "die Schnittstelle ist schon geöffnet";
+            error_ = kAlreadyOpen;
             break;
         case QSerialPort::ResourceError:
-            error_ = "das Gerät wurde entfernt oder antwortet nicht mehr";
+            error_ = kDeviceGone;
             break;
         case QSerialPort::UnsupportedOperationError:
-            error_ = "ihr Treiber unterstützt diese Einstellung nicht";
+            error_ = kSettingUnsupported;
             break;
         case QSerialPort::TimeoutError:
-            error_ = "die Schnittstelle antwortet nicht";
+            error_ = kNoAnswer;
             break;
         default:
             error_ = "unerwarteter Fehler der Schnittstelle (Qt-Fehler " +
@@ -184,7 +113,7 @@ bool QtSerialControl::Fail() {
 bool QtSerialControl::SetSettings(const std::string& settings) {
     const auto line = ParseLineSettings(settings);
     if (!line) {
-        error_ = "ungültige Leitungseinstellung";
+        error_ = kBadLineSettings;
         return false;
     }
     if (port_.isOpen() && !ApplyLine(*line)) return false;
@@ -194,8 +123,15 @@ bool QtSerialControl::SetSettings(const std::string& settings) {
 }
 
 bool QtSerialControl::ApplyLine(const LineSettings& line) {
-    if (!port_.setBaudRate(line.rate) || !port_.setParity(line.parity) ||
-        !port_.setDataBits(line.dataBits) || !port_.setStopBits(line.stopBits)) {
+    static constexpr QSerialPort::Parity kParities[] = {
+        QSerialPort::NoParity, QSerialPort::EvenParity, QSerialPort::OddParity,
+        QSerialPort::MarkParity, QSerialPort::SpaceParity};
+    static constexpr QSerialPort::StopBits kStopBits[] = {
+        QSerialPort::OneStop, QSerialPort::OneAndHalfStop, QSerialPort::TwoStop};
+    if (!port_.setBaudRate(static_cast<qint32>(line.rate)) ||
+        !port_.setParity(kParities[static_cast<int>(line.parity)]) ||
+        !port_.setDataBits(static_cast<QSerialPort::DataBits>(line.dataBits)) ||
+        !port_.setStopBits(kStopBits[static_cast<int>(line.stopBits)])) {
         return Fail();
     }
     return true;
@@ -203,7 +139,7 @@ bool QtSerialControl::ApplyLine(const LineSettings& line) {
 
 bool QtSerialControl::SetLineRate(qint32 bitsPerSecond) {
     if (!port_.isOpen()) {
-        error_ = "die Schnittstelle ist nicht geöffnet";
+        error_ = kPortClosed;
         return false;
     }
     return port_.setBaudRate(bitsPerSecond) || Fail();
@@ -352,7 +288,7 @@ void QtSerialControl::TakeHeldInput() {
 
 bool QtSerialControl::Output(const std::string& bytes) {
     if (!port_.isOpen()) {
-        error_ = "die Schnittstelle ist nicht geöffnet";
+        error_ = kPortClosed;
         return false;
     }
     std::size_t done = 0;
@@ -423,7 +359,7 @@ bool QtSerialControl::SetRTSEnable(bool on) {
 
 bool QtSerialControl::SetBreak(bool on) {
     if (!port_.isOpen()) {
-        error_ = "die Schnittstelle ist nicht geöffnet";
+        error_ = kPortClosed;
         return false;
     }
     return port_.setBreakEnabled(on) || Fail();
@@ -440,7 +376,7 @@ bool QtSerialControl::ApplyHandshaking() {
 
 bool QtSerialControl::SetHandshaking(int mode) {
     if (mode < kHandshakeNone || mode > kHandshakeRtsXonXoff) {
-        error_ = "ungültige Flusssteuerung";
+        error_ = kBadHandshaking;
         return false;
     }
     handshaking_ = mode;

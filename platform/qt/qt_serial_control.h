@@ -12,18 +12,10 @@
 #include <optional>
 #include <string>
 
+#include "platform/line_settings.h"
 #include "platform/serial_control.h"
 
 namespace cv2 {
-
-// "rate,parity,data,stop", for example "19200,n,8,2".
-struct LineSettings {
-    qint32 rate = 9600;
-    QSerialPort::Parity parity = QSerialPort::NoParity;
-    QSerialPort::DataBits dataBits = QSerialPort::Data8;
-    QSerialPort::StopBits stopBits = QSerialPort::OneStop;
-};
-std::optional<LineSettings> ParseLineSettings(const std::string& text);
 
 class QtSerialControl : public SerialControl {
 public:
@@ -62,6 +54,10 @@ public:
     // Runs the open port at any rate the driver can make, leaving the settings
     // text as it is (the UART divisor emulation uses this). False when refused.
     bool SetLineRate(qint32 bitsPerSecond);
+    // SetLineRate as the emulated UART registers call it.
+    std::function<bool(int comNumber, long bitsPerSecond)> DivisorRateSink() {
+        return [this](int, long rate) { return SetLineRate(static_cast<qint32>(rate)); };
+    }
     // The rate the port runs at now.
     qint32 LineRate() const { return port_.baudRate(); }
 

@@ -1,6 +1,6 @@
 // The emulated UART registers: a divisor takes effect when the divisor latch
 // closes, reads give back what was written, other addresses are left alone.
-#include "platform/qt/uart_port_io.h"
+#include "platform/uart_port_io.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "platform/qt/qt_serial_control.h"
-#include "tests/platform/pty_pair.h"
+#include "tests/platform/qt/pty_pair.h"
 
 namespace cv2::test {
 namespace {

@@ -17,9 +17,9 @@
 #include "platform/qt/qt_clock.h"
 #include "platform/qt/qt_event_pump.h"
 #include "platform/qt/qt_serial_control.h"
-#include "platform/qt/uart_port_io.h"
+#include "platform/uart_port_io.h"
 #include "tests/link/link_rig.h"
-#include "tests/platform/pty_pair.h"
+#include "tests/platform/qt/pty_pair.h"
 
 namespace cv2::test {
 namespace {
@@ -83,7 +83,7 @@ protected:
     QtClock clock;
     QtEventPump pump;
     QtSerialControl comm;
-    UartPortIo io{comm};
+    UartPortIo io{comm.DivisorRateSink()};
     FakeMessageBoxes boxes;
     Settings settings;
     Link link{comm, io, clock, pump, boxes, settings, kKey};

@@ -1,6 +1,6 @@
-#include "platform/qt/uart_port_io.h"
+#include "platform/uart_port_io.h"
 
-#include "platform/qt/qt_serial_control.h"
+#include <utility>
 
 namespace cv2 {
 
@@ -19,10 +19,6 @@ constexpr long kUartBaseRate = 115200;
 }  // namespace
 
 UartPortIo::UartPortIo(RateSink sink) : sink_(std::move(sink)) {}
-
-UartPortIo::UartPortIo(QtSerialControl& control)
-    : UartPortIo(
-          [&control](int, long rate) { return control.SetLineRate(static_cast<qint32>(rate)); }) {}
 
 UartPortIo::Uart* UartPortIo::Find(std::int16_t address, int& offset) {
     for (std::size_t i = 0; i < kBases.size(); ++i) {

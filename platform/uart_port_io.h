@@ -1,6 +1,7 @@
 // Port I/O without privileged port access: an emulated register file of the
 // COM1-COM4 UARTs. When a program closes the divisor latch after writing a
-// divisor, the open serial port is run at 115200/divisor bit/s by its driver.
+// divisor, the open serial port is run at 115200/divisor bit/s by its driver
+// (on Linux through a custom rate, on Windows through the port's DCB).
 #pragma once
 
 #include <array>
@@ -11,18 +12,15 @@
 
 namespace cv2 {
 
-class QtSerialControl;
-
 class UartPortIo : public PortIo {
 public:
     // Called with the COM number (1-4) and the rate a new divisor gives; false
     // when the port refuses that rate.
     using RateSink = std::function<bool(int comNumber, long bitsPerSecond)>;
 
-    explicit UartPortIo(RateSink sink);
-    // Gives the rate to the port the control has open: the program opens only
+    // The sink gives the rate to the port the program has open: it opens only
     // one port at a time, and it is the one whose registers it programs.
-    explicit UartPortIo(QtSerialControl& control);
+    explicit UartPortIo(RateSink sink);
 
     std::int16_t Inp32(std::int16_t address) override;
     void Out32(std::int16_t address, std::int16_t value) override;

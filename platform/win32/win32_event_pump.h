@@ -1,0 +1,24 @@
+// The event processing on Windows: a pass delivers the port's received
+// characters and the thread's window messages; a wait sleeps in one
+// MsgWaitForMultipleObjects on the port's read, the end-request event and the
+// message queue, so nothing polls and no timer runs while nothing waits.
+#pragma once
+
+#include "platform/event_pump.h"
+#include "platform/win32/win32_serial_control.h"
+
+namespace cv2 {
+
+class Win32EventPump : public EventPump {
+public:
+    explicit Win32EventPump(Win32SerialControl& port) : port_(port) {}
+    void ProcessEvents() override { Dispatch(); }
+    void WaitForEvents(double seconds) override;
+
+private:
+    // True when anything was delivered.
+    bool Dispatch();
+    Win32SerialControl& port_;
+};
+
+}  // namespace cv2
