@@ -144,9 +144,9 @@ TEST_F(PtyLink, AFrameFedByteByByteIsReadTwiceOnceItsPaceIsKnown) {
     settings.ComPort = ComPortSetting::Text(pty.slaveName());
     ASSERT_EQ(link.OpenLink(), 0) << link.failureText();
     EXPECT_GE(TakeSlowFrame(1), 20);  // the first teaches the pace: a read per byte
-    // Then its first bytes and the hold's end; a byte late on a busy machine
-    // may cost one more.
-    EXPECT_LE(TakeSlowFrame(2) + TakeSlowFrame(3) + TakeSlowFrame(4), 8);
+    // Then its first bytes and the hold's end: two reads a frame. A byte late
+    // on a busy machine costs one or two more; a read per byte would be 93.
+    EXPECT_LE(TakeSlowFrame(2) + TakeSlowFrame(3) + TakeSlowFrame(4), 12);
 }
 
 TEST_F(PtyLink, HalfAFrameAndThenSilenceEndsTheReplyWaitAtItsLimit) {
