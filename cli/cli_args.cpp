@@ -113,6 +113,27 @@ bool CoupleBaud(CliArgs& args, const std::string* baudText, std::string& error) 
     return true;
 }
 
+// Options may also stand before the command, as in "cv2cli --keys k backup
+// ...": the words come back with the command first and those options behind
+// it, where the parser reads them. Without a command among them, unchanged.
+std::vector<std::string> CommandFirst(const std::vector<std::string>& words) {
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const std::string& word = words[i];
+        for (const CommandSpec& c : kCommands) {
+            if (c.name != word) continue;
+            std::vector<std::string> ordered{word};
+            ordered.insert(ordered.end(), words.begin(), words.begin() + static_cast<long>(i));
+            ordered.insert(ordered.end(), words.begin() + static_cast<long>(i) + 1, words.end());
+            return ordered;
+        }
+        if (word.size() < 2 || word[0] != '-' || word == "--") break;
+        for (const OptionSpec& o : kOptions) {
+            if (o.takesValue && o.name == word) ++i;  // its value is no command
+        }
+    }
+    return words;
+}
+
 }  // namespace
 
 std::string_view InterfaceName(InterfaceKind kind) { return kInterfaceNames.at(KindIndex(kind)); }
@@ -129,7 +150,8 @@ Settings CliArgs::ToSettings() const {
     return s;
 }
 
-ParseResult ParseCliArgs(const std::vector<std::string>& words) {
+ParseResult ParseCliArgs(const std::vector<std::string>& given) {
+    const std::vector<std::string> words = CommandFirst(given);
     ParseResult result;
     auto fail = [&](std::string error) {
         result.error = std::move(error);
@@ -314,6 +336,8 @@ std::string UsageText() {
            kKeyPlaces +
            "  (the station's keys from DATEI)\n"
            "                    bei backup, restore, verify, info und --version\n"
+           "  Die Optionen dürfen vor oder nach dem Befehl stehen."
+           "  (options go before or after the command)\n"
            "\n"
            "Exit-Status: 0 gelungen (info: die CV2 ist bereit), 1 Fehler beim Lauf (info: nicht\n"
            "bereit), 2 Aufruf- oder Dateifehler, 3 abgelehnt, 4 CV2 bzw. Dateien verschieden,\n"

@@ -44,6 +44,11 @@ TEST(CliArgs, OptionsCoupleInterfaceAndBaudLikeTheOptionsWindow) {
         {"verify --port 1 --interface serial --baud 16666 --json a.CDF", 1, 16666, ""},
         {"backup --port 1 --interface serial -- -a.CDF", 1, 115200, ""},
         {"info --port 3 --json --trace t.txt --keys k", 2, 115200, ""},
+        // Options before the command count as if they followed it.
+        {"--keys info --port 1 --interface serial backup a", 1, 115200, ""},
+        {"-q --port=1 --interface serial verify a", 1, 115200, ""},
+        {"--json inspect --port 3 a", 0, 0, "Unbekannte Option für inspect: --port"},
+        {"--port 3 a.CDF", 0, 0, "Unbekannter Befehl: --port"},
         {"info --port 3 a b", 0, 0, "Zu viele Argumente: b"},
         {"backup --port 3", 0, 0, "Keine Sicherungsdatei angegeben."},
         {"backup --port 3 -", 0, 0, "„-“ ist hier kein Dateiname"},
