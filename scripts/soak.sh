@@ -161,7 +161,7 @@ report() {
     failures=$((failures + 1))
     sed 's/^/    | /' cli.out | tail -n 5
   fi
-  printf '%2d %-7s %-22s %-16s exit %-3s status %-7s Datei: %-5s CV2: %-7s %6s s  %s\n' \
+  printf '%2d %-7s %-22s %-16s exit %-3s status %-7s Datei: %-6s CV2: %-7s %6s s  %s\n' \
     "$n" "$op" "$name" "${where# }" "$code" "${status:--}" "$file_after" "$station_after" \
     "$took" "$result"
   runs=$((runs + 1))
