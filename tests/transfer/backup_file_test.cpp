@@ -76,7 +76,9 @@ TEST_F(BackupFileTest, TheVersionCheckStopsAtTheFirstWrongWord) {
 }
 
 TEST_F(BackupFileTest, TheOldFileStaysWholeUntilTheNewOneIsCommitted) {
-    const Bytes old(100, 0x42);
+    // One byte past the copy's whole 64 KiB reads: the last byte comes alone.
+    Bytes old(64 * 1024 + 1);
+    for (std::size_t i = 0; i < old.size(); ++i) old[i] = static_cast<unsigned char>(i % 251);
     testing::WriteAll(path, old);
     fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     ASSERT_TRUE(file.Open(path));
