@@ -51,11 +51,6 @@ QWidget* MakeRectangle(QWidget* parent, const char* name, const QColor& colour, 
 
 }  // namespace
 
-std::string FileNamePart(const std::string& path) {
-    const std::size_t cut = path.find_last_of("\\/");
-    return cut == std::string::npos ? path : path.substr(cut + 1);
-}
-
 MainWin::MainWin(Settings& settings, SerialControl& comm1, MessageBoxes& boxes,
                  FileDialog& fileDialog, std::string settingsPath, std::function<void()> quit,
                  QWidget* parent)
@@ -76,10 +71,8 @@ MainWin::MainWin(Settings& settings, SerialControl& comm1, MessageBoxes& boxes,
 
     // Start-up: empty bar, caption with the version, settings read and shown.
     progress_.SetProgress(0);
-    setWindowTitle(QString("CV2 Sicherung - Ver.: %1.%2.%3")
-                       .arg(CV2_VERSION_MAJOR)
-                       .arg(CV2_VERSION_MINOR)
-                       .arg(CV2_VERSION_PATCH));
+    setWindowTitle(QString::fromStdString(
+        MainWinCaption(CV2_VERSION_MAJOR, CV2_VERSION_MINOR, CV2_VERSION_PATCH)));
     LoadSettings(settingsPath_, settings_);
     ShowSettings();
 }
@@ -93,7 +86,7 @@ void MainWin::BuildMenus() {
     load->setObjectName("Load_menu");
     QAction* options = Datei_menu->addAction("Optionen", this, [this] {
         // The restore leaves this menu usable; its settings must not change under it.
-        if (!procedureRunning_) ShowOptions();
+        if (!guard_.running()) ShowOptions();
     });
     options->setObjectName("Opt_menu");
     QAction* quit = Datei_menu->addAction("Beenden", this, [this] { SaveSettingsAndQuit(); });
@@ -153,14 +146,7 @@ void MainWin::BuildControls() {
     ProzTxt->setAlignment(Qt::AlignCenter);
 }
 
-void MainWin::RunProcedure(const std::function<void()>& procedure) {
-    // The procedure processes events while it waits; a second one must not
-    // start inside it, whatever enabled the buttons meanwhile.
-    if (procedureRunning_ || !procedure) return;
-    procedureRunning_ = true;
-    procedure();
-    procedureRunning_ = false;
-}
+void MainWin::RunProcedure(const std::function<void()>& procedure) { guard_.Run(procedure); }
 
 void MainWin::ShowSettings() {
     BdRtTxt->setText(QString::number(settings_.BaudRate));
@@ -180,7 +166,7 @@ void MainWin::closeEvent(QCloseEvent* event) {
 }
 
 void MainWin::OptionsClosed() {
-    if (!procedureRunning_) EnableButtons();
+    if (!guard_.running()) EnableButtons();
 }
 
 OptWin* MainWin::ShowOptions() {

@@ -5,15 +5,10 @@
 #include <QFont>
 #include <QRect>
 #include <QWidget>
-#include <cmath>
+
+#include "app/twips_to_pixels.h"
 
 namespace cv2 {
-
-constexpr double kTwipsPerInch = 1440.0;
-
-inline int TwipsToPixels(double twips, int dpi) {
-    return static_cast<int>(std::lround(twips * dpi / kTwipsPerInch));
-}
 
 inline int TwipsX(const QWidget& w, double twips) { return TwipsToPixels(twips, w.logicalDpiX()); }
 inline int TwipsY(const QWidget& w, double twips) { return TwipsToPixels(twips, w.logicalDpiY()); }
