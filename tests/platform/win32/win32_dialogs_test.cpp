@@ -44,7 +44,7 @@ std::wstring StaticText(HWND box) {
 TEST(Win32MessageBoxes, AYesNoBoxShowsItsLinesAndAnswersTheButtonPressed) {
     if (!WindowsCanBeShown()) GTEST_SKIP() << "keine Anzeige";
     Win32MessageBoxes boxes;
-    for (const auto [button, answer] : {std::pair{IDNO, BoxAnswer::No}, {IDYES, BoxAnswer::Yes}}) {
+    for (const auto& [button, answer] : {std::pair{IDNO, BoxAnswer::No}, {IDYES, BoxAnswer::Yes}}) {
         std::wstring shown;
         std::thread user = Answer(L"Überschreiben?", [&, button](HWND box) {
             shown = StaticText(box);

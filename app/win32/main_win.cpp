@@ -1,0 +1,277 @@
+#include "app/win32/main_win.h"
+
+#include "app/file_choice.h"
+#include "app/main_win_texts.h"
+#include "app/twips_to_pixels.h"
+#include "app/win32/frm_hinweis.h"
+#include "app/win32/opt_win.h"
+#include "platform/number_format.h"
+#include "platform/serial_control.h"
+#include "platform/win32/wide_text.h"
+#include "settings/settings_file.h"
+
+namespace cv2 {
+
+namespace {
+
+constexpr int kClientWidth = 3450;
+constexpr int kClientHeight = 4095;
+constexpr int kLineLength = 3600;
+constexpr int kMargin = 120;
+constexpr int kBarLeft = 120;
+constexpr int kBarTop = 3660;
+constexpr int kBarBackgroundWidth = 3195;
+constexpr int kBarHeight = 315;
+constexpr int kPercentLeft = 1560, kPercentTop = 3720, kPercentWidth = 435, kPercentHeight = 195;
+constexpr double kDesignPoints = 8.0;
+constexpr COLORREF kBarColour = RGB(0x5b, 0x8f, 0xd9);
+// Fixed size: the controls do not move with the window.
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+
+struct LabelPlace {
+    int id;
+    const char* caption;
+    int left, top, width, height;
+};
+
+constexpr LabelPlace kLabels[] = {
+    {MainWin::kLabel4, "ComPort Nr.:", 120, 360, 1035, 195},
+    {MainWin::kComPortNrTxt, "ComPortNr", 1380, 360, 1275, 195},
+    {MainWin::kLabel5, "Baudrate:", 120, 660, 1035, 195},
+    {MainWin::kBdRtTxt, "Baudrate", 1380, 660, 1275, 195},
+    {MainWin::kLabel3, "Filename:", 120, 1020, 1035, 195},
+    {MainWin::kDF_FileTxt, "", 1380, 1020, 1635, 195},
+    {MainWin::kComTxt, "- ", 0, 1680, 3435, 315},
+};
+
+}  // namespace
+
+MainWin::MainWin(Settings& settings, SerialControl& comm1, FileDialog& fileDialog,
+                 std::string settingsPath, std::function<void()> quit)
+    : settings_(settings),
+      comm1_(comm1),
+      fileDialog_(fileDialog),
+      settingsPath_(std::move(settingsPath)),
+      quit_(std::move(quit)) {
+    font_ = DesignFont(dpi_, kDesignPoints);
+    boldFont_ = DesignFont(dpi_, kDesignPoints, true);
+    Create(L"CV2SicherungMainWin", "", kStyle, kClientWidth, kClientHeight, BuildMenus());
+    BuildControls();
+
+    // Start-up: empty bar, caption with the version, settings read and shown.
+    progress_.SetProgress(0);
+    SetWindowTextW(
+        hwnd(),
+        Wide(MainWinCaption(CV2_VERSION_MAJOR, CV2_VERSION_MINOR, CV2_VERSION_PATCH)).c_str());
+    LoadSettings(settingsPath_, settings_);
+    ShowSettings();
+}
+
+MainWin::~MainWin() {
+    optWin_.reset();
+    DeleteObject(font_);
+    DeleteObject(boldFont_);
+}
+
+HMENU MainWin::BuildMenus() {
+    HMENU bar = CreateMenu();
+    Datei_menu = CreatePopupMenu();
+    AppendMenuW(Datei_menu, MF_STRING, kLoad_menu, L"Datei");
+    AppendMenuW(Datei_menu, MF_STRING, kOpt_menu, L"Optionen");
+    AppendMenuW(Datei_menu, MF_STRING, kende_menu, L"Beenden");
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(Datei_menu), L"Datei");
+    // A top-level entry without items: choosing it opens the notice window.
+    AppendMenuW(bar, MF_STRING, kHinweis_menu, L"Hinweis");
+    return bar;
+}
+
+void MainWin::BuildControls() {
+    const int clientRight = TwipsToPixels(kClientWidth, dpi_.x);
+    for (const LabelPlace& place : kLabels) {
+        HWND label = MakeControl(hwnd(), L"STATIC", place.caption, SS_LEFT | SS_NOPREFIX,
+                                 TwipsRect(dpi_, place.left, place.top, place.width, place.height),
+                                 place.id, font_);
+        // The captions keep their whole text in the font the system draws; the
+        // value labels are set later and cut at their designed width.
+        if (place.id == kLabel4 || place.id == kLabel5 || place.id == kLabel3) FitToText(label);
+    }
+    HWND hint = MakeControl(hwnd(), L"STATIC", "Eine Datensicherung kann bis zu 40 Minuten dauern.",
+                            SS_CENTER | SS_NOPREFIX, TwipsRect(dpi_, 600, 2160, 2295, 375), kLabel1,
+                            boldFont_);
+    FitWrapped(hint, TwipsToPixels(kMargin, dpi_.x), clientRight - TwipsToPixels(kMargin, dpi_.x));
+
+    // Created in tab order: ReadDF_But first.
+    MakeControl(hwnd(), L"BUTTON", "Datenbank auf dem PC sichern", BS_PUSHBUTTON | WS_TABSTOP,
+                TwipsRect(dpi_, 120, 2700, 3195, 375), kReadDF_But, font_);
+    MakeControl(hwnd(), L"BUTTON", "Datenbank in die CV2 übertragen", BS_PUSHBUTTON | WS_TABSTOP,
+                TwipsRect(dpi_, 120, 3180, 3195, 375), kWriteDF_But, font_);
+}
+
+void MainWin::Show(int showCommand) {
+    ShowWindow(hwnd(), showCommand);
+    UpdateWindow(hwnd());
+    SetFocus(control(kReadDF_But));
+}
+
+LRESULT MainWin::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND:
+            Command(LOWORD(wParam));
+            return 0;
+        case WM_PAINT:
+            Paint();
+            return 0;
+        case WM_ACTIVATE:
+            // The focus goes back to the control that had it, or to the first button.
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                HWND focus = GetFocus();
+                if (focus && GetParent(focus) == hwnd()) lastFocus_ = focus;
+            } else {
+                HWND target =
+                    lastFocus_ && IsWindowEnabled(lastFocus_) ? lastFocus_ : control(kReadDF_But);
+                if (IsWindowEnabled(target)) SetFocus(target);
+            }
+            return 0;
+        case WM_CLOSE:
+            // Every close request ends the program; nothing cancels it.
+            SaveSettingsAndQuit();
+            return 0;
+        case WM_QUERYENDSESSION:
+            return TRUE;
+        case WM_ENDSESSION:
+            if (wParam && onEndSession) onEndSession();
+            return 0;
+        default:
+            return NativeWindow::Handle(message, wParam, lParam);
+    }
+}
+
+void MainWin::Command(int id) {
+    switch (id) {
+        case kReadDF_But:
+            guard_.Run(onReadDF);
+            break;
+        case kWriteDF_But:
+            guard_.Run(onWriteDF);
+            break;
+        case kLoad_menu:
+            LoadMenu();
+            break;
+        case kOpt_menu:
+            // The restore leaves this menu usable; its settings must not change under it.
+            if (!guard_.running()) ShowOptions();
+            break;
+        case kende_menu:
+            SaveSettingsAndQuit();
+            break;
+        case kHinweis_menu:
+            ShowNotice();
+            break;
+        default:
+            break;
+    }
+}
+
+void MainWin::Paint() {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(hwnd(), &paint);
+    // A line along the top edge of the client area, longer than the window is wide.
+    RECT line{0, 0, TwipsToPixels(kLineLength, dpi_.x), 1};
+    FillRect(dc, &line, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    // The bar over its white background, and the percentage over both.
+    const RECT background = TwipsRect(dpi_, kBarLeft, kBarTop, kBarBackgroundWidth, kBarHeight);
+    FillRect(dc, &background, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    RECT bar = background;
+    bar.right = bar.left + barWidth_;
+    HBRUSH barBrush = CreateSolidBrush(kBarColour);
+    FillRect(dc, &bar, barBrush);
+    DeleteObject(barBrush);
+    RECT text = TwipsRect(dpi_, kPercentLeft, kPercentTop, kPercentWidth, kPercentHeight);
+    SetBkMode(dc, TRANSPARENT);
+    HGDIOBJ old = SelectObject(dc, font_);
+    DrawTextW(dc, percentText_.c_str(), static_cast<int>(percentText_.size()), &text,
+              DT_CENTER | DT_TOP | DT_SINGLELINE | DT_NOCLIP | DT_NOPREFIX);
+    SelectObject(dc, old);
+    EndPaint(hwnd(), &paint);
+}
+
+void MainWin::RedrawBar() {
+    RECT area = TwipsRect(dpi_, kBarLeft, kBarTop, kBarBackgroundWidth, kBarHeight);
+    InvalidateRect(hwnd(), &area, FALSE);
+}
+
+void MainWin::ShowSettings() {
+    SetDlgItemTextW(hwnd(), kBdRtTxt, std::to_wstring(settings_.BaudRate).c_str());
+    SetDlgItemTextW(hwnd(), kComPortNrTxt, Wide(settings_.ComPort.ToText()).c_str());
+    SetDlgItemTextW(hwnd(), kDF_FileTxt, Wide(FileNamePart(settings_.BackupFileName)).c_str());
+}
+
+void MainWin::SaveSettingsAndQuit() {
+    // A file that cannot be written does not keep the program from ending.
+    SaveSettings(settingsPath_, settings_);
+    if (quit_) quit_();
+}
+
+void MainWin::OptionsClosed() {
+    if (!guard_.running()) EnableButtons();
+}
+
+OptWin& MainWin::ShowOptions() {
+    if (!optWin_) optWin_ = std::make_unique<OptWin>(settings_, *this);
+    optWin_->Open();
+    return *optWin_;
+}
+
+void MainWin::ShowNotice() {
+    FrmHinweis notice(hwnd());
+    notice.RunModal();
+}
+
+void MainWin::DisableButtons() {
+    EnableWindow(control(kReadDF_But), FALSE);
+    EnableWindow(control(kWriteDF_But), FALSE);
+}
+
+void MainWin::EnableButtons() {
+    EnableWindow(control(kReadDF_But), TRUE);
+    EnableWindow(control(kWriteDF_But), TRUE);
+    // A disabled button lost the focus; the keyboard finds the first one again.
+    if (GetForegroundWindow() == hwnd() && GetParent(GetFocus()) != hwnd()) {
+        SetFocus(control(kReadDF_But));
+    }
+}
+
+void MainWin::SetDateiMenuEnabled(bool enabled) {
+    EnableMenuItem(GetMenu(hwnd()), 0, MF_BYPOSITION | (enabled ? MF_ENABLED : MF_GRAYED));
+    DrawMenuBar(hwnd());
+}
+
+void MainWin::ClosePort() {
+    if (comm1_.PortOpen()) comm1_.SetPortOpen(false);
+}
+
+void MainWin::SetComTxt(const std::string& text) {
+    SetDlgItemTextW(hwnd(), kComTxt, Wide(text).c_str());
+}
+
+void MainWin::LoadMenu() {
+    // A cancel gives the empty name, which clears the file in use.
+    LoadMenuFileChoice(fileDialog_, settings_);
+    SetDlgItemTextW(hwnd(), kDF_FileTxt, Wide(FileNamePart(settings_.BackupFileName)).c_str());
+}
+
+std::string MainWin::FormatNumber(double value) { return LocaleNumber(value); }
+
+void MainWin::SetBarWidth(double twips) {
+    barWidth_ = TwipsToPixels(twips, dpi_.x);
+    RedrawBar();
+}
+
+double MainWin::BackgroundWidth() const { return kBarBackgroundWidth; }
+
+void MainWin::SetPercentText(const std::string& text) {
+    percentText_ = Wide(text);
+    RedrawBar();
+}
+
+}  // namespace cv2

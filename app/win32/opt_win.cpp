@@ -1,0 +1,185 @@
+#include "app/win32/opt_win.h"
+
+#include <string>
+
+#include "app/win32/main_win.h"
+#include "platform/win32/wide_text.h"
+
+namespace cv2 {
+
+namespace {
+
+// The window opens at its designed size, lower than its frames reach.
+constexpr int kClientWidth = 3825;
+constexpr int kClientHeight = 1455;
+constexpr double kDesignPoints = 8.0;
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+// Room an option button takes before its text: the round box and the gap.
+constexpr int kOptionBoxRoom = 20;
+// Pixels between a caption and the text box it names.
+constexpr int kCaptionGap = 3;
+
+struct Place {
+    const char* caption;
+    int left, top, width, height;
+};
+
+// Frames at their place in the window; their controls relative to the frame.
+constexpr Place kFrame3Place = {"ComPort:", 120, 240, 3615, 555};
+constexpr Place kFrame2Place = {"Update über ", 120, 840, 3615, 1275};
+constexpr Place kFrame1Place = {"Baurate:", 120, 2160, 3615, 675};
+
+constexpr std::array<Place, kInterfaceCount> kInterfaceOptions = {{
+    {"Tandemo/Centrova", 120, 300, 2175, 195},
+    {"Orvendal 48240 - LocoNet Interface", 120, 600, 3375, 195},
+    {"Orvendal 48250 - LocoNet USB Interface", 120, 900, 3435, 195},
+}};
+
+constexpr std::array<Place, kBaudRates.size()> kBaudOptions = {{
+    // 780 twips wide rather than 795, which reached into the box of 16666.
+    {"9600", 120, 300, 780, 195},
+    {"16666", 900, 300, 795, 195},
+    {"19200", 1740, 300, 795, 195},
+    {"115200", 2640, 300, 855, 195},
+}};
+
+RECT InFrame(const Dpi& dpi, const Place& frame, const Place& control) {
+    return TwipsRect(dpi, frame.left + control.left, frame.top + control.top, control.width,
+                     control.height);
+}
+
+std::string ControlText(HWND control) {
+    const int length = GetWindowTextLengthW(control);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    GetWindowTextW(control, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(length));
+    return Utf8(text);
+}
+
+}  // namespace
+
+OptWin::OptWin(Settings& settings, MainWin& mainWin) : settings_(settings), mainWin_(mainWin) {
+    font_ = DesignFont(dpi_, kDesignPoints);
+    boldFont_ = DesignFont(dpi_, kDesignPoints, true);
+    Create(L"CV2SicherungOptWin", "Optionen", kStyle, kClientWidth, kClientHeight);
+    BuildControls();
+}
+
+OptWin::~OptWin() {
+    DeleteObject(font_);
+    DeleteObject(boldFont_);
+}
+
+void OptWin::BuildControls() {
+    const Dpi& d = dpi_;
+    auto frame = [&](const Place& place, int id) {
+        MakeControl(hwnd(), L"BUTTON", place.caption, BS_GROUPBOX,
+                    TwipsRect(d, place.left, place.top, place.width, place.height), id, font_);
+    };
+    frame(kFrame3Place, kFrame3);
+    // Up to the COM port box rather than the designed 675 twips, and as wide as
+    // the caption needs.
+    HWND label = MakeControl(hwnd(), L"STATIC", "Nummer:", SS_LEFT | SS_NOPREFIX,
+                             InFrame(d, kFrame3Place, {"", 480, 240, 780, 195}), kLabel1, font_);
+    FitToText(label);
+    const RECT box = InFrame(d, kFrame3Place, {"", 1260, 180, 435, 285});
+    MakeControl(hwnd(), L"EDIT", "1", ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP, box, kComPortTxT,
+                font_, WS_EX_CLIENTEDGE);
+    // A caption grown up to the box's left edge moves to the left instead, to
+    // keep a gap before the box.
+    if (const RECT r = ChildRect(label); r.right > box.left - kCaptionGap) {
+        SetWindowPos(label, nullptr, r.left - (r.right - box.left + kCaptionGap), r.top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+
+    frame(kFrame2Place, kFrame2);
+    for (int i = 0; i < kInterfaceCount; ++i) {
+        // Plain option buttons: OptionsLogic keeps the selection, which may
+        // also be none or a disabled option.
+        HWND option = MakeControl(
+            hwnd(), L"BUTTON", kInterfaceOptions[i].caption, BS_RADIOBUTTON | WS_TABSTOP,
+            InFrame(d, kFrame2Place, kInterfaceOptions[i]), kUpDevOpt + i, font_);
+        FitToText(option, kOptionBoxRoom);
+    }
+    frame(kFrame1Place, kFrame1);
+    for (int i = 0; i < kBaudCount; ++i) {
+        MakeControl(hwnd(), L"BUTTON", kBaudOptions[i].caption, BS_RADIOBUTTON | WS_TABSTOP,
+                    InFrame(d, kFrame1Place, kBaudOptions[i]), kBdrtOpt + i, font_);
+    }
+    // Created after Frame2, so it lies over that frame's right part.
+    HWND ok = MakeControl(hwnd(), L"BUTTON", "O.K.", BS_PUSHBUTTON | WS_TABSTOP,
+                          TwipsRect(d, 2760, 960, 855, 315), kOK_But, boldFont_);
+    SetWindowPos(ok, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+void OptWin::Open() {
+    ShowWindow(hwnd(), SW_SHOW);
+    SetForegroundWindow(hwnd());
+    SetActiveWindow(hwnd());
+}
+
+LRESULT OptWin::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_ACTIVATE:
+            // Activation from another window of the program (not from another
+            // program) replaces choices not yet confirmed by the settings.
+            if (LOWORD(wParam) != WA_INACTIVE && lParam != 0) Activate();
+            if (LOWORD(wParam) != WA_INACTIVE) SetFocus(control(kComPortTxT));
+            return 0;
+        case WM_COMMAND: {
+            const int id = LOWORD(wParam);
+            const int code = HIWORD(wParam);
+            if (id == kOK_But && code == BN_CLICKED) {
+                OkClicked();
+            } else if (id == kComPortTxT && code == EN_CHANGE && !mirroring_) {
+                logic_.SetComPortText(ControlText(control(kComPortTxT)));
+            } else if (id >= kUpDevOpt && id < kUpDevOpt + kInterfaceCount && code == BN_CLICKED) {
+                logic_.ClickInterface(id - kUpDevOpt);
+                Mirror();
+            } else if (id >= kBdrtOpt && id < kBdrtOpt + kBaudCount && code == BN_CLICKED) {
+                logic_.SelectBaud(id - kBdrtOpt);
+                Mirror();
+            }
+            return 0;
+        }
+        case WM_CLOSE:
+            // Closing discards what was not confirmed: the settings stay as they were.
+            ShowWindow(hwnd(), SW_HIDE);
+            mainWin_.OptionsClosed();
+            return 0;
+        default:
+            return NativeWindow::Handle(message, wParam, lParam);
+    }
+}
+
+void OptWin::Activate() {
+    logic_.Activate(settings_);
+    Mirror();
+    mainWin_.DisableButtons();
+}
+
+void OptWin::Mirror() {
+    mirroring_ = true;
+    for (int i = 0; i < kInterfaceCount; ++i) {
+        CheckDlgButton(hwnd(), kUpDevOpt + i,
+                       logic_.selectedInterface() == i ? BST_CHECKED : BST_UNCHECKED);
+    }
+    for (int i = 0; i < kBaudCount; ++i) {
+        EnableWindow(control(kBdrtOpt + i), logic_.baudEnabled(i));
+        CheckDlgButton(hwnd(), kBdrtOpt + i,
+                       logic_.selectedBaud() == i ? BST_CHECKED : BST_UNCHECKED);
+    }
+    if (ControlText(control(kComPortTxT)) != logic_.comPortText()) {
+        SetDlgItemTextW(hwnd(), kComPortTxT, Wide(logic_.comPortText()).c_str());
+    }
+    mirroring_ = false;
+}
+
+void OptWin::OkClicked() {
+    logic_.Confirm(settings_);
+    mainWin_.ShowSettings();
+    ShowWindow(hwnd(), SW_HIDE);
+    mainWin_.OptionsClosed();
+}
+
+}  // namespace cv2
