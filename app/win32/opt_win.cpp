@@ -9,11 +9,13 @@ namespace cv2 {
 
 namespace {
 
-// The window opens at its designed size, lower than its frames reach.
+// The window opens at its designed size, lower than its frames reach; the
+// user may enlarge it to get at the options below the edge.
 constexpr int kClientWidth = 3825;
 constexpr int kClientHeight = 1455;
 constexpr double kDesignPoints = 8.0;
-constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr DWORD kStyle =
+    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME;
 // Room an option button takes before its text: the round box and the gap.
 constexpr int kOptionBoxRoom = 20;
 // Pixels between a caption and the text box it names.
