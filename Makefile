@@ -62,10 +62,10 @@ test-windows: configure configure-windows
 	@cmake --build $(BUILD)-windows -j $(JOBS)
 	@bash scripts/test-windows.sh $(BUILD)-windows $(JOBS) $(BUILD)
 
-# cv2cli.exe, statically linked, and build-windows/cv2sicherung-<version>-windows.zip
-# with it and the German guide.
+# The window program cv2sicherung.exe and cv2cli.exe, statically linked, and
+# build-windows/cv2sicherung-<version>-windows.zip with both and the German guide.
 windows: configure-windows
-	@cmake --build $(BUILD)-windows -j $(JOBS) --target cv2cli
+	@cmake --build $(BUILD)-windows -j $(JOBS) --target cv2sicherung cv2cli
 	@bash scripts/pack-windows.sh $(BUILD)-windows
 
 # MainWin, OptWin (as opened and enlarged), frmHinweis, a backup half-way, the restore's
