@@ -4,7 +4,10 @@
 // top, which runs RunBackup and RunRestore through its ProcedureGuard.
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <string>
+#include <utility>
 
 #include "app/procedure_guard.h"
 #include "app/procedure_host.h"
@@ -65,6 +68,36 @@ private:
     Device device_;
     MainWindow* window_ = nullptr;
     bool endRequested_ = false;
+};
+
+// A window program: the program below the windows with the main window Window
+// on top, built over its settings and serial port, its transfer buttons
+// running the procedures. Window is built from (settings, comm1, boxes,
+// fileDialog, settingsPath, quit) and has the buttons' onReadDF and onWriteDF.
+template <class Window>
+class ProgramWith {
+public:
+    // The dialogs come from outside so a test can answer them; keys are the
+    // station's keys for every command; quit ends the program after the
+    // settings file is written.
+    ProgramWith(MessageBoxes& boxes, FileDialog& fileDialog, std::string settingsPath,
+                const KeyTable& keys, std::function<void()> quit)
+        : core_(boxes, fileDialog, keys),
+          mainWin_(core_.settings(), core_.comm1(), boxes, fileDialog, std::move(settingsPath),
+                   std::move(quit)) {
+        core_.Attach(mainWin_);
+        mainWin_.onReadDF = [this] { core_.RunBackup(); };
+        mainWin_.onWriteDF = [this] { core_.RunRestore(); };
+    }
+
+    Window& mainWin() { return mainWin_; }
+    Settings& settings() { return core_.settings(); }
+    Link& link() { return core_.link(); }
+    void EndRequested() { core_.EndRequested(); }
+
+private:
+    WindowProgram core_;
+    Window mainWin_;
 };
 
 }  // namespace cv2

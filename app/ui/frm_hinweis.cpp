@@ -15,13 +15,13 @@ namespace cv2 {
 
 namespace {
 
-constexpr int kClientWidth = 6645;
-constexpr int kClientHeight = 4485;
-constexpr int kTextWidth = 6615;
-constexpr int kTextHeight = 4455;
+constexpr int kClientWidth = design::kHinweisWidth;
+constexpr int kClientHeight = design::kHinweisHeight;
+constexpr int kTextWidth = design::kText1Width;
+constexpr int kTextHeight = design::kText1Height;
 // The text was written for a 9.75-point font; smaller sizes are tried down to
 // the smallest that still reads well.
-constexpr double kDesignPointSize = 9.75;
+constexpr double kDesignPointSize = design::kText1Points;
 constexpr double kSmallestPointSize = 7.0;
 constexpr double kPointSizeStep = 0.25;
 // The designed font first; then the common sans-serif families of a Linux

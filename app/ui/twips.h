@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include "app/twips_to_pixels.h"
+#include "app/window_design.h"
 
 namespace cv2 {
 
@@ -16,6 +17,9 @@ inline int TwipsY(const QWidget& w, double twips) { return TwipsToPixels(twips, 
 // A control's rectangle (left, top, width, height in twips) in pixels.
 inline QRect TwipsRect(const QWidget& w, int left, int top, int width, int height) {
     return QRect(TwipsX(w, left), TwipsY(w, top), TwipsX(w, width), TwipsY(w, height));
+}
+inline QRect TwipsRect(const QWidget& w, const design::Place& place) {
+    return TwipsRect(w, place.left, place.top, place.width, place.height);
 }
 
 // The captions were sized for a small, narrow font: 8 points, semi-condensed,

@@ -6,13 +6,9 @@ namespace cv2 {
 
 namespace {
 
-constexpr int kClientWidth = 6645;
-constexpr int kClientHeight = 4485;
-constexpr int kTextWidth = 6615;
-constexpr int kTextHeight = 4455;
 // The text was written for a 9.75-point font; where the system draws it wider,
 // smaller sizes are tried down to the smallest that still reads well.
-constexpr double kDesignPoints = 9.75;
+constexpr double kDesignPoints = design::kText1Points;
 constexpr double kSmallestPoints = 7.0;
 constexpr double kPointsStep = 0.25;
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
@@ -21,14 +17,14 @@ constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 
 FrmHinweis::FrmHinweis(HWND owner) : owner_(owner) {
     font_ = DesignFont(dpi_, kDesignPoints);
-    Create(L"CV2SicherungFrmHinweis", "Hinweis", kStyle, kClientWidth, kClientHeight, nullptr,
-           owner);
+    Create(L"CV2SicherungFrmHinweis", "Hinweis", kStyle, design::kHinweisWidth,
+           design::kHinweisHeight, nullptr, owner);
     // Read-only, with a scroll bar for a text that does not fit even so. The
     // text keeps its CR LF line breaks, which the box shows as line breaks.
     HWND text = MakeControl(hwnd(), L"EDIT", NoticeText(),
                             ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP,
-                            TwipsRect(dpi_, 0, 0, kTextWidth, kTextHeight), kText1, font_,
-                            WS_EX_CLIENTEDGE);
+                            TwipsRect(dpi_, 0, 0, design::kText1Width, design::kText1Height),
+                            kText1, font_, WS_EX_CLIENTEDGE);
     FitFont(text);
 }
 

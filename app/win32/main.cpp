@@ -57,6 +57,7 @@ int main() {
     // The boxes and dialogs are modal to the main window.
     boxes.SetOwner(program.mainWin().hwnd());
     fileDialog.SetOwner(program.mainWin().hwnd());
+    program.mainWin().onEndSession = [&program] { program.EndRequested(); };
     cv2::WatchEndRequests("cv2sicherung", program.link().cancellation(),
                           [&program] { program.EndRequested(); });
     program.mainWin().Show(SW_SHOWNORMAL);

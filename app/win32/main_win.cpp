@@ -14,48 +14,37 @@ namespace cv2 {
 
 namespace {
 
-constexpr int kClientWidth = 3450;
-constexpr int kClientHeight = 4095;
-constexpr int kLineLength = 3600;
-constexpr int kMargin = 120;
-constexpr int kBarLeft = 120;
-constexpr int kBarTop = 3660;
-constexpr int kBarBackgroundWidth = 3195;
-constexpr int kBarHeight = 315;
-constexpr int kPercentLeft = 1560, kPercentTop = 3720, kPercentWidth = 435, kPercentHeight = 195;
 constexpr double kDesignPoints = 8.0;
 constexpr COLORREF kBarColour = RGB(0x5b, 0x8f, 0xd9);
 // Fixed size: the controls do not move with the window.
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
-struct LabelPlace {
+struct Label {
     int id;
-    const char* caption;
-    int left, top, width, height;
+    const design::Place& place;
 };
 
-constexpr LabelPlace kLabels[] = {
-    {MainWin::kLabel4, "ComPort Nr.:", 120, 360, 1035, 195},
-    {MainWin::kComPortNrTxt, "ComPortNr", 1380, 360, 1275, 195},
-    {MainWin::kLabel5, "Baudrate:", 120, 660, 1035, 195},
-    {MainWin::kBdRtTxt, "Baudrate", 1380, 660, 1275, 195},
-    {MainWin::kLabel3, "Filename:", 120, 1020, 1035, 195},
-    {MainWin::kDF_FileTxt, "", 1380, 1020, 1635, 195},
-    {MainWin::kComTxt, "- ", 0, 1680, 3435, 315},
+const Label kLabels[] = {
+    {MainWin::kLabel4, design::kLabel4}, {MainWin::kComPortNrTxt, design::kComPortNrTxt},
+    {MainWin::kLabel5, design::kLabel5}, {MainWin::kBdRtTxt, design::kBdRtTxt},
+    {MainWin::kLabel3, design::kLabel3}, {MainWin::kDF_FileTxt, design::kDF_FileTxt},
+    {MainWin::kComTxt, design::kComTxt},
 };
 
 }  // namespace
 
-MainWin::MainWin(Settings& settings, SerialControl& comm1, FileDialog& fileDialog,
-                 std::string settingsPath, std::function<void()> quit)
+MainWin::MainWin(Settings& settings, SerialControl& comm1, MessageBoxes& boxes,
+                 FileDialog& fileDialog, std::string settingsPath, std::function<void()> quit)
     : settings_(settings),
       comm1_(comm1),
+      boxes_(boxes),
       fileDialog_(fileDialog),
       settingsPath_(std::move(settingsPath)),
       quit_(std::move(quit)) {
     font_ = DesignFont(dpi_, kDesignPoints);
     boldFont_ = DesignFont(dpi_, kDesignPoints, true);
-    Create(L"CV2SicherungMainWin", "", kStyle, kClientWidth, kClientHeight, BuildMenus());
+    Create(L"CV2SicherungMainWin", "", kStyle, design::kMainWidth, design::kMainHeight,
+           BuildMenus());
     BuildControls();
 
     // Start-up: empty bar, caption with the version, settings read and shown.
@@ -86,25 +75,23 @@ HMENU MainWin::BuildMenus() {
 }
 
 void MainWin::BuildControls() {
-    const int clientRight = TwipsToPixels(kClientWidth, dpi_.x);
-    for (const LabelPlace& place : kLabels) {
-        HWND label = MakeControl(hwnd(), L"STATIC", place.caption, SS_LEFT | SS_NOPREFIX,
-                                 TwipsRect(dpi_, place.left, place.top, place.width, place.height),
-                                 place.id, font_);
+    for (const Label& label : kLabels) {
+        HWND control = MakeControl(hwnd(), L"STATIC", label.place.caption, SS_LEFT | SS_NOPREFIX,
+                                   TwipsRect(dpi_, label.place), label.id, font_);
         // The captions keep their whole text in the font the system draws; the
         // value labels are set later and cut at their designed width.
-        if (place.id == kLabel4 || place.id == kLabel5 || place.id == kLabel3) FitToText(label);
+        if (label.id == kLabel4 || label.id == kLabel5 || label.id == kLabel3) FitToText(control);
     }
-    HWND hint = MakeControl(hwnd(), L"STATIC", "Eine Datensicherung kann bis zu 40 Minuten dauern.",
-                            SS_CENTER | SS_NOPREFIX, TwipsRect(dpi_, 600, 2160, 2295, 375), kLabel1,
-                            boldFont_);
-    FitWrapped(hint, TwipsToPixels(kMargin, dpi_.x), clientRight - TwipsToPixels(kMargin, dpi_.x));
+    HWND hint = MakeControl(hwnd(), L"STATIC", design::kLabel1.caption, SS_CENTER | SS_NOPREFIX,
+                            TwipsRect(dpi_, design::kLabel1), kLabel1, boldFont_);
+    const int margin = TwipsToPixels(design::kLeftMargin, dpi_.x);
+    FitWrapped(hint, margin, TwipsToPixels(design::kMainWidth, dpi_.x) - margin);
 
     // Created in tab order: ReadDF_But first.
-    MakeControl(hwnd(), L"BUTTON", "Datenbank auf dem PC sichern", BS_PUSHBUTTON | WS_TABSTOP,
-                TwipsRect(dpi_, 120, 2700, 3195, 375), kReadDF_But, font_);
-    MakeControl(hwnd(), L"BUTTON", "Datenbank in die CV2 übertragen", BS_PUSHBUTTON | WS_TABSTOP,
-                TwipsRect(dpi_, 120, 3180, 3195, 375), kWriteDF_But, font_);
+    MakeControl(hwnd(), L"BUTTON", design::kReadDF_But.caption, BS_PUSHBUTTON | WS_TABSTOP,
+                TwipsRect(dpi_, design::kReadDF_But), kReadDF_But, font_);
+    MakeControl(hwnd(), L"BUTTON", design::kWriteDF_But.caption, BS_PUSHBUTTON | WS_TABSTOP,
+                TwipsRect(dpi_, design::kWriteDF_But), kWriteDF_But, font_);
 }
 
 void MainWin::Show(int showCommand) {
@@ -176,17 +163,17 @@ void MainWin::Paint() {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(hwnd(), &paint);
     // A line along the top edge of the client area, longer than the window is wide.
-    RECT line{0, 0, TwipsToPixels(kLineLength, dpi_.x), 1};
+    RECT line{0, 0, TwipsToPixels(design::kLineLength, dpi_.x), 1};
     FillRect(dc, &line, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     // The bar over its white background, and the percentage over both.
-    const RECT background = TwipsRect(dpi_, kBarLeft, kBarTop, kBarBackgroundWidth, kBarHeight);
+    const RECT background = TwipsRect(dpi_, design::kProzBalkenWeiss);
     FillRect(dc, &background, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     RECT bar = background;
     bar.right = bar.left + barWidth_;
     HBRUSH barBrush = CreateSolidBrush(kBarColour);
     FillRect(dc, &bar, barBrush);
     DeleteObject(barBrush);
-    RECT text = TwipsRect(dpi_, kPercentLeft, kPercentTop, kPercentWidth, kPercentHeight);
+    RECT text = TwipsRect(dpi_, design::kProzTxt);
     SetBkMode(dc, TRANSPARENT);
     HGDIOBJ old = SelectObject(dc, font_);
     DrawTextW(dc, percentText_.c_str(), static_cast<int>(percentText_.size()), &text,
@@ -196,7 +183,7 @@ void MainWin::Paint() {
 }
 
 void MainWin::RedrawBar() {
-    RECT area = TwipsRect(dpi_, kBarLeft, kBarTop, kBarBackgroundWidth, kBarHeight);
+    RECT area = TwipsRect(dpi_, design::kProzBalkenWeiss);
     InvalidateRect(hwnd(), &area, FALSE);
 }
 
@@ -267,7 +254,7 @@ void MainWin::SetBarWidth(double twips) {
     RedrawBar();
 }
 
-double MainWin::BackgroundWidth() const { return kBarBackgroundWidth; }
+double MainWin::BackgroundWidth() const { return design::kProzBalkenWeiss.width; }
 
 void MainWin::SetPercentText(const std::string& text) {
     percentText_ = Wide(text);

@@ -16,6 +16,7 @@
 namespace cv2 {
 
 class FileDialog;
+class MessageBoxes;
 class OptWin;
 class SerialControl;
 
@@ -23,7 +24,7 @@ class MainWin : public NativeWindow, public MainWindow, public ProgressView {
 public:
     // quit ends the program; it is called right after the settings file is
     // written and in the program never returns.
-    MainWin(Settings& settings, SerialControl& comm1, FileDialog& fileDialog,
+    MainWin(Settings& settings, SerialControl& comm1, MessageBoxes& boxes, FileDialog& fileDialog,
             std::string settingsPath, std::function<void()> quit);
     ~MainWin() override;
 
@@ -42,6 +43,8 @@ public:
     OptWin& ShowOptions();
     // Opens the notice window modally; returns when it is closed.
     void ShowNotice();
+
+    MessageBoxes& boxes() { return boxes_; }
 
     // The controls, for the tests.
     HWND control(int id) const { return GetDlgItem(hwnd(), id); }
@@ -96,6 +99,7 @@ private:
 
     Settings& settings_;
     SerialControl& comm1_;
+    MessageBoxes& boxes_;
     FileDialog& fileDialog_;
     std::string settingsPath_;
     std::function<void()> quit_;

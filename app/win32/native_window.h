@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "app/window_design.h"
+
 namespace cv2 {
 
 // The screen's resolution in dots per inch: the system's, for a program
@@ -18,6 +20,9 @@ Dpi SystemDpi();
 
 // A control's rectangle (left, top, width, height in twips) in pixels.
 RECT TwipsRect(const Dpi& dpi, int left, int top, int width, int height);
+inline RECT TwipsRect(const Dpi& dpi, const design::Place& place) {
+    return TwipsRect(dpi, place.left, place.top, place.width, place.height);
+}
 
 // The font the windows were designed in: "MS Sans Serif" at points size.
 HFONT DesignFont(const Dpi& dpi, double points, bool bold = false);

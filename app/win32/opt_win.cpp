@@ -9,10 +9,6 @@ namespace cv2 {
 
 namespace {
 
-// The window opens at its designed size, lower than its frames reach; the
-// user may enlarge it to get at the options below the edge.
-constexpr int kClientWidth = 3825;
-constexpr int kClientHeight = 1455;
 constexpr double kDesignPoints = 8.0;
 constexpr DWORD kStyle =
     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME;
@@ -21,31 +17,7 @@ constexpr int kOptionBoxRoom = 20;
 // Pixels between a caption and the text box it names.
 constexpr int kCaptionGap = 3;
 
-struct Place {
-    const char* caption;
-    int left, top, width, height;
-};
-
-// Frames at their place in the window; their controls relative to the frame.
-constexpr Place kFrame3Place = {"ComPort:", 120, 240, 3615, 555};
-constexpr Place kFrame2Place = {"Update über ", 120, 840, 3615, 1275};
-constexpr Place kFrame1Place = {"Baurate:", 120, 2160, 3615, 675};
-
-constexpr std::array<Place, kInterfaceCount> kInterfaceOptions = {{
-    {"Tandemo/Centrova", 120, 300, 2175, 195},
-    {"Orvendal 48240 - LocoNet Interface", 120, 600, 3375, 195},
-    {"Orvendal 48250 - LocoNet USB Interface", 120, 900, 3435, 195},
-}};
-
-constexpr std::array<Place, kBaudRates.size()> kBaudOptions = {{
-    // 780 twips wide rather than 795, which reached into the box of 16666.
-    {"9600", 120, 300, 780, 195},
-    {"16666", 900, 300, 795, 195},
-    {"19200", 1740, 300, 795, 195},
-    {"115200", 2640, 300, 855, 195},
-}};
-
-RECT InFrame(const Dpi& dpi, const Place& frame, const Place& control) {
+RECT InFrame(const Dpi& dpi, const design::Place& frame, const design::Place& control) {
     return TwipsRect(dpi, frame.left + control.left, frame.top + control.top, control.width,
                      control.height);
 }
@@ -63,7 +35,9 @@ std::string ControlText(HWND control) {
 OptWin::OptWin(Settings& settings, MainWin& mainWin) : settings_(settings), mainWin_(mainWin) {
     font_ = DesignFont(dpi_, kDesignPoints);
     boldFont_ = DesignFont(dpi_, kDesignPoints, true);
-    Create(L"CV2SicherungOptWin", "Optionen", kStyle, kClientWidth, kClientHeight);
+    // The window opens at its designed size, lower than its frames reach; the
+    // user may enlarge it to get at the options below the edge.
+    Create(L"CV2SicherungOptWin", "Optionen", kStyle, design::kOptWidth, design::kOptHeight);
     BuildControls();
 }
 
@@ -74,19 +48,18 @@ OptWin::~OptWin() {
 
 void OptWin::BuildControls() {
     const Dpi& d = dpi_;
-    auto frame = [&](const Place& place, int id) {
+    auto frame = [&](const design::Place& place, int id) {
         MakeControl(hwnd(), L"BUTTON", place.caption, BS_GROUPBOX,
                     TwipsRect(d, place.left, place.top, place.width, place.height), id, font_);
     };
-    frame(kFrame3Place, kFrame3);
-    // Up to the COM port box rather than the designed 675 twips, and as wide as
-    // the caption needs.
-    HWND label = MakeControl(hwnd(), L"STATIC", "Nummer:", SS_LEFT | SS_NOPREFIX,
-                             InFrame(d, kFrame3Place, {"", 480, 240, 780, 195}), kLabel1, font_);
+    frame(design::kFrame3, kFrame3);
+    // As wide as the caption needs.
+    HWND label = MakeControl(hwnd(), L"STATIC", design::kNummerLabel.caption, SS_LEFT | SS_NOPREFIX,
+                             InFrame(d, design::kFrame3, design::kNummerLabel), kLabel1, font_);
     FitToText(label);
-    const RECT box = InFrame(d, kFrame3Place, {"", 1260, 180, 435, 285});
-    MakeControl(hwnd(), L"EDIT", "1", ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP, box, kComPortTxT,
-                font_, WS_EX_CLIENTEDGE);
+    const RECT box = InFrame(d, design::kFrame3, design::kComPortTxT);
+    MakeControl(hwnd(), L"EDIT", design::kComPortTxT.caption, ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP,
+                box, kComPortTxT, font_, WS_EX_CLIENTEDGE);
     // A caption grown up to the box's left edge moves to the left instead, to
     // keep a gap before the box.
     if (const RECT r = ChildRect(label); r.right > box.left - kCaptionGap) {
@@ -94,23 +67,23 @@ void OptWin::BuildControls() {
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 
-    frame(kFrame2Place, kFrame2);
+    frame(design::kFrame2, kFrame2);
     for (int i = 0; i < kInterfaceCount; ++i) {
         // Plain option buttons: OptionsLogic keeps the selection, which may
         // also be none or a disabled option.
         HWND option = MakeControl(
-            hwnd(), L"BUTTON", kInterfaceOptions[i].caption, BS_RADIOBUTTON | WS_TABSTOP,
-            InFrame(d, kFrame2Place, kInterfaceOptions[i]), kUpDevOpt + i, font_);
+            hwnd(), L"BUTTON", design::kUpDevOpt[i].caption, BS_RADIOBUTTON | WS_TABSTOP,
+            InFrame(d, design::kFrame2, design::kUpDevOpt[i]), kUpDevOpt + i, font_);
         FitToText(option, kOptionBoxRoom);
     }
-    frame(kFrame1Place, kFrame1);
+    frame(design::kFrame1, kFrame1);
     for (int i = 0; i < kBaudCount; ++i) {
-        MakeControl(hwnd(), L"BUTTON", kBaudOptions[i].caption, BS_RADIOBUTTON | WS_TABSTOP,
-                    InFrame(d, kFrame1Place, kBaudOptions[i]), kBdrtOpt + i, font_);
+        MakeControl(hwnd(), L"BUTTON", design::kBdrtOpt[i].caption, BS_RADIOBUTTON | WS_TABSTOP,
+                    InFrame(d, design::kFrame1, design::kBdrtOpt[i]), kBdrtOpt + i, font_);
     }
     // Created after Frame2, so it lies over that frame's right part.
-    HWND ok = MakeControl(hwnd(), L"BUTTON", "O.K.", BS_PUSHBUTTON | WS_TABSTOP,
-                          TwipsRect(d, 2760, 960, 855, 315), kOK_But, boldFont_);
+    HWND ok = MakeControl(hwnd(), L"BUTTON", design::kOK_But.caption, BS_PUSHBUTTON | WS_TABSTOP,
+                          TwipsRect(d, design::kOK_But), kOK_But, boldFont_);
     SetWindowPos(ok, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 

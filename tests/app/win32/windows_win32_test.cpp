@@ -20,16 +20,10 @@
 #include "platform/fake/fake_dialogs.h"
 #include "platform/fake/fake_serial.h"
 #include "platform/win32/wide_text.h"
+#include "tests/support/win32_display.h"
 
 namespace cv2 {
 namespace {
-
-bool WindowsCanBeShown() {
-    HWND probe =
-        CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-    if (probe) DestroyWindow(probe);
-    return probe != nullptr;
-}
 
 void Pump() {
     MSG msg;
@@ -75,7 +69,7 @@ protected:
     }
     void Start(const std::string& settingsFile = {}) {
         if (!settingsFile.empty()) std::ofstream(settingsPath, std::ios::binary) << settingsFile;
-        win = std::make_unique<MainWin>(settings, comm1, fileDialog, settingsPath,
+        win = std::make_unique<MainWin>(settings, comm1, boxes, fileDialog, settingsPath,
                                         [this] { ++quits; });
         win->Show(SW_SHOWNORMAL);
         Pump();
@@ -100,6 +94,7 @@ protected:
     std::string settingsPath;
     FakeClock clock;
     FakeSerial comm1{clock};
+    FakeMessageBoxes boxes;
     FakeFileDialog fileDialog;
     Settings settings;
     int quits = 0;
