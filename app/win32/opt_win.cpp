@@ -88,6 +88,9 @@ void OptWin::BuildControls() {
 }
 
 void OptWin::Open() {
+    // Opened from the menu it shows the settings whichever window was active
+    // before; the activation that follows finds the same.
+    if (!IsWindowVisible(hwnd())) Activate();
     ShowWindow(hwnd(), SW_SHOW);
     SetForegroundWindow(hwnd());
     SetActiveWindow(hwnd());
