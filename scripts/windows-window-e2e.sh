@@ -44,22 +44,8 @@ fail() {
   echo "FEHLER: $*"
   failures=$((failures + 1))
 }
-# Seconds since $1 (from now), one decimal.
-since() { awk -v a="$1" -v b="$(date +%s.%N)" 'BEGIN { printf "%.1f", b - a }'; }
-
-start_sim() {
-  local link=$1
-  shift
-  rm -f "$link"
-  "$sim" --speed instant --link "$link" "$@" >"$work/sim.out" 2>&1 &
-  sim_pid=$!
-  for _ in $(seq 100); do [ -L "$link" ] && break; sleep 0.05; done
-}
-stop_sim() {
-  kill -TERM "$sim_pid" 2>/dev/null
-  wait "$sim_pid" 2>/dev/null
-  sim_pid=
-}
+source "$(dirname "$0")/sim-control.sh"
+e2e_begin=$(date +%s.%N)
 
 # The id of the window titled exactly $1, waiting up to $2 seconds for it.
 window() {
@@ -208,5 +194,6 @@ fi
 [ "$(cat "$work/CV2_DF.INF" 2>/dev/null)" = "$(printf '5\r\n115200\r\n""\r\n')" ] &&
   echo "== Schließen: CV2_DF.INF geschrieben" || fail "Schließen: CV2_DF.INF fehlt oder ist falsch"
 echo "== Bildschirmfotos: $(cd "$shots" && ls *.png | tr '\n' ' ')"
+echo "== Fensterprogramm unter Wine: $(since "$e2e_begin") s in allem"
 
 [ "$failures" = 0 ] && echo "cv2sicherung.exe unter Wine: wie unter Linux" || exit 1
