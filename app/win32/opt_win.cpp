@@ -12,8 +12,8 @@ namespace {
 constexpr double kDesignPoints = 8.0;
 constexpr DWORD kStyle =
     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME;
-// Room an option button takes before its text: the round box and the gap.
-constexpr int kOptionBoxRoom = 20;
+// Pixels an option button takes before its text beside its round box.
+constexpr int kOptionTextGap = 6;
 // Pixels between a caption and the text box it names.
 constexpr int kCaptionGap = 3;
 
@@ -49,8 +49,7 @@ OptWin::~OptWin() {
 void OptWin::BuildControls() {
     const Dpi& d = dpi_;
     auto frame = [&](const design::Place& place, int id) {
-        MakeControl(hwnd(), L"BUTTON", place.caption, BS_GROUPBOX,
-                    TwipsRect(d, place.left, place.top, place.width, place.height), id, font_);
+        MakeControl(hwnd(), L"BUTTON", place.caption, BS_GROUPBOX, TwipsRect(d, place), id, font_);
     };
     frame(design::kFrame3, kFrame3);
     // As wide as the caption needs.
@@ -74,7 +73,7 @@ void OptWin::BuildControls() {
         HWND option = MakeControl(
             hwnd(), L"BUTTON", design::kUpDevOpt[i].caption, BS_RADIOBUTTON | WS_TABSTOP,
             InFrame(d, design::kFrame2, design::kUpDevOpt[i]), kUpDevOpt + i, font_);
-        FitToText(option, kOptionBoxRoom);
+        FitToText(option, GetSystemMetrics(SM_CXMENUCHECK) + kOptionTextGap);
     }
     frame(design::kFrame1, kFrame1);
     for (int i = 0; i < kBaudCount; ++i) {
