@@ -46,10 +46,12 @@ test-sanitize: deps
 	@cmake --build $(BUILD)-sanitize -j $(JOBS)
 	@cd $(BUILD)-sanitize && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j $(JOBS) --timeout 900
 
-# The Qt-free core, the simulated station, cv2cli.exe on the Win32 platform layers
-# and their tests cross-built for 64-bit Windows with mingw-w64 and run under Wine
-# (its prefix lives in the build folder); then cv2cli.exe against the Linux cv2sim
-# through COM5, beside the Linux cv2cli (scripts/windows-e2e.sh).
+# The Qt-free core, the simulated station, cv2cli.exe and cv2sicherung.exe on the
+# Win32 platform layers and their tests cross-built for 64-bit Windows with
+# mingw-w64 and run under Wine (its prefix lives in the build folder); then
+# cv2cli.exe against the Linux cv2sim through COM5, beside the Linux cv2cli
+# (scripts/windows-e2e.sh), and the window program driven by keyboard on the
+# virtual display (scripts/windows-window-e2e.sh, screenshots in build-windows/screenshots).
 configure-windows:
 	@bash scripts/install-deps.sh windows
 	@cmake -S . -B $(BUILD)-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
@@ -60,10 +62,10 @@ test-windows: configure configure-windows
 	@cmake --build $(BUILD)-windows -j $(JOBS)
 	@bash scripts/test-windows.sh $(BUILD)-windows $(JOBS) $(BUILD)
 
-# cv2cli.exe, statically linked, and build-windows/cv2sicherung-<version>-windows.zip
-# with it and the German guide.
+# The window program cv2sicherung.exe and cv2cli.exe, statically linked, and
+# build-windows/cv2sicherung-<version>-windows.zip with both and the German guide.
 windows: configure-windows
-	@cmake --build $(BUILD)-windows -j $(JOBS) --target cv2cli
+	@cmake --build $(BUILD)-windows -j $(JOBS) --target cv2sicherung cv2cli
 	@bash scripts/pack-windows.sh $(BUILD)-windows
 
 # MainWin, OptWin (as opened and enlarged), frmHinweis, a backup half-way, the restore's

@@ -4,13 +4,16 @@
 # Runs as root (or through sudo when available); does nothing when all are there.
 set -euo pipefail
 # With the argument "windows": what the cross build, its run under Wine (the dialogs
-# on a virtual display) and its zip need.
+# on a virtual display) and its zip need; fonts-wine gives Wine its own fonts (the
+# caption buttons' symbols among them); xdotool, x11-utils and imagemagick drive
+# the window program by keyboard, find its windows and photograph them.
 # qt6-base-private-dev: the window tests take the focus away from the program as
 # another program would. xvfb and xauth run the windows without a display
 # (xvfb-run); fonts-dejavu-core is the font the windows are measured against;
 # man-db renders the man pages as their test reads them.
 if [ "${1:-}" = windows ]; then
-  packages=(cmake make g++-mingw-w64-x86-64-posix googletest wine wine64 zip unzip xvfb xauth)
+  packages=(cmake make g++-mingw-w64-x86-64-posix googletest wine wine64 fonts-wine zip unzip
+            xvfb xauth xdotool x11-utils imagemagick)
 else
   packages=(cmake make g++ pkg-config qt6-base-dev qt6-base-private-dev qt6-serialport-dev
             qt6-translations-l10n libgtest-dev libgmock-dev clang libclang-rt-14-dev socat

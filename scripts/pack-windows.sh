@@ -1,27 +1,30 @@
 #!/usr/bin/env bash
-# Packs cv2cli.exe with the German guide into BUILD/cv2sicherung-<version>-windows.zip:
+# Packs the window program cv2sicherung.exe and cv2cli.exe with the German guide
+# into BUILD/cv2sicherung-<version>-windows.zip:
 #   scripts/pack-windows.sh BUILD
-# Refuses a cv2cli.exe that would need a DLL beyond the system's own.
+# Refuses a program that would need a DLL beyond the system's own.
 set -euo pipefail
 build=$(cd "${1:?usage: pack-windows.sh BUILD}" && pwd)
 source=$(cd "$(dirname "$0")/.." && pwd)
 version=$(sed -n 's/^project(cv2sicherung VERSION \([0-9.]*\).*/\1/p' "$source/CMakeLists.txt")
 name=cv2sicherung-$version
-exe=$build/cv2cli.exe
+programs=("$build/cv2sicherung.exe" "$build/cv2cli.exe")
 
 # Windows' own DLLs, which every Windows has; anything else would have to lie beside it.
 system_dlls='^(kernel32|user32|advapi32|msvcrt|winmm|ws2_32|shell32|ole32|comdlg32|gdi32)\.dll$'
-foreign=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' |
-          tr 'A-Z' 'a-z' | grep -Ev "$system_dlls" || true)
-if [ -n "$foreign" ]; then
-  echo "pack-windows: cv2cli.exe braucht DLLs, die Windows nicht mitbringt: $foreign" >&2
-  exit 1
-fi
+for exe in "${programs[@]}"; do
+  foreign=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' |
+            tr 'A-Z' 'a-z' | grep -Ev "$system_dlls" || true)
+  if [ -n "$foreign" ]; then
+    echo "pack-windows: $(basename "$exe") braucht DLLs, die Windows nicht mitbringt: $foreign" >&2
+    exit 1
+  fi
+done
 
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 mkdir -p "$stage/$name"
-cp "$exe" "$stage/$name/"
+cp "${programs[@]}" "$stage/$name/"
 cp -r "$source/docs" "$stage/$name/docs"
 zip_file=$build/$name-windows.zip
 rm -f "$zip_file"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs the Windows build's tests under Wine, and with a Linux build folder also
-# cv2cli.exe against its cv2sim (scripts/windows-e2e.sh):
+# cv2cli.exe (scripts/windows-e2e.sh) and the window program cv2sicherung.exe
+# (scripts/windows-window-e2e.sh) against its cv2sim:
 #   bash scripts/test-windows.sh BUILD_DIR JOBS [LINUX_BUILD_DIR]
 #
 # Wine's prefix, its server and its background services are set up once, before any
@@ -33,12 +34,22 @@ setup() {
   return "$rc"
 }
 
+# Wine's own fonts where its programs find them (this Wine looks for them only in
+# the prefix), and window frames drawn by Wine itself: a virtual display has no
+# window manager to draw title bars, and the screenshots show them.
+fonts_and_frames() {
+  if [ -d /usr/share/wine/fonts ]; then
+    cp -u /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" || return 1
+  fi
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f
+}
+
 # The prefix, one server kept running, and the services, started here with nothing
 # of ctest's output open: a service that outlives a test while holding its output
 # would keep ctest waiting.
 start_wine() {
-  setup wineboot --init && setup wineserver --wait && setup wineserver --persistent &&
-    setup wineboot && return 0
+  setup wineboot --init && setup fonts_and_frames && setup wineserver --wait &&
+    setup wineserver --persistent && setup wineboot && return 0
   wineserver --kill >/dev/null 2>&1
   return 1
 }
@@ -49,4 +60,6 @@ else
   echo "Wine: kein dauerhafter Server, die Tests starten ihn selbst" >&2
 fi
 ctest --output-on-failure -j "$jobs" --timeout 300 || exit 1
-[ -z "$linux_build" ] || bash "$here/windows-e2e.sh" . "$linux_build"
+[ -n "$linux_build" ] || exit 0
+bash "$here/windows-e2e.sh" . "$linux_build" || exit 1
+bash "$here/windows-window-e2e.sh" . "$linux_build"

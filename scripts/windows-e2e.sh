@@ -29,21 +29,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# cv2sim at instant speed with its port linked at $1; the other words are its options.
-start_sim() {
-  local link=$1
-  shift
-  rm -f "$link"
-  "$sim" --speed instant --link "$link" "$@" >"$work/sim.out" 2>&1 &
-  sim_pid=$!
-  for _ in $(seq 100); do [ -L "$link" ] && break; sleep 0.05; done
-}
-# Ends cv2sim, which writes its --dump on the way out.
-stop_sim() {
-  kill -TERM "$sim_pid" 2>/dev/null
-  wait "$sim_pid" 2>/dev/null
-  sim_pid=
-}
+source "$(dirname "$0")/sim-control.sh"
 
 # One run on each side, each against its own cv2sim with the options given
 # after "--"; a word @NAME is the file $work/win-NAME or $work/lin-NAME. Sets
@@ -62,14 +48,14 @@ both() {
   begin=$(date +%s.%N)
   timeout 300 wine "$exe" "${winwords[@]}" --port 5 >"$work/$name-win.out" 2>&1 </dev/null
   win_code=$?
-  win_took=$(awk -v a="$begin" -v b="$(date +%s.%N)" 'BEGIN { printf "%.1f", b - a }')
+  win_took=$(since "$begin")
   stop_sim
   start_sim "$work/port" "${options[@]}" --dump "$work/$name-lin.CDF"
   local linwords=("${words[@]//@/$work/lin-}")
   begin=$(date +%s.%N)
   timeout 300 "$cli" "${linwords[@]}" --port "$work/port" >"$work/$name-lin.out" 2>&1 </dev/null
   lin_code=$?
-  lin_took=$(awk -v a="$begin" -v b="$(date +%s.%N)" 'BEGIN { printf "%.1f", b - a }')
+  lin_took=$(since "$begin")
   stop_sim
   win_status=$(grep -ao 'Status -\?[0-9]*' "$work/$name-win.out" | tail -n 1)
   lin_status=$(grep -ao 'Status -\?[0-9]*' "$work/$name-lin.out" | tail -n 1)

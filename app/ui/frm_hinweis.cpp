@@ -15,13 +15,13 @@ namespace cv2 {
 
 namespace {
 
-constexpr int kClientWidth = 6645;
-constexpr int kClientHeight = 4485;
-constexpr int kTextWidth = 6615;
-constexpr int kTextHeight = 4455;
+constexpr int kClientWidth = design::kHinweisWidth;
+constexpr int kClientHeight = design::kHinweisHeight;
+constexpr int kTextWidth = design::kText1Width;
+constexpr int kTextHeight = design::kText1Height;
 // The text was written for a 9.75-point font; smaller sizes are tried down to
 // the smallest that still reads well.
-constexpr double kDesignPointSize = 9.75;
+constexpr double kDesignPointSize = design::kText1Points;
 constexpr double kSmallestPointSize = 7.0;
 constexpr double kPointSizeStep = 0.25;
 // The designed font first; then the common sans-serif families of a Linux
@@ -59,28 +59,6 @@ QFont NoticeFont(const QString& text, const QSize& area, const QFont& fallback) 
 }
 
 }  // namespace
-
-std::string NoticeText() {
-    const std::string crlf = "\r\n";
-    const std::string blankLine = crlf + crlf;
-    // Within a paragraph the pieces join without a gap: each ends in a blank
-    // where the sentence goes on.
-    // clang-format off
-    return std::string("Es wird nur die aktive (sichtbare) Datenbank auf dem PC gesichert. ")
-        + blankLine
-        + "Sollen die aktive Datenbank und die Datenbank aus dem Kopierspeicher gesichert werden, "
-        + "so muss zunächst die Datensicherung für die aktive Datenbank durchgeführt werden. "
-        + blankLine
-        + "Nun in der Centrova 2 die aktive Datenbank gegen die Datenbank aus dem Kopierspeicher tauschen "
-        + "und erneut eine Datensicherung mit einem neuen Dateinamen durchführen. "
-        + blankLine
-        + "Durch das Übertragen einer Sicherungsdatei vom PC auf die CV-2 wird die aktive (sichtbare) Datenbank "
-        + "überschrieben. Soll auch die zweite Sicherungsdatei vom PC auf die CV-2 übertragen werden, so muss "
-        + "zunächst die zuerst übertragene Datenbank in den Kopierspeicher der CV-2 gelegt werden, bevor die zweite Sicherungsdatei übertragen wird. "
-        + blankLine
-        + "Es werden keine Sonderoptionen gesichert.";
-    // clang-format on
-}
 
 FrmHinweis::FrmHinweis(QWidget* owner) : QDialog(owner) {
     setObjectName("frmHinweis");

@@ -3,14 +3,12 @@
 #pragma once
 
 #include <QDialog>
-#include <string>
+
+#include "app/main_win_texts.h"
 
 class QPlainTextEdit;
 
 namespace cv2 {
-
-// The notice text, UTF-8, lines broken by CR LF: five paragraphs.
-std::string NoticeText();
 
 class FrmHinweis : public QDialog {
     Q_OBJECT

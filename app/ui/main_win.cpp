@@ -20,19 +20,12 @@ namespace cv2 {
 
 namespace {
 
-constexpr int kClientWidth = 3450;
-constexpr int kClientHeight = 4095;
-constexpr int kLineLength = 3600;
-constexpr int kBarLeft = 120;
-constexpr int kBarTop = 3660;
-constexpr int kBarBackgroundWidth = 3195;
-constexpr int kBarHeight = 315;
 const QColor kBarColour(0x5b, 0x8f, 0xd9);
 
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, const QRect& rect) {
-    auto* label = new QLabel(caption, parent);
+QLabel* MakeLabel(QWidget* parent, const char* name, const design::Place& place) {
+    auto* label = new QLabel(QString::fromUtf8(place.caption), parent);
     label->setObjectName(name);
-    label->setGeometry(rect);
+    label->setGeometry(TwipsRect(*parent->window(), place));
     // Text starts at the top left of its box unless a control says otherwise.
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;
@@ -51,11 +44,6 @@ QWidget* MakeRectangle(QWidget* parent, const char* name, const QColor& colour, 
 
 }  // namespace
 
-std::string FileNamePart(const std::string& path) {
-    const std::size_t cut = path.find_last_of("\\/");
-    return cut == std::string::npos ? path : path.substr(cut + 1);
-}
-
 MainWin::MainWin(Settings& settings, SerialControl& comm1, MessageBoxes& boxes,
                  FileDialog& fileDialog, std::string settingsPath, std::function<void()> quit,
                  QWidget* parent)
@@ -71,15 +59,13 @@ MainWin::MainWin(Settings& settings, SerialControl& comm1, MessageBoxes& boxes,
     UseDesignFont(*this);
     BuildMenus();
     BuildControls();
-    resize(TwipsX(*this, kClientWidth),
-           TwipsY(*this, kClientHeight) + menuBar()->sizeHint().height());
+    resize(TwipsX(*this, design::kMainWidth),
+           TwipsY(*this, design::kMainHeight) + menuBar()->sizeHint().height());
 
     // Start-up: empty bar, caption with the version, settings read and shown.
     progress_.SetProgress(0);
-    setWindowTitle(QString("CV2 Sicherung - Ver.: %1.%2.%3")
-                       .arg(CV2_VERSION_MAJOR)
-                       .arg(CV2_VERSION_MINOR)
-                       .arg(CV2_VERSION_PATCH));
+    setWindowTitle(QString::fromStdString(
+        MainWinCaption(CV2_VERSION_MAJOR, CV2_VERSION_MINOR, CV2_VERSION_PATCH)));
     LoadSettings(settingsPath_, settings_);
     ShowSettings();
 }
@@ -93,7 +79,7 @@ void MainWin::BuildMenus() {
     load->setObjectName("Load_menu");
     QAction* options = Datei_menu->addAction("Optionen", this, [this] {
         // The restore leaves this menu usable; its settings must not change under it.
-        if (!procedureRunning_) ShowOptions();
+        if (!guard_.running()) ShowOptions();
     });
     options->setObjectName("Opt_menu");
     QAction* quit = Datei_menu->addAction("Beenden", this, [this] { SaveSettingsAndQuit(); });
@@ -112,55 +98,45 @@ void MainWin::BuildControls() {
 
     // A line along the top edge of the client area, longer than the window is wide.
     auto* line =
-        MakeRectangle(client, "Line1", Qt::black, QRect(0, 0, TwipsX(ref, kLineLength), 1));
+        MakeRectangle(client, "Line1", Qt::black, QRect(0, 0, TwipsX(ref, design::kLineLength), 1));
     line->lower();
 
-    MakeLabel(client, "Label4", "ComPort Nr.:", TwipsRect(ref, 120, 360, 1035, 195));
-    ComPortNrTxt =
-        MakeLabel(client, "ComPortNrTxt", "ComPortNr", TwipsRect(ref, 1380, 360, 1275, 195));
-    MakeLabel(client, "Label5", "Baudrate:", TwipsRect(ref, 120, 660, 1035, 195));
-    BdRtTxt = MakeLabel(client, "BdRtTxt", "Baudrate", TwipsRect(ref, 1380, 660, 1275, 195));
-    MakeLabel(client, "Label3", "Filename:", TwipsRect(ref, 120, 1020, 1035, 195));
-    DF_FileTxt = MakeLabel(client, "DF_FileTxt", "", TwipsRect(ref, 1380, 1020, 1635, 195));
-    ComTxt = MakeLabel(client, "ComTxt", "- ", TwipsRect(ref, 0, 1680, 3435, 315));
+    MakeLabel(client, "Label4", design::kLabel4);
+    ComPortNrTxt = MakeLabel(client, "ComPortNrTxt", design::kComPortNrTxt);
+    MakeLabel(client, "Label5", design::kLabel5);
+    BdRtTxt = MakeLabel(client, "BdRtTxt", design::kBdRtTxt);
+    MakeLabel(client, "Label3", design::kLabel3);
+    DF_FileTxt = MakeLabel(client, "DF_FileTxt", design::kDF_FileTxt);
+    ComTxt = MakeLabel(client, "ComTxt", design::kComTxt);
 
-    QLabel* hint = MakeLabel(client, "Label1", "Eine Datensicherung kann bis zu 40 Minuten dauern.",
-                             TwipsRect(ref, 600, 2160, 2295, 375));
+    QLabel* hint = MakeLabel(client, "Label1", design::kLabel1);
     QFont bold = hint->font();
     bold.setBold(true);
     hint->setFont(bold);
     hint->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     hint->setWordWrap(true);
 
-    ReadDF_But = new QPushButton("Datenbank auf dem PC sichern", client);
+    ReadDF_But = new QPushButton(QString::fromUtf8(design::kReadDF_But.caption), client);
     ReadDF_But->setObjectName("ReadDF_But");
-    ReadDF_But->setGeometry(TwipsRect(ref, 120, 2700, 3195, 375));
+    ReadDF_But->setGeometry(TwipsRect(ref, design::kReadDF_But));
     connect(ReadDF_But, &QPushButton::clicked, this, [this] { RunProcedure(onReadDF); });
-    WriteDF_But = new QPushButton("Datenbank in die CV2 übertragen", client);
+    WriteDF_But = new QPushButton(QString::fromUtf8(design::kWriteDF_But.caption), client);
     WriteDF_But->setObjectName("WriteDF_But");
-    WriteDF_But->setGeometry(TwipsRect(ref, 120, 3180, 3195, 375));
+    WriteDF_But->setGeometry(TwipsRect(ref, design::kWriteDF_But));
     connect(WriteDF_But, &QPushButton::clicked, this, [this] { RunProcedure(onWriteDF); });
     setTabOrder(ReadDF_But, WriteDF_But);
     ReadDF_But->setFocus();
 
-    ProzBalkenWeiss =
-        MakeRectangle(client, "ProzBalkenWeiss", Qt::white,
-                      TwipsRect(ref, kBarLeft, kBarTop, kBarBackgroundWidth, kBarHeight));
+    const design::Place& bar = design::kProzBalkenWeiss;
+    ProzBalkenWeiss = MakeRectangle(client, "ProzBalkenWeiss", Qt::white, TwipsRect(ref, bar));
     ProzBalken = MakeRectangle(client, "ProzBalken", kBarColour,
-                               TwipsRect(ref, kBarLeft, kBarTop, 1605, kBarHeight));
+                               TwipsRect(ref, bar.left, bar.top, 1605, bar.height));
     // Created last, so it is drawn over the bar; a label fills no background.
-    ProzTxt = MakeLabel(client, "ProzTxt", "100%", TwipsRect(ref, 1560, 3720, 435, 195));
+    ProzTxt = MakeLabel(client, "ProzTxt", design::kProzTxt);
     ProzTxt->setAlignment(Qt::AlignCenter);
 }
 
-void MainWin::RunProcedure(const std::function<void()>& procedure) {
-    // The procedure processes events while it waits; a second one must not
-    // start inside it, whatever enabled the buttons meanwhile.
-    if (procedureRunning_ || !procedure) return;
-    procedureRunning_ = true;
-    procedure();
-    procedureRunning_ = false;
-}
+void MainWin::RunProcedure(const std::function<void()>& procedure) { guard_.Run(procedure); }
 
 void MainWin::ShowSettings() {
     BdRtTxt->setText(QString::number(settings_.BaudRate));
@@ -180,7 +156,7 @@ void MainWin::closeEvent(QCloseEvent* event) {
 }
 
 void MainWin::OptionsClosed() {
-    if (!procedureRunning_) EnableButtons();
+    if (!guard_.running()) EnableButtons();
 }
 
 OptWin* MainWin::ShowOptions() {
@@ -226,7 +202,7 @@ void MainWin::SetBarWidth(double twips) {
     ProzBalken->resize(TwipsX(*this, twips), ProzBalken->height());
 }
 
-double MainWin::BackgroundWidth() const { return kBarBackgroundWidth; }
+double MainWin::BackgroundWidth() const { return design::kProzBalkenWeiss.width; }
 
 void MainWin::SetPercentText(const std::string& text) {
     ProzTxt->setText(QString::fromStdString(text));

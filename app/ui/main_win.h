@@ -8,8 +8,9 @@
 #include <memory>
 #include <string>
 
-#include "app/procedure_host.h"
+#include "app/main_win_texts.h"
 #include "app/progress.h"
+#include "app/window_program.h"
 #include "settings/settings.h"
 
 class QAction;
@@ -24,11 +25,7 @@ class MessageBoxes;
 class OptWin;
 class SerialControl;
 
-// The file-name part of a path: the text after the last backslash. On Linux a
-// slash separates folders too, so the text after the last of either is taken.
-std::string FileNamePart(const std::string& path);
-
-class MainWin : public QMainWindow, public ProcedureHost, public ProgressView {
+class MainWin : public QMainWindow, public MainWindow, public ProgressView {
     Q_OBJECT
 public:
     // quit ends the program; it is called right after the settings file is
@@ -41,8 +38,8 @@ public:
     std::function<void()> onReadDF;
     std::function<void()> onWriteDF;
 
-    void ShowSettings();
-    void SaveSettingsAndQuit();
+    void ShowSettings() override;
+    void SaveSettingsAndQuit() override;
     // The options window is done (O.K. or close box): the buttons come back,
     // unless a procedure is still running and will enable them at its end.
     void OptionsClosed();
@@ -50,9 +47,9 @@ public:
     OptWin* ShowOptions();
     // Opens the notice window modally; returns when it is closed.
     void ShowNotice();
-    bool ProcedureRunning() const { return procedureRunning_; }
+    bool ProcedureRunning() const override { return guard_.running(); }
 
-    // ProcedureHost
+    // MainWindow
     void DisableButtons() override;
     void EnableButtons() override;
     void SetDateiMenuEnabled(bool enabled) override;
@@ -71,7 +68,7 @@ public:
     SerialControl& comm1() { return comm1_; }
     MessageBoxes& boxes() { return boxes_; }
     FileDialog& fileDialog() { return fileDialog_; }
-    Progress& progress() { return progress_; }
+    Progress& progress() override { return progress_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -88,7 +85,7 @@ private:
     std::string settingsPath_;
     std::function<void()> quit_;
     Progress progress_{*this};
-    bool procedureRunning_ = false;
+    ProcedureGuard guard_;
     std::unique_ptr<OptWin> optWin_;
 
     QLabel* ComPortNrTxt = nullptr;

@@ -25,42 +25,18 @@ namespace {
 // Room beside the longest suggestion for the list's frame and scroll bar, pixels.
 constexpr int kSuggestionMargin = 32;
 
-// The window opens at its designed size, lower than its frames reach; the
-// user may enlarge it to get at the options below the edge.
-constexpr int kClientWidth = 3825;
-constexpr int kClientHeight = 1455;
-
-struct OptionPlace {
-    const char* caption;
-    int left, top, width, height;
-};
-
-constexpr std::array<OptionPlace, kInterfaceCount> kInterfaceOptions = {{
-    {"Tandemo/Centrova", 120, 300, 2175, 195},
-    {"Orvendal 48240 - LocoNet Interface", 120, 600, 3375, 195},
-    {"Orvendal 48250 - LocoNet USB Interface", 120, 900, 3435, 195},
-}};
-
-constexpr std::array<OptionPlace, kBaudRates.size()> kBaudOptions = {{
-    // 780 twips wide rather than 795, which reached into the box of 16666.
-    {"9600", 120, 300, 780, 195},
-    {"16666", 900, 300, 795, 195},
-    {"19200", 1740, 300, 795, 195},
-    {"115200", 2640, 300, 855, 195},
-}};
-
-DesignFrame* MakeFrame(QWidget* parent, const char* name, const char* caption, const QRect& rect) {
-    auto* frame = new DesignFrame(caption, parent);
+DesignFrame* MakeFrame(QWidget* parent, const char* name, const design::Place& place) {
+    auto* frame = new DesignFrame(QString::fromUtf8(place.caption), parent);
     frame->setObjectName(name);
-    frame->setGeometry(rect);
+    frame->setGeometry(TwipsRect(*parent, place));
     return frame;
 }
 
-QRadioButton* MakeOption(QWidget* frame, const QString& name, const OptionPlace& place,
+QRadioButton* MakeOption(QWidget* frame, const QString& name, const design::Place& place,
                          const QWidget& ref) {
     auto* option = new QRadioButton(place.caption, frame);
     option->setObjectName(name);
-    option->setGeometry(TwipsRect(ref, place.left, place.top, place.width, place.height));
+    option->setGeometry(TwipsRect(ref, place));
     // Selection is kept by OptionsLogic, which may also select nothing or a
     // disabled option; Qt's own exclusivity would get in the way.
     option->setAutoExclusive(false);
@@ -78,7 +54,9 @@ OptWin::OptWin(Settings& settings, MainWin& mainWin)
     setWindowTitle("Optionen");
     UseDesignFont(*this);
     BuildControls();
-    resize(TwipsX(*this, kClientWidth), TwipsY(*this, kClientHeight));
+    // The window opens at its designed size, lower than its frames reach; the
+    // user may enlarge it to get at the options below the edge.
+    resize(TwipsX(*this, design::kOptWidth), TwipsY(*this, design::kOptHeight));
 
     // Coming back from another program is no activation from one of ours:
     // what the user typed before leaving stays. The window the user returns
@@ -96,16 +74,13 @@ OptWin::OptWin(Settings& settings, MainWin& mainWin)
 
 void OptWin::BuildControls() {
     const QWidget& ref = *this;
-    DesignFrame* frame3 =
-        MakeFrame(this, "Frame3", "ComPort:", TwipsRect(ref, 120, 240, 3615, 555));
-    auto* label = new QLabel("Nummer:", frame3);
+    DesignFrame* frame3 = MakeFrame(this, "Frame3", design::kFrame3);
+    auto* label = new QLabel(design::kNummerLabel.caption, frame3);
     label->setObjectName("Label1");
-    // Up to the COM port box rather than the designed 675 twips: in the fonts
-    // at hand the caption is a pixel wider than that.
-    label->setGeometry(TwipsRect(ref, 480, 240, 780, 195));
-    ComPortTxT = new PortNameBox("1", frame3);
+    label->setGeometry(TwipsRect(ref, design::kNummerLabel));
+    ComPortTxT = new PortNameBox(design::kComPortTxT.caption, frame3);
     ComPortTxT->setObjectName("ComPortTxT");
-    ComPortTxT->setGeometry(TwipsRect(ref, 1260, 180, 435, 285));
+    ComPortTxT->setGeometry(TwipsRect(ref, design::kComPortTxT));
     connect(ComPortTxT, &QLineEdit::textChanged, this,
             [this](const QString& text) { logic_.SetComPortText(text.toStdString()); });
     // Suggestions, not choices: typing any part of a name narrows them, and any
@@ -115,20 +90,18 @@ void OptWin::BuildControls() {
     portSuggestions_->setFilterMode(Qt::MatchContains);
     ComPortTxT->setCompleter(portSuggestions_);
 
-    DesignFrame* frame2 =
-        MakeFrame(this, "Frame2", "Update über ", TwipsRect(ref, 120, 840, 3615, 1275));
+    DesignFrame* frame2 = MakeFrame(this, "Frame2", design::kFrame2);
     for (int i = 0; i < kInterfaceCount; ++i) {
-        UpDevOpt[i] = MakeOption(frame2, QString("UpDevOpt%1").arg(i), kInterfaceOptions[i], ref);
+        UpDevOpt[i] = MakeOption(frame2, QString("UpDevOpt%1").arg(i), design::kUpDevOpt[i], ref);
         connect(UpDevOpt[i], &QRadioButton::clicked, this, [this, i] {
             logic_.ClickInterface(i);
             Mirror();
         });
     }
 
-    DesignFrame* frame1 =
-        MakeFrame(this, "Frame1", "Baurate:", TwipsRect(ref, 120, 2160, 3615, 675));
+    DesignFrame* frame1 = MakeFrame(this, "Frame1", design::kFrame1);
     for (int i = 0; i < kBaudCount; ++i) {
-        BdrtOpt[i] = MakeOption(frame1, QString("BdrtOpt%1").arg(i), kBaudOptions[i], ref);
+        BdrtOpt[i] = MakeOption(frame1, QString("BdrtOpt%1").arg(i), design::kBdrtOpt[i], ref);
         connect(BdrtOpt[i], &QRadioButton::clicked, this, [this, i] {
             logic_.SelectBaud(i);
             Mirror();
@@ -136,9 +109,9 @@ void OptWin::BuildControls() {
     }
 
     // Created after Frame2, so it lies over that frame's right part.
-    OK_But = new QPushButton("O.K.", this);
+    OK_But = new QPushButton(design::kOK_But.caption, this);
     OK_But->setObjectName("OK_But");
-    OK_But->setGeometry(TwipsRect(ref, 2760, 960, 855, 315));
+    OK_But->setGeometry(TwipsRect(ref, design::kOK_But));
     QFont bold = OK_But->font();
     bold.setBold(true);
     OK_But->setFont(bold);

@@ -5,15 +5,11 @@
 #include <QFont>
 #include <QRect>
 #include <QWidget>
-#include <cmath>
+
+#include "app/twips_to_pixels.h"
+#include "app/window_design.h"
 
 namespace cv2 {
-
-constexpr double kTwipsPerInch = 1440.0;
-
-inline int TwipsToPixels(double twips, int dpi) {
-    return static_cast<int>(std::lround(twips * dpi / kTwipsPerInch));
-}
 
 inline int TwipsX(const QWidget& w, double twips) { return TwipsToPixels(twips, w.logicalDpiX()); }
 inline int TwipsY(const QWidget& w, double twips) { return TwipsToPixels(twips, w.logicalDpiY()); }
@@ -21,6 +17,9 @@ inline int TwipsY(const QWidget& w, double twips) { return TwipsToPixels(twips, 
 // A control's rectangle (left, top, width, height in twips) in pixels.
 inline QRect TwipsRect(const QWidget& w, int left, int top, int width, int height) {
     return QRect(TwipsX(w, left), TwipsY(w, top), TwipsX(w, width), TwipsY(w, height));
+}
+inline QRect TwipsRect(const QWidget& w, const design::Place& place) {
+    return TwipsRect(w, place.left, place.top, place.width, place.height);
 }
 
 // The captions were sized for a small, narrow font: 8 points, semi-condensed,

@@ -12,6 +12,8 @@ namespace cv2 {
 class Win32MessageBoxes : public MessageBoxes {
 public:
     explicit Win32MessageBoxes(HWND owner = nullptr) : owner_(owner) {}
+    // The window the boxes are modal to, once it exists.
+    void SetOwner(HWND owner) { owner_ = owner; }
     BoxAnswer Show(const std::string& text, const std::string& title, BoxButtons buttons,
                    BoxIcon icon) override;
 
@@ -22,6 +24,7 @@ private:
 class Win32FileDialog : public FileDialog {
 public:
     explicit Win32FileDialog(HWND owner = nullptr) : owner_(owner) {}
+    void SetOwner(HWND owner) { owner_ = owner; }
     std::string Show(FileDialogMode mode, const std::string& title, const std::string& presetName,
                      const std::string& filterDescription,
                      const std::string& filterPattern) override;

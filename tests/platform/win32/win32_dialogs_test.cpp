@@ -11,16 +11,10 @@
 #include <dlgs.h>
 
 #include "platform/win32/win32_dialogs.h"
+#include "tests/support/win32_display.h"
 
 namespace cv2 {
 namespace {
-
-bool WindowsCanBeShown() {
-    HWND probe =
-        CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-    if (probe) DestroyWindow(probe);
-    return probe != nullptr;
-}
 
 // Waits up to ten seconds for the dialog titled title, then hands it to act.
 std::thread Answer(const wchar_t* title, std::function<void(HWND)> act) {
@@ -44,7 +38,7 @@ std::wstring StaticText(HWND box) {
 TEST(Win32MessageBoxes, AYesNoBoxShowsItsLinesAndAnswersTheButtonPressed) {
     if (!WindowsCanBeShown()) GTEST_SKIP() << "keine Anzeige";
     Win32MessageBoxes boxes;
-    for (const auto [button, answer] : {std::pair{IDNO, BoxAnswer::No}, {IDYES, BoxAnswer::Yes}}) {
+    for (const auto& [button, answer] : {std::pair{IDNO, BoxAnswer::No}, {IDYES, BoxAnswer::Yes}}) {
         std::wstring shown;
         std::thread user = Answer(L"Überschreiben?", [&, button](HWND box) {
             shown = StaticText(box);

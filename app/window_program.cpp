@@ -1,0 +1,41 @@
+#include "app/window_program.h"
+
+#include "app/backup_procedure.h"
+#include "app/restore_procedure.h"
+
+namespace cv2 {
+
+WindowProgram::WindowProgram(MessageBoxes& boxes, FileDialog& fileDialog, const KeyTable& keys)
+    : boxes_(boxes),
+      fileDialog_(fileDialog),
+      keys_(keys),
+      link_(platform_->comm1(), platform_->io(), platform_->clock(), platform_->events(), boxes,
+            settings_, keys_.ServiceKey),
+      device_(link_, keys_) {}
+
+void WindowProgram::EndRequested() {
+    endRequested_ = true;
+    link_.cancellation().Request();
+    if (window_ && !window_->ProcedureRunning()) window_->SaveSettingsAndQuit();
+}
+
+void WindowProgram::EndIfRequested() {
+    // The signal handler cancels the run itself, before the event loop passes
+    // the request on: a cancelled run is an end requested.
+    if (endRequested_ || link_.cancellation().requested()) window_->SaveSettingsAndQuit();
+}
+
+void WindowProgram::RunBackup() {
+    BackupProcedure(*window_, settings_, link_, device_, window_->progress(), boxes_).Run();
+    EndIfRequested();
+}
+
+void WindowProgram::RunRestore() {
+    RestoreProcedure(*window_, settings_, link_, device_, window_->progress(), boxes_, fileDialog_)
+        .Run();
+    // The chosen file is the one in use now: the label names it.
+    window_->ShowSettings();
+    EndIfRequested();
+}
+
+}  // namespace cv2
