@@ -60,8 +60,6 @@ std::string Win32FileDialog::Show(FileDialogMode mode, const std::string& title,
     filter += L'\0';
     filter += Wide(filterPattern);
     filter += L'\0';
-    const std::wstring extension =
-        filterPattern.rfind("*.", 0) == 0 ? Wide(filterPattern.substr(2)) : std::wstring();
     std::vector<wchar_t> file(kLongestPath, L'\0');
     const std::wstring preset = Wide(presetName);
     preset.copy(file.data(), std::min<std::size_t>(preset.size(), kLongestPath - 1));
@@ -74,9 +72,9 @@ std::string Win32FileDialog::Show(FileDialogMode mode, const std::string& title,
     dialog.lpstrFile = file.data();
     dialog.nMaxFile = kLongestPath;
     dialog.lpstrTitle = caption.c_str();
-    dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
-    // Any name is accepted in both modes: the open dialog does not insist on
-    // an existing file, the save dialog does not ask before overwriting.
+    // Any name is accepted in both modes and comes back as typed: no extension
+    // is added, the open dialog does not insist on an existing file, the save
+    // dialog does not ask before overwriting.
     dialog.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
     const BOOL chosen =
         mode == FileDialogMode::Open ? GetOpenFileNameW(&dialog) : GetSaveFileNameW(&dialog);
