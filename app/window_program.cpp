@@ -14,15 +14,14 @@ WindowProgram::WindowProgram(MessageBoxes& boxes, FileDialog& fileDialog, const 
       device_(link_, keys_) {}
 
 void WindowProgram::EndRequested() {
-    endRequested_ = true;
     link_.cancellation().Request();
     if (window_ && !window_->ProcedureRunning()) window_->SaveSettingsAndQuit();
 }
 
 void WindowProgram::EndIfRequested() {
-    // The signal handler cancels the run itself, before the event loop passes
-    // the request on: a cancelled run is an end requested.
-    if (endRequested_ || link_.cancellation().requested()) window_->SaveSettingsAndQuit();
+    // Only an end request cancels a run (the signal handler itself, before the
+    // event loop passes the request on), and nothing takes it back.
+    if (link_.cancellation().requested()) window_->SaveSettingsAndQuit();
 }
 
 void WindowProgram::RunBackup() {

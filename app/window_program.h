@@ -67,7 +67,6 @@ private:
     Link link_;
     Device device_;
     MainWindow* window_ = nullptr;
-    bool endRequested_ = false;
 };
 
 // A window program: the program below the windows with the main window Window
