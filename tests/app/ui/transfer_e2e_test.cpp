@@ -29,7 +29,10 @@ class TransferEndToEnd : public QObject {
     std::string Path(const char* name) const { return dir.File(name); }
 
     // Starts cv2sim and writes a settings file naming its port, and the key file.
+    // One still running from before ends first: on its way out it takes its
+    // link away, which the new one would have by the same name.
     void StartSimulator(const char* seed, const char* speed = "instant") {
+        sim.reset();
         const std::string keys =
             "ServiceKey = 11 22 33 44 55 66 77 08\n"
             "PayloadKey = 01 12 23 34 45 56 67 78 09 1A 2B 3C 4D 5E 6F 70\n";
@@ -53,6 +56,7 @@ class TransferEndToEnd : public QObject {
         FakeFileDialog fileDialog;
         std::unique_ptr<Program> program;
         bool ended = false;
+        bool portOpenAtEnd = false;
         MainWin& win() { return program->mainWin(); }
         QString Text(const char* label) { return win().findChild<QLabel*>(label)->text(); }
     };
@@ -68,7 +72,10 @@ class TransferEndToEnd : public QObject {
         if (!keys.ok() || keys.keys == kBuiltInKeys) qFatal("%s", keys.error.c_str());
         Window* raw = w.get();
         w->program = std::make_unique<Program>(w->boxes, w->fileDialog, Path("CV2_DF.INF"),
-                                               keys.keys, [raw] { raw->ended = true; });
+                                               keys.keys, [raw] {
+            raw->ended = true;
+            raw->portOpenAtEnd |= raw->win().comm1().PortOpen();
+        });
         w->win().show();
         if (before) before(*w);
         QTest::mouseClick(w->win().findChild<QPushButton*>(button), Qt::LeftButton);
@@ -118,12 +125,33 @@ private slots:
         });
         StopWatchingEndRequests();
 
-        QVERIFY(w->ended);
+        QVERIFY(w->ended && !w->portOpenAtEnd);  // ended after the run, not in its middle
         QVERIFY(w->boxes.shown.empty());
         QVERIFY(!w->win().comm1().PortOpen());
         QVERIFY(std::filesystem::exists(Path("CV2_DF.INF")));
         QVERIFY(testing::ReadAll(Path("alt.CDF")) == previous);
         QVERIFY(!std::filesystem::exists(Path("alt.CDF.tmp")));
+    }
+
+    // The session ends: while idle, the settings are saved and the program
+    // ends at once; during a backup, the run is cancelled and the program ends
+    // once it is over.
+    void anEndRequestEndsAtOnceWhenIdleAndAfterTheRunOtherwise() {
+        StartSimulator("14", "wire");
+        bool endedAtOnce = false, settingsSaved = false;
+        Click("ReadDF_But", "leer.CDF", [&](Window& w) {
+            std::filesystem::remove(Path("CV2_DF.INF"));
+            w.program->EndRequested();
+            endedAtOnce = w.ended;
+            settingsSaved = std::filesystem::exists(Path("CV2_DF.INF"));
+        });
+        QVERIFY(endedAtOnce && settingsSaved);
+
+        auto w = Click("ReadDF_But", "mitten.CDF", [](Window& w) {
+            QTimer::singleShot(1500, [&w] { w.program->EndRequested(); });
+        });
+        QVERIFY(w->ended && !w->portOpenAtEnd);
+        QVERIFY(!std::filesystem::exists(Path("mitten.CDF")));
     }
 };
 
