@@ -10,13 +10,21 @@ namespace {
 constexpr std::int16_t kCursorColumn = 10;
 constexpr std::int16_t kCursorRow = 50;
 
+// How many answers a run gave up on, each after a whole reply wait.
+std::string AnswersLostText(Device& device) {
+    const int lost = device.frames().tally().repeats + 1;
+    return std::to_string(lost) + " Antworten der Zentrale gingen verloren, jede nach " +
+           std::to_string(static_cast<int>(kReplyWaitSeconds)) + " Sekunden Wartezeit.\r";
+}
+
 }  // namespace
 
 bool StartStation(ProcedureParts& parts, const char* greeting, StatusCode& Status) {
     parts.host.SetComTxt(" Datenbank prüfen");
+    // A run counts what it meets on the bus afresh.
+    parts.device.frames().tally() = {};
     parts.device.BootloaderStart(Status);
     if (Status != 0) return false;
-    parts.link.rx().ClearFrames();
     parts.link.Pause(kSettleAfterStart);
     parts.device.DisplayClear(Status);
     if (Status != 0) return false;
@@ -43,6 +51,7 @@ ProcedureResult ReportFailure(ProcedureParts& parts, const char* title, StatusCo
         result.message = parts.link.failureText();
     } else {
         result.message = ErrorText(Status);
+        if (Status % 100 == kAnswersLost) result.message += AnswersLostText(parts.device);
     }
     if (!parts.link.failureShown()) {
         parts.boxes.Show(result.message, title, BoxButtons::Ok, BoxIcon::Critical);

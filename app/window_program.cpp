@@ -10,7 +10,7 @@ WindowProgram::WindowProgram(MessageBoxes& boxes, FileDialog& fileDialog, const 
       fileDialog_(fileDialog),
       keys_(keys),
       link_(platform_->comm1(), platform_->io(), platform_->clock(), platform_->events(), boxes,
-            settings_, keys_.ServiceKey),
+            settings_),
       device_(link_, keys_) {}
 
 void WindowProgram::EndRequested() {

@@ -1,15 +1,28 @@
 #include "cli/serial_trace.h"
 
-#include "link/receive_assembler.h"
+#include "link/loconet.h"
 
 namespace cv2::cli {
 
 namespace {
 
-// Opcode whose frame length comes from its second byte, and the longest frame.
-constexpr int kLengthFollows = 255;
-constexpr int kLongestFrame = ReceiveAssembler::kMark;
 constexpr char kCarriageReturn = '\r';
+
+const char* RoleText(FrameRole role) {
+    switch (role) {
+        case FrameRole::Echo:
+            return "Echo";
+        case FrameRole::Answer:
+            return "Antwort";
+        case FrameRole::Confirmation:
+            return "Bestätigung";
+        case FrameRole::Foreign:
+            return "anderes Gerät";
+        case FrameRole::Discarded:
+            return "verworfen";
+    }
+    return "";
+}
 
 std::string Hex(const std::string& bytes) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
@@ -54,6 +67,7 @@ FrameTrace::~FrameTrace() { Flush(); }
 void FrameTrace::Feed(Direction& d, const std::string& bytes) {
     // Bytes of one direction end what the other left open: an answer follows a request.
     Emit(&d == &tx_ ? rx_ : tx_);
+    if (&d == &tx_) EmitUnlabelled();
     for (char c : bytes) {
         const auto b = static_cast<std::uint8_t>(c);
         if (b & 0x80) {
@@ -75,16 +89,47 @@ void FrameTrace::Feed(Direction& d, const std::string& bytes) {
 void FrameTrace::Emit(Direction& d) {
     if (d.pending.empty()) return;
     std::string text = Hex(d.pending);
+    const bool complete =
+        d.expected > 0 && d.pending.size() == static_cast<std::size_t>(d.expected);
     if (d.expected == 0) {
         if (const std::string printable = Printable(d.pending); !printable.empty()) {
             text += "  \"" + printable + "\"";
         }
-    } else if (d.pending.size() != static_cast<std::size_t>(d.expected)) {
+    } else if (!complete) {
         text += "  (unvollständig)";
     }
-    Line(d.start, d.tag, text);
+    if (&d == &rx_) {
+        // A complete frame is written once the receive path has said what it
+        // was; whatever came after it waits behind it.
+        unlabelled_.push_back({d.start, text, complete});
+        WriteLabelled();
+    } else {
+        Line(d.start, d.tag, text);
+    }
     d.pending.clear();
     d.expected = 0;
+}
+
+void FrameTrace::Label(FrameRole role) {
+    for (Held& held : unlabelled_) {
+        if (!held.waiting) continue;
+        held.text += std::string("  (") + RoleText(role) + ")";
+        held.waiting = false;
+        break;
+    }
+    WriteLabelled();
+}
+
+void FrameTrace::WriteLabelled() {
+    while (!unlabelled_.empty() && !unlabelled_.front().waiting) {
+        Line(unlabelled_.front().at, rx_.tag, unlabelled_.front().text);
+        unlabelled_.pop_front();
+    }
+}
+
+void FrameTrace::EmitUnlabelled() {
+    for (Held& held : unlabelled_) held.waiting = false;
+    WriteLabelled();
 }
 
 void FrameTrace::Step(const std::string& text) {
@@ -95,6 +140,7 @@ void FrameTrace::Step(const std::string& text) {
 void FrameTrace::Flush() {
     Emit(tx_);
     Emit(rx_);
+    EmitUnlabelled();
 }
 
 void FrameTrace::Line(double at, const char* tag, const std::string& text) {

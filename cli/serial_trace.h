@@ -1,14 +1,18 @@
 // A record of what went over the line: every frame sent and received on one
-// line each (milliseconds since the start, direction, hex bytes), other bytes
-// such as the interface's text dialogue as bursts, and the port set-up steps.
+// line each (milliseconds since the start, direction, hex bytes, and for a
+// received frame what it was: echo, answer, another device's message ...),
+// other bytes such as the interface's text dialogue as bursts, and the port
+// set-up steps.
 // Each line is flushed at once, so a run that hangs or is killed leaves its
 // trace up to that moment.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
+#include <deque>
 #include <string>
 
+#include "device/frame_recogniser.h"
 #include "platform/clock.h"
 #include "platform/port_io.h"
 #include "platform/serial_control.h"
@@ -22,6 +26,8 @@ public:
 
     void Sent(const std::string& bytes) { Feed(tx_, bytes); }
     void Received(const std::string& bytes) { Feed(rx_, bytes); }
+    // What the oldest received frame not yet written was; its line follows.
+    void Label(FrameRole role);
     // A set-up step of the port; ends any burst still open.
     void Step(const std::string& text);
     // Writes what is still held back (a frame or burst not yet complete).
@@ -36,12 +42,22 @@ private:
     };
     void Feed(Direction& d, const std::string& bytes);
     void Emit(Direction& d);
+    // Writes the received lines up to the first frame still waiting for what it was.
+    void WriteLabelled();
+    // Received frames still waiting for what they were, written without it.
+    void EmitUnlabelled();
     void Line(double at, const char* tag, const std::string& text);
 
     std::FILE* out_;
     const Clock& clock_;
     double origin_;
     Direction tx_{"TX", {}, 0, 0}, rx_{"RX", {}, 0, 0};
+    struct Held {
+        double at;
+        std::string text;
+        bool waiting;  // a complete frame not yet labelled
+    };
+    std::deque<Held> unlabelled_;
 };
 
 // The serial control with every call that moves bytes or changes the port

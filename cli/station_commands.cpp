@@ -57,16 +57,51 @@ std::string Trimmed(std::string text) {
     return text;
 }
 
+// What a run met on the bus, for people: other devices' messages and requests
+// asked again; empty when there was neither.
+std::string TrafficText(const LineTally& tally) {
+    const int repeats = tally.repeats + tally.fsRetries;
+    std::string text;
+    if (tally.foreignFrames > 0) {
+        text = std::to_string(tally.foreignFrames) +
+               (tally.foreignFrames == 1 ? " Meldung" : " Meldungen") + " anderer LocoNet-Geräte";
+    }
+    if (repeats > 0) {
+        if (!text.empty()) text += ", ";
+        text += std::to_string(repeats) + (repeats == 1 ? " Anfrage" : " Anfragen") + " wiederholt";
+    }
+    return text;
+}
+
+// Unanswered requests on a bus that carried other devices' messages: the line
+// to the bus works, so the advice is not the cable's.
+bool TrafficExplains(StatusCode status, const LineTally& tally) {
+    const int detail = status % 100;
+    return tally.foreignFrames > 0 &&
+           (detail == kReplyTimedOut || detail == kAnswersLost || detail == 11 || detail == 31);
+}
+
+std::string TrafficAdvice(const LineTally& tally) {
+    const int n = tally.foreignFrames;
+    return "Während des Laufs sendeten andere LocoNet-Geräte " + std::to_string(n) +
+           (n == 1 ? " Meldung" : " Meldungen") +
+           ": die Verbindung zum LocoNet steht, aber die Zentrale antwortete nicht. Ist sie "
+           "eingeschaltet? Andere Geräte und Programme am LocoNet während des Laufs ruhen lassen "
+           "und neu versuchen; die frühere Sicherungsdatei ist unverändert.";
+}
+
 // A failure with its status code on one line, and under it what to do. A code
 // without a step of its own is told with the section the run was in.
 void FailureLines(const ProcedureResult& result, const std::string& statusLine,
-                  const KeySource& keys) {
+                  const KeySource& keys, const LineTally& tally) {
     std::string text = OneLine(result.message);
     if (ErrorStepText(result.status / 10000).empty() && !Trimmed(statusLine).empty()) {
         text = Trimmed(statusLine) + ": " + text;
     }
     Say(text + " (Status " + std::to_string(result.status) + ")");
-    if (const std::string advice = ErrorAdvice(result.status); !advice.empty()) {
+    if (TrafficExplains(result.status, tally)) {
+        std::fprintf(stderr, "Was tun: %s\n", TrafficAdvice(tally).c_str());
+    } else if (const std::string advice = ErrorAdvice(result.status); !advice.empty()) {
         std::fprintf(stderr, "Was tun: %s\n", advice.c_str());
     }
     if (const std::string advice = KeysAdvice(keys, result.status); !advice.empty()) {
@@ -111,7 +146,8 @@ int Declined(const ProcedureResult& result, const TerminalBoxes& boxes) {
 
 // The exit code and the text for a run that did not succeed.
 int Unsuccessful(const ProcedureResult& result, bool cancelled, const std::string& statusLine,
-                 const KeySource& keys, const TerminalBoxes* boxes = nullptr) {
+                 const KeySource& keys, const LineTally& tally = {},
+                 const TerminalBoxes* boxes = nullptr) {
     if (result.outcome == Outcome::Done) return kExitOk;
     if (cancelled) {
         const std::string where = StoppedIn(result, statusLine);
@@ -127,14 +163,14 @@ int Unsuccessful(const ProcedureResult& result, bool cancelled, const std::strin
         case Outcome::FileUnusable:
             // A file that fails the restore's own check names its status.
             if (result.status != 0) {
-                FailureLines(result, statusLine, keys);
+                FailureLines(result, statusLine, keys, tally);
                 return kExitUsage;
             }
             return Unusable(result.message);
         case Outcome::Failed:
             // The backup file failed, not the station.
             if (result.status == 0) return Unusable(result.message);
-            FailureLines(result, statusLine, keys);
+            FailureLines(result, statusLine, keys, tally);
             return kExitFailed;
         default:
             return Unusable(result.message);
@@ -151,18 +187,20 @@ std::string MinutesJson(double minutes) {
 // What a successful backup, restore or verify did, on standard output: for
 // people one line, for scripts one JSON object (verify adds its comparison).
 std::string RunSummary(const CliArgs& args, const std::string& path, const ProcedureResult& result,
-                       double seconds, const std::string& comparison = {}) {
+                       double seconds, const LineTally& tally, const std::string& comparison = {}) {
     const int sections = static_cast<int>(kFileLayout.size()) - 2;  // behind the version words
     const double minutes = ElapsedMinutes(0.0, seconds);
     if (args.json) {
-        std::string out = "{\"command\":" +
-                          JsonString(args.command == Command::Backup    ? "backup"
-                                     : args.command == Command::Restore ? "restore"
-                                                                        : "verify") +
-                          ",\"file\":" + JsonString(path) +
-                          ",\"bytes\":" + std::to_string(kBackupFileSize) +
-                          ",\"section_count\":" + std::to_string(sections) +
-                          ",\"minutes\":" + MinutesJson(minutes);
+        std::string out =
+            "{\"command\":" +
+            JsonString(args.command == Command::Backup    ? "backup"
+                       : args.command == Command::Restore ? "restore"
+                                                          : "verify") +
+            ",\"file\":" + JsonString(path) + ",\"bytes\":" + std::to_string(kBackupFileSize) +
+            ",\"section_count\":" + std::to_string(sections) +
+            ",\"minutes\":" + MinutesJson(minutes) +
+            ",\"foreign_frames\":" + std::to_string(tally.foreignFrames) +
+            ",\"repeated_requests\":" + std::to_string(tally.repeats + tally.fsRetries);
         if (args.command == Command::Restore) {
             out += ",\"station_serial\":" + std::to_string(result.stationSerial) +
                    ",\"other_station\":" +
@@ -179,8 +217,15 @@ std::string RunSummary(const CliArgs& args, const std::string& path, const Proce
     if (args.command == Command::Restore) {
         line += " in die CV2 mit der Seriennummer " + std::to_string(result.stationSerial);
     }
-    return comparison + line + ", " + GroupedNumber(kBackupFileSize) + " Bytes, " +
-           std::to_string(sections) + " Abschnitte, " + LocaleNumber(minutes) + " min.\n";
+    line += ", " + GroupedNumber(kBackupFileSize) + " Bytes, " + std::to_string(sections) +
+            " Abschnitte, " + LocaleNumber(minutes) + " min";
+    // A verbose run always says what it met on the bus; otherwise only when it met anything.
+    std::string traffic = TrafficText(tally);
+    if (traffic.empty() && args.detail == CliArgs::Detail::Verbose) {
+        traffic = "keine Meldungen anderer LocoNet-Geräte, keine Anfrage wiederholt";
+    }
+    if (!traffic.empty()) line += "; " + traffic;
+    return comparison + line + ".\n";
 }
 
 // cv2cli info: what the first contact found on stdout; when the contact failed
@@ -212,13 +257,22 @@ struct Composition {
           tracedIo(trace ? std::make_unique<TracingPortIo>(platform->io(), *trace) : nullptr),
           boxes(args.yes, args.otherStation, stdin, stderr, isatty(fileno(stdin)) != 0),
           link(tracedComm ? *tracedComm : platform->comm1(), tracedIo ? *tracedIo : platform->io(),
-               platform->clock(), platform->events(), boxes, settings, keys.ServiceKey),
+               platform->clock(), platform->events(), boxes, settings),
           device(link, keys),
           host(
               stderr, isatty(fileno(stderr)) != 0, platform->clock(), [this] { link.ClosePort(); },
               LocaleNumber, args.detail),
           progress(host) {
         WatchEndRequests("cv2cli", link.cancellation(), nullptr);
+        if (trace) device.frames().SetObserver([t = trace.get()](FrameRole r) { t->Label(r); });
+    }
+    // The trace's last line: what the run met on the bus.
+    void TraceTally() {
+        if (!trace) return;
+        const std::string traffic = TrafficText(device.frames().tally());
+        trace->Step(traffic.empty()
+                        ? "keine Meldungen anderer LocoNet-Geräte, keine Anfrage wiederholt"
+                        : traffic);
     }
     ~Composition() { StopWatchingEndRequests(); }
 
@@ -277,18 +331,21 @@ int RunStationCommand(const CliArgs& args, const KeySource& keys) {
                                      file);
             restore.UseLoadedFile(&compared);  // read and checked above
             const ProcedureResult result = restore.Run();
+            const LineTally& tally = c.device.frames().tally();
             exitCode = Unsuccessful(result, c.link.cancellation().requested(), c.host.statusLine(),
-                                    keys, &c.boxes);
+                                    keys, tally, &c.boxes);
             if (exitCode == kExitOk) {
-                std::fputs(RunSummary(args, path, result, c.host.runSeconds()).c_str(), stdout);
+                std::fputs(RunSummary(args, path, result, c.host.runSeconds(), tally).c_str(),
+                           stdout);
             }
         } else {
             BackupProcedure backup(c.host, c.settings, c.link, c.device, c.progress, c.boxes);
             Image station;
             if (args.command == Command::Verify) backup.ReadIntoMemory(&station);
             const ProcedureResult result = backup.Run();
-            exitCode =
-                Unsuccessful(result, c.link.cancellation().requested(), c.host.statusLine(), keys);
+            const LineTally& tally = c.device.frames().tally();
+            exitCode = Unsuccessful(result, c.link.cancellation().requested(), c.host.statusLine(),
+                                    keys, tally);
             std::string comparison;
             if (exitCode == kExitOk && args.command == Command::Verify) {
                 AsBackupWouldWrite(compared.bytes);
@@ -302,10 +359,12 @@ int RunStationCommand(const CliArgs& args, const KeySource& keys) {
                 exitCode = diffs.empty() ? kExitOk : kExitDifferent;
             }
             if (exitCode == kExitOk || exitCode == kExitDifferent) {
-                std::fputs(RunSummary(args, path, result, c.host.runSeconds(), comparison).c_str(),
-                           stdout);
+                std::fputs(
+                    RunSummary(args, path, result, c.host.runSeconds(), tally, comparison).c_str(),
+                    stdout);
             }
         }
+        c.TraceTally();
     }
     if (traceFile) std::fclose(traceFile);
     return exitCode;

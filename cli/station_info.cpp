@@ -134,11 +134,9 @@ struct StepLog {
 void TalkToStation(Link& link, Device& device, StepLog& log) {
     StationProbe& probe = log.probe;
     StatusCode Status = 0;
+    device.frames().tally() = {};
     device.BootloaderStart(Status);
-    if (Status == 0) {
-        link.rx().ClearFrames();
-        link.Pause(kSettleAfterStart);
-    }
+    if (Status == 0) link.Pause(kSettleAfterStart);
     if (log.Note(ProbeStep::BootloaderStart, Status)) {
         double serial = 0;
         std::array<std::int16_t, 4>& id = probe.identity;

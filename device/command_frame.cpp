@@ -18,8 +18,6 @@ constexpr int kFixedHighBits = 0x70;
 // Frame position of high-bit byte 0; each group takes 5 positions.
 constexpr int kFirstGroupPos = 5;
 constexpr int kGroupStride = 5;
-// The echo of the command and the station's answer.
-constexpr std::int16_t kFramesAwaited = 2;
 
 int HighBitsOfGroup(const CommandBlock& b, int g) {
     int bits = 0;
@@ -31,7 +29,12 @@ int HighBitsOfGroup(const CommandBlock& b, int g) {
 
 }  // namespace
 
-Device::Device(Link& link, const KeyTable& keys) : link_(link), keys_(keys) {}
+Device::Device(Link& link, const KeyTable& keys)
+    : link_(link), keys_(keys), frames_(keys.ServiceKey) {
+    link_.rx().SetListener(&frames_);
+}
+
+Device::~Device() { link_.rx().SetListener(nullptr); }
 
 void Device::PackCommand() {
     CommandBlock& b = block_;
@@ -44,9 +47,8 @@ void Device::PackCommand() {
     for (std::int16_t& d : b.CmdData) d = static_cast<std::int16_t>(d & 0x7F);
 }
 
-void Device::SendCommand(StatusCode& Status) {
+void Device::SendCommand(StatusCode& Status, AnswerShape shape, Repeat repeat) {
     CommandBlock& b = block_;
-    ReceiveAssembler& rx = link_.rx();
     Status = 0;
     for (int i = 0; i < kFirstGroupPos; ++i) b.TxFrame[i] = kFrameHead[i];
     for (int g = 0; g < kFieldGroups; ++g) {
@@ -56,30 +58,49 @@ void Device::SendCommand(StatusCode& Status) {
             b.TxFrame[pos + 1 + k] = b.CmdData[kFieldsPerGroup * g + k];
         }
     }
-    // A cancelled run sends nothing more.
-    if (link_.cancellation().requested()) {
-        Status = kCancelled;
-        return;
-    }
-    rx.RxSlot = 0;
-    Status = link_.SendFrame(b.TxFrame, kLastFrameIndex);
-    // Equality, not "at least": a third frame before the wait looks means the
-    // frames in slots 0 and 1 are not known to be echo and answer.
-    switch (link_.WaitFor(b.WaitStart, kReplyWaitSeconds,
-                          [&] { return rx.RxSlot == kFramesAwaited; })) {
-        case Link::WaitEnd::Ready:
-            return;
-        case Link::WaitEnd::TimedOut:
-            Status = kReplyTimedOut;
-            return;
-        case Link::WaitEnd::Cancelled:
+    for (bool repeated = false;; repeated = true) {
+        // A cancelled run sends nothing more.
+        if (link_.cancellation().requested()) {
             Status = kCancelled;
             return;
+        }
+        frames_.Expect(b.TxFrame, {shape});
+        Status = link_.SendFrame(b.TxFrame, kLastFrameIndex);
+        // The answer is known by its shape: other devices' frames before or
+        // after it neither end nor extend the wait.
+        switch (link_.WaitFor(b.WaitStart, kReplyWaitSeconds, [&] { return frames_.answered(); })) {
+            case Link::WaitEnd::Ready:
+                // The first request may still be answered late: that answer
+                // must not pass for the next request's.
+                if (repeated) DrainLine();
+                return;
+            case Link::WaitEnd::Cancelled:
+                Status = kCancelled;
+                return;
+            case Link::WaitEnd::TimedOut:
+                break;
+        }
+        if (repeat == Repeat::Never || repeated) {
+            Status = kReplyTimedOut;
+            return;
+        }
+        LineTally& tally = frames_.tally();
+        if (tally.repeats >= kMostRepeats) {
+            Status = kAnswersLost;
+            return;
+        }
+        ++tally.repeats;
+        DrainLine();
     }
 }
 
+void Device::DrainLine() {
+    frames_.Discard();
+    link_.Drain(kDrainQuiet, kDrainLimit);
+}
+
 void Device::TakeDataReply() {
-    const std::int16_t* reply = link_.rx().RxFrames[kReplySlot];
+    const std::int16_t* reply = frames_.answer();
     for (int g = 0; g < kFieldGroups; ++g) {
         const int pos = kFirstGroupPos + kGroupStride * g;
         block_.CmdHigh[g] = reply[pos];

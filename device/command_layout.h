@@ -1,5 +1,5 @@
 // Layout of the command field block as it travels: five groups of four data
-// fields, each with a high-bit byte, and the receive slot the answer lands in.
+// fields, each with a high-bit byte.
 #pragma once
 
 namespace cv2 {
@@ -8,7 +8,5 @@ inline constexpr int kFieldGroups = 5;
 inline constexpr int kFieldsPerGroup = 4;
 // The data fields 0..15 carry a 16-byte payload block.
 inline constexpr int kPayloadBytes = 16;
-// The echo of a command completes into receive slot 0, the station's answer into slot 1.
-inline constexpr int kReplySlot = 1;
 
 }  // namespace cv2

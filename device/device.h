@@ -6,8 +6,9 @@
 #include <cstdint>
 #include <string>
 
-#include "keys/keys.h"
+#include "device/frame_recogniser.h"
 #include "device/status.h"
+#include "keys/keys.h"
 #include "link/link.h"
 
 namespace cv2 {
@@ -17,8 +18,21 @@ namespace cv2 {
 inline constexpr double kReplyWaitSeconds = 2.0;
 inline constexpr double kBootConfirmWaitSeconds = 20.0;
 
-// Status of SendCommand when the echo and the reply did not both come in time.
+// Status of SendCommand when no answer came in time (to the repeat either).
 inline constexpr StatusCode kReplyTimedOut = 13;
+// Status of SendCommand when a run has lost more answers than it may repeat.
+inline constexpr StatusCode kAnswersLost = 14;
+// Requests a run may ask again after a lost answer; each costs a reply wait.
+inline constexpr int kMostRepeats = 100;
+// Before a request is asked again, and after a repeated request is answered,
+// the line is left until it has been quiet this long (at most kDrainLimit), so
+// that a late answer cannot pass for the answer to a later request.
+inline constexpr double kDrainQuiet = 0.1;
+inline constexpr double kDrainLimit = 1.0;
+
+// Whether a request whose answer was lost may be sent once more: only where a
+// second identical request leaves the station as the first would.
+enum class Repeat { Once, Never };
 
 // RecordBuf(1..16): the last record read from the backup file; entry 0 exists but is never sent.
 using RecordBuffer = std::array<std::int16_t, 17>;
@@ -33,18 +47,26 @@ struct CommandBlock {
 
 class Device {
 public:
-    // keys: the one table of both keys; the link's receive recogniser was
-    // given the same ServiceKey.
+    // keys: the one table of both keys. Listens to the link's received frames.
     Device(Link& link, const KeyTable& keys);
+    ~Device();
+    Device(const Device&) = delete;
+    Device& operator=(const Device&) = delete;
 
     CommandBlock& block() { return block_; }
     Link& link() { return link_; }
     const KeyTable& keys() const { return keys_; }
+    // What each received frame is to the request in flight, and what a run met.
+    FrameRecogniser& frames() { return frames_; }
 
-    // Frame and wait.
+    // Frame and wait: sends the field block and waits for the answer of the
+    // given shape; a lost answer is asked for once more where repeat allows.
     void PackCommand();
-    void SendCommand(StatusCode& Status);
-    // Reply slot 1 into the field block (high-bit bytes and data fields).
+    void SendCommand(StatusCode& Status, AnswerShape shape = AnswerShape::Command,
+                     Repeat repeat = Repeat::Once);
+    // The line left to fall quiet; what arrives meanwhile is thrown away.
+    void DrainLine();
+    // The answer into the field block (high-bit bytes and data fields).
     void TakeDataReply();
     // Data packing.
     void UnpackReply();
@@ -72,7 +94,7 @@ private:
     Link& link_;
     const KeyTable& keys_;
     CommandBlock block_;
+    FrameRecogniser frames_;
 };
-
 
 }  // namespace cv2

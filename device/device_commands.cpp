@@ -1,5 +1,5 @@
 // The device commands: each fills the command field block, packs and sends it,
-// checks the station's answer in receive slot 1 and leaves a status.
+// checks the station's answer and leaves a status.
 #include <algorithm>
 #include <array>
 #include <cstddef>
@@ -65,7 +65,7 @@ void Load(Device& d, const Fields& f) {
     b.CmdSelC = f.selC;
 }
 
-const std::int16_t* Reply(Device& d) { return d.link().rx().RxFrames[kReplySlot]; }
+const std::int16_t* Reply(Device& d) { return d.frames().answer(); }
 
 bool IsLongAck(const std::int16_t* reply, std::int16_t code) {
     return reply[0] == kLongAck && reply[1] == kAckedOpcode && reply[2] == code;
@@ -75,13 +75,14 @@ bool IsDataReply(const std::int16_t* reply) {
     return std::equal(std::begin(kDataReplyHead), std::end(kDataReplyHead), reply);
 }
 
-void PackAndSend(Device& d, StatusCode& Status) {
+void PackAndSend(Device& d, StatusCode& Status, AnswerShape shape = AnswerShape::Command,
+                 Repeat repeat = Repeat::Once) {
     d.PackCommand();
-    d.SendCommand(Status);
+    d.SendCommand(Status, shape, repeat);
 }
 
 // The course of every command answered by a long acknowledge: refusedCode when
-// slot 1 holds anything but B4 6D 7F; a time-out or send failure passes through.
+// the answer is anything but B4 6D 7F; a time-out or send failure passes through.
 void ExpectAccepted(Device& d, StatusCode refusedCode, StatusCode& Status) {
     if (Status != 0) return;
     Status = IsLongAck(Reply(d), kAckAccepted) ? 0 : refusedCode;
@@ -123,9 +124,9 @@ void Device::DataFlashWrite(std::int16_t page, StatusCode& Status) {
 
 void Device::ReadBlock(std::int16_t offset, StatusCode& Status) {
     Load(*this, ReadBlockFields(offset));
-    PackAndSend(*this, Status);
+    // Only a data reply answers a block read.
+    PackAndSend(*this, Status, AnswerShape::DataReply);
     if (Status != 0) return;
-    // Whatever frame stands in slot 1 is taken as the data reply.
     TakeDataReply();
     UnpackReply();
     DescramblePayload();
@@ -169,18 +170,18 @@ void Device::ReadSerialNumber(double& serial, std::int16_t& id3, std::int16_t& i
 
 void Device::BootloaderStart(StatusCode& Status) {
     Load(*this, {{0x00, 0x7F, 0x7F, 0x7F, 0, 0, 0, 0}, true, {}, 3, 7, 0});
-    PackAndSend(*this, Status);
+    // Never sent twice: a second start would restart a station that already runs
+    // its bootloader.
+    PackAndSend(*this, Status, AnswerShape::BootStart, Repeat::Never);
     if (Status == 0) {
         const std::int16_t* reply = Reply(*this);
         if (IsLongAck(reply, kAckBootRunning)) return;
         if (IsLongAck(reply, kAckAccepted)) {
             // The station restarts into its bootloader and confirms with a frame of
-            // its own; the receive assembler's recogniser raises BootConfirmed.
+            // its own, which may have come with the acknowledge already.
             // Bounded, so that a station that never confirms cannot hang the program.
-            ReceiveAssembler& rx = link_.rx();
-            rx.BootConfirmed = 0;
             const Link::WaitEnd end = link_.WaitFor(block_.WaitStart, kBootConfirmWaitSeconds,
-                                                    [&] { return rx.BootConfirmed != 0; });
+                                                    [&] { return frames_.confirmed(); });
             if (end == Link::WaitEnd::Ready) return;
             Status = end == Link::WaitEnd::Cancelled ? kCancelled : kMessageRefused;
         } else {
@@ -192,7 +193,7 @@ void Device::BootloaderStart(StatusCode& Status) {
 
 void Device::BootloaderEnd(StatusCode& Status) {
     Load(*this, {{0x20, 0x7F, 0x7F, 0x7F, 0, 0, 0, 0}, true, {}, 3, 0, 0});
-    PackAndSend(*this, Status);
+    PackAndSend(*this, Status, AnswerShape::Command, Repeat::Never);
     ExpectAccepted(*this, kMessageRefused, Status);
     AddStep(Step::BootloaderEnd, Status);
 }

@@ -28,7 +28,8 @@ constexpr ErrorExplanation kStepHelp[] = {
     {16, "Die Schreibmarke im Display wird gesetzt.", "Wie bei „Bootloader starten“."},
     {17, "Ein Text wird ins Display geschrieben.", "Wie bei „Bootloader starten“."},
     {21, "Lange Datensätze (z. B. Loks) werden aus der Zentrale gelesen.",
-     "Verbindung prüfen und die Sicherung wiederholen; die Datei ist unvollständig."},
+     "Verbindung prüfen und die Sicherung wiederholen; die frühere Sicherungsdatei bleibt dabei "
+     "unverändert erhalten."},
     {22, "Lange Datensätze werden in die Zentrale geschrieben.",
      "Verbindung prüfen und die Rückübertragung wiederholen: die Datenbank der Zentrale ist "
      "jetzt nur zum Teil geschrieben."},
@@ -66,8 +67,15 @@ constexpr ErrorExplanation kDetailHelp[] = {
      "`cv2sim` prüfen, ob Programm und Schnittstelle zusammenpassen."},
     {12, "Der Rahmen konnte nicht an die Schnittstelle gegeben werden.",
      "Schnittstelle abgezogen oder gestört: Kabel und USB-Stecker prüfen, Programm neu starten."},
-    {13, "Binnen 2 Sekunden kam keine Antwort über LocoNet.",
+    {13,
+     "Binnen 2 Sekunden kam keine Antwort über LocoNet, auch nicht auf die einmal wiederholte "
+     "Anfrage.",
      "LocoNet-Kabel, Schnittstellenart und Baudrate prüfen; ist die Zentrale eingeschaltet?"},
+    {14,
+     "Mehr als 100 Antworten der Zentrale gingen während des Laufs verloren; jede verlorene "
+     "Antwort kostet 2 Sekunden Wartezeit und eine Wiederholung der Anfrage.",
+     "Das LocoNet ist überlastet oder gestört: andere Geräte und Programme am LocoNet während "
+     "des Laufs ruhen lassen, Kabel und Schnittstelle prüfen und neu versuchen."},
     {31, "Das FS-Modul antwortet nicht.", "Sitz und Stromversorgung des FS-Moduls prüfen."},
     {32, "Das FS-Modul hat das Schreiben nicht bestätigt.",
      "Rückübertragung wiederholen; bleibt der Fehler, ist das Modul defekt."},

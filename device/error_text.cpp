@@ -1,12 +1,13 @@
 // The German message for a status code: the step, kind and detail fields of
 // the code each spelled out from a fixed table.
+#include "device/error_text.h"
+
 #include <string>
 #include <string_view>
 
 #include "device/device.h"
 #include "device/error_table.h"
 #include "device/steps.h"
-#include "device/error_text.h"
 
 namespace cv2 {
 
@@ -23,6 +24,7 @@ constexpr ErrorField kDetails[] = {
     {11, " keine Antwort!"},
     {12, " Senden nicht möglich!"},
     {13, " Timeout: kein Antwort auf LocoNet! "},
+    {14, " zu viele Antworten verloren!"},
     {31, " Modul antwortet nicht!"},
     {32, " Programmierung fehlgeschlagen!"},
     {99, " keine gültige Version!"},

@@ -16,7 +16,6 @@ constexpr std::int16_t kLastPosition = 13;
 
 constexpr std::int16_t kOpRequest = 0xED;
 constexpr std::int16_t kOpReply = 0xE5;  // also the opcode of programming off
-constexpr std::int16_t kOpLongAck = 0xB4;
 constexpr std::int16_t kAckAccepted = 0x7F;
 
 constexpr StatusCode kNoAnswer = 31;
@@ -26,47 +25,45 @@ constexpr StatusCode kStepRead = StepCode(Step::FsRead);
 constexpr StatusCode kStepWrite = StepCode(Step::FsWrite);
 constexpr StatusCode kStepProgOff = StepCode(Step::FsProgOff);
 
-constexpr int kMark = ReceiveAssembler::kMark;
+constexpr int kEntryField = 9;   // F1: the entry a reply names (0 for programming on)
+constexpr int kValueField = 11;  // F2: the entry's value, or the module's key
 
 // Position 5 (read/program) and 13 (mode) distinguish the four requests.
 FsFrameArray RequestFrame(std::int16_t opcode, std::int16_t command, std::int32_t A,
                           std::int32_t field1, std::int32_t field2, std::int16_t mode) {
     auto lo = [](std::int32_t v) { return static_cast<std::int16_t>(v & 0xFF); };
     auto hi = [](std::int32_t v) { return static_cast<std::int16_t>((v >> 8) & 0xFF); };
-    return {opcode, 0x0F,  0x08,       0x05,       0x00,       command,    0,
-            lo(A),  hi(A), lo(field1), hi(field1), lo(field2), hi(field2), mode};
+    FsFrameArray frame{opcode, 0x0F,  0x08,       0x05,       0x00,       command,    0,
+                       lo(A),  hi(A), lo(field1), hi(field1), lo(field2), hi(field2), mode};
+    FsEncodeFrame(frame);
+    return frame;
 }
 
-// A 16-bit field of a reply: low and high byte with their bit 7 from position 6.
-std::int32_t ReplyField(const std::int16_t* reply, int position, int bit) {
-    const int high = reply[6];
-    return (reply[position] + 128 * ((high >> bit) & 1)) +
-           256 * (reply[position + 1] + 128 * ((high >> (bit + 1)) & 1));
+// The module's reply to this request names the module it was sent to (and,
+// for an entry read, the entry).
+Expectation ReplyTo(const FsFrameArray& sent, std::int32_t entry = -1) {
+    return {AnswerShape::FsReply, sent[7], sent[8], entry};
 }
 
-void ClearWholeBuffer(ReceiveAssembler& rx) {
-    rx.ClearFrames();
-    rx.RxSlot = 0;
+// Sends the request, counting every attempt after the first as a retry;
+// 0 or the transmitter's failure.
+std::int16_t SendRequest(Device& device, const FsFrameArray& frame, const Expectation& expect,
+                         int attempt) {
+    if (attempt > 0) ++device.frames().tally().fsRetries;
+    device.frames().Expect(frame, expect);
+    return device.link().SendFrame(frame, kLastPosition);
 }
 
-// Waits, processing events, until the slot is complete and holds a frame with
-// the opcode, or more than limit seconds have passed since WaitStart, or the
-// run is cancelled (unless the wait must run its course).
-Link::WaitEnd WaitForFrame(Device& device, int slot, std::int16_t opcode, double limit,
-                           bool cancellable = true) {
-    const std::int16_t* frame = device.link().rx().RxFrames[slot];
+// Waits, processing events, until the request is answered, more than limit
+// seconds have passed since WaitStart, or the run is cancelled (unless the
+// wait must run its course).
+Link::WaitEnd WaitForAnswer(Device& device, double limit, bool cancellable = true) {
+    FrameRecogniser& frames = device.frames();
     return device.link().WaitFor(
-        device.block().WaitStart, limit, [&] { return frame[kMark] == -1 && frame[0] == opcode; },
-        cancellable);
+        device.block().WaitStart, limit, [&] { return frames.answered(); }, cancellable);
 }
 
 bool Cancelled(Device& device) { return device.link().cancellation().requested(); }
-
-// The reply in slot 1 names the module the request was sent to.
-bool AddressEchoed(Device& device, const FsFrameArray& sent) {
-    const std::int16_t* reply = device.link().rx().RxFrames[1];
-    return reply[7] == sent[7] && reply[8] == sent[8];
-}
 
 }  // namespace
 
@@ -84,22 +81,19 @@ void FsProgOn(Device& device, std::int32_t A, std::int32_t& K, StatusCode& Statu
     link.comm().ClearInBuffer();
     bool sent = false;
     for (int attempt = 0; attempt < kAttempts && !Cancelled(device); ++attempt) {
-        FsFrameArray frame = RequestFrame(kOpRequest, 0x21, A, 0, K, 0x80);
-        ClearWholeBuffer(link.rx());
-        FsEncodeFrame(frame);
-        if (const std::int16_t failed = link.SendFrame(frame, kLastPosition); failed != 0) {
+        const FsFrameArray frame = RequestFrame(kOpRequest, 0x21, A, 0, K, 0x80);
+        if (const std::int16_t failed = SendRequest(device, frame, ReplyTo(frame), attempt);
+            failed != 0) {
             Status = failed + kStepProgOn;
             return;
         }
         sent = true;
         // An attempt's wait is short and runs its course also in a cancelled
         // run: a module that answers gives its key, to be switched off with.
-        if (WaitForFrame(device, 1, kOpReply, kProgOnLimit, false) != Link::WaitEnd::Ready)
-            continue;
-        if (!AddressEchoed(device, frame)) continue;
-        const std::int16_t* reply = link.rx().RxFrames[1];
-        if (ReplyField(reply, 9, 2) != 0) continue;
-        K = ReplyField(reply, 11, 4);
+        if (WaitForAnswer(device, kProgOnLimit, false) != Link::WaitEnd::Ready) continue;
+        const std::int16_t* reply = device.frames().answer();
+        if (FsField(reply, kEntryField) != 0) continue;
+        K = FsField(reply, kValueField);
         Status = 0;
         return;
     }
@@ -120,22 +114,18 @@ void FsReadEntry(Device& device, std::int32_t A, std::int32_t E, std::int32_t& v
     Link& link = device.link();
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         if (Cancelled(device)) break;
-        FsFrameArray frame = RequestFrame(kOpRequest, 0x21, A, E, 0, 0x00);
-        ClearWholeBuffer(link.rx());
+        const FsFrameArray frame = RequestFrame(kOpRequest, 0x21, A, E, 0, 0x00);
         link.comm().ClearInBuffer();
-        FsEncodeFrame(frame);
-        if (const std::int16_t sent = link.SendFrame(frame, kLastPosition); sent != 0) {
-            Status = sent;
+        // A reply for another entry is no answer to this request.
+        if (const std::int16_t failed = SendRequest(device, frame, ReplyTo(frame, E), attempt);
+            failed != 0) {
+            Status = failed;
             return;
         }
-        const Link::WaitEnd end = WaitForFrame(device, 1, kOpReply, kEntryLimit);
+        const Link::WaitEnd end = WaitForAnswer(device, kEntryLimit);
         if (end == Link::WaitEnd::Cancelled) break;
         if (end == Link::WaitEnd::TimedOut) continue;
-        if (!AddressEchoed(device, frame)) continue;
-        const std::int16_t* reply = link.rx().RxFrames[1];
-        // A reply for another entry is no reply.
-        if (ReplyField(reply, 9, 2) != E) continue;
-        value = ToSigned16(ReplyField(reply, 11, 4));
+        value = ToSigned16(FsField(device.frames().answer(), kValueField));
         Status = 0;
         return;
     }
@@ -145,26 +135,20 @@ void FsReadEntry(Device& device, std::int32_t A, std::int32_t E, std::int32_t& v
 void FsWriteEntry(Device& device, std::int32_t A, std::int32_t E, std::int32_t V,
                   StatusCode& Status) {
     Link& link = device.link();
-    ReceiveAssembler& rx = link.rx();
     link.comm().ClearInBuffer();
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         if (Cancelled(device)) break;
-        FsFrameArray frame = RequestFrame(kOpRequest, 0x20, A, E, V, 0x00);
-        for (int slot = 0; slot <= 2; ++slot) {
-            rx.RxFrames[slot][0] = 0;
-            rx.RxFrames[slot][kMark] = 0;
-        }
-        rx.RxSlot = 0;
-        FsEncodeFrame(frame);
-        if (const std::int16_t sent = link.SendFrame(frame, kLastPosition); sent != 0) {
-            Status = sent;
+        const FsFrameArray frame = RequestFrame(kOpRequest, 0x20, A, E, V, 0x00);
+        if (const std::int16_t failed = SendRequest(device, frame, {AnswerShape::FsAck}, attempt);
+            failed != 0) {
+            Status = failed;
             return;
         }
-        const Link::WaitEnd end = WaitForFrame(device, 1, kOpLongAck, kEntryLimit);
+        const Link::WaitEnd end = WaitForAnswer(device, kEntryLimit);
         if (end == Link::WaitEnd::Cancelled) break;
         if (end == Link::WaitEnd::TimedOut) continue;
         // An answer that refuses is final: no retry.
-        Status = rx.RxFrames[1][2] == kAckAccepted ? 0 : kProgrammingFailed + kStepWrite;
+        Status = device.frames().answer()[2] == kAckAccepted ? 0 : kProgrammingFailed + kStepWrite;
         return;
     }
     Status = (Cancelled(device) ? kCancelled : kNoAnswer) + kStepWrite;
@@ -172,18 +156,19 @@ void FsWriteEntry(Device& device, std::int32_t A, std::int32_t E, std::int32_t V
 
 void FsProgOff(Device& device, std::int32_t A, std::int32_t K, StatusCode& Status) {
     Link& link = device.link();
-    FsFrameArray frame = RequestFrame(kOpReply, 0x21, A, 0, K, 0x40);
-    // The wait watches slot 0 for this frame's own opcode: an echo of an earlier
-    // programming-off frame left there must not end it.
-    link.rx().RxFrames[0][kMark] = 0;
-    link.rx().RxSlot = 0;
+    FrameRecogniser& frames = device.frames();
+    const FsFrameArray frame = RequestFrame(kOpReply, 0x21, A, 0, K, 0x40);
     link.comm().ClearInBuffer();
-    FsEncodeFrame(frame);
+    frames.Expect(frame, {AnswerShape::None});
     Status = link.SendFrame(frame, kLastPosition);
-    // The module does not answer: the frame's own echo in slot 0 ends the wait,
-    // which runs its course also in a cancelled run, so the module is left
-    // out of programming mode.
-    if (WaitForFrame(device, 0, kOpReply, kProgOffLimit, false) != Link::WaitEnd::Ready) {
+    // The module does not answer: the frame's own echo ends the wait, which
+    // runs its course also in a cancelled run, so the module is left out of
+    // programming mode. An interface that echoes nothing has nothing to wait for.
+    const bool echoed = frames.echoes() == FrameRecogniser::Echoes::No ||
+                        link.WaitFor(
+                            device.block().WaitStart, kProgOffLimit,
+                            [&] { return frames.echoed(); }, false) == Link::WaitEnd::Ready;
+    if (!echoed) {
         Status = kReplyTimedOut + kStepProgOff;
     } else {
         AddStep(Step::FsProgOff, Status);

@@ -34,8 +34,6 @@ constexpr int kFirstProbeGap = 4;
 constexpr int kLongestProbeGap = 128;
 // Slower than 1,000 bit/s is no line rate but a pause inside the frame.
 constexpr double kSlowestPace = 0.01;
-// The assembler's expected length while the length byte is still due.
-constexpr std::int16_t kLengthFollows = 255;
 
 }  // namespace
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "link/loconet.h"
 #include "link/port_name.h"
 
 namespace cv2 {
@@ -11,9 +12,8 @@ namespace {
 constexpr std::int16_t kLinkReady = 0;
 constexpr std::int16_t kLinkFailed = 1;
 
-// Checksum start value: the XOR of every byte of a frame, checksum included, is 0xFF.
-constexpr int kChecksumSeed = 0xFF;
-constexpr double kFrameBytesLimit = 3.0;     // seconds for all bytes of a frame (Tandemo port and serial interface)
+constexpr double kFrameBytesLimit =
+    3.0;  // seconds for all bytes of a frame (Tandemo port and serial interface)
 constexpr double kFrameChecksumLimit = 5.0;  // seconds until the checksum may go (Tandemo port)
 constexpr double kSendTextLimit = 5.0;       // seconds for a whole command text
 // CTS raises no event, so a sender waiting for it looks again after this long.
@@ -61,14 +61,13 @@ constexpr const char* kBoxTitle = "CV2 Sicherung";
 }  // namespace
 
 Link::Link(SerialControl& comm, PortIo& io, Clock& clock, EventPump& events, MessageBoxes& boxes,
-           const Settings& settings, const ServiceKeyBytes& serviceKey)
+           const Settings& settings)
     : comm_(comm),
       io_(io),
       clock_(clock),
       waits_(events, comm, clock),
       boxes_(boxes),
-      settings_(settings),
-      rx_(serviceKey) {
+      settings_(settings) {
     comm_.SetOnComm([this](int commEvent) { Comm1_OnComm(commEvent); });
 }
 
@@ -83,7 +82,9 @@ void Link::Comm1_OnComm(int commEvent) {
     }
     // One read: one character on the Tandemo port and the serial interface (InputLen 1),
     // all waiting on the USB interface.
-    for (char c : comm_.Input()) {
+    const std::string input = comm_.Input();
+    if (!input.empty()) lastArrival_ = clock_.Now();
+    for (char c : input) {
         const auto b = static_cast<std::uint8_t>(c);
         const std::int16_t slot = rx_.RxSlot;
         rx_.Step(b);
@@ -108,6 +109,16 @@ void Link::ResetPacing() {
 void Link::Pause(double seconds) {
     double start = 0;
     WaitFor(start, seconds, [] { return false; });
+}
+
+void Link::Drain(double quiet, double limit) {
+    const double start = clock_.Now();
+    for (;;) {
+        const double now = clock_.Now();
+        const double quietSince = std::max(start, lastArrival_);
+        if (now - quietSince > quiet || now - start > limit || cancel_.requested()) return;
+        waits_.WaitForEvents(std::min(quietSince + quiet, start + limit) - now);
+    }
 }
 
 void Link::SendingPass(bool ctsWasLow, double start, double limit) {
@@ -271,7 +282,8 @@ std::int16_t Link::OpenUsbInterface() {
 
 std::int16_t Link::OpenTandemoPort() {
     if (!comm_.PortOpen()) comm_.SetCommPort(PortDeviceName(settings_.ComPort));
-    if (!comm_.SetSettings(kTandemoStartSettings)) return PortFailure(Refused(kTandemoStartSettings));
+    if (!comm_.SetSettings(kTandemoStartSettings))
+        return PortFailure(Refused(kTandemoStartSettings));
     if (!comm_.PortOpen() && !comm_.SetPortOpen(true)) return PortFailure(kCannotOpen);
     comm_.SetInputMode(kInputModeText);
     comm_.SetInputLen(kTandemoPromptInputLen);
@@ -286,7 +298,8 @@ std::int16_t Link::OpenTandemoPort() {
     Pause(kShortPause);
 
     comm_.SetPortOpen(false);
-    if (!comm_.SetSettings(kTandemoFrameSettings)) return PortFailure(Refused(kTandemoFrameSettings));
+    if (!comm_.SetSettings(kTandemoFrameSettings))
+        return PortFailure(Refused(kTandemoFrameSettings));
     if (!comm_.SetPortOpen(true)) return PortFailure(kCannotOpen);
 
     if (SendText(std::string(kTandemoFrameModeCommand) + kCarriageReturn) != 0) {

@@ -26,7 +26,7 @@ class Link {
 public:
     // Registers Comm1_OnComm as the serial control's receive event handler.
     Link(SerialControl& comm, PortIo& io, Clock& clock, EventPump& events, MessageBoxes& boxes,
-         const Settings& settings, const ServiceKeyBytes& serviceKey);
+         const Settings& settings);
     ~Link();
     Link(const Link&) = delete;
     Link& operator=(const Link&) = delete;
@@ -58,6 +58,10 @@ public:
             waits_.WaitPass(clock_, start, limit);
         }
     }
+    // Waits, processing events, until no byte has arrived for `quiet` seconds,
+    // at most `limit` seconds, or the run is cancelled: what a request
+    // answered late may still send comes and goes before the next request.
+    void Drain(double quiet, double limit);
     // Sends the text character by character under CTS; 0 sent, 1 time-out.
     std::int16_t SendText(const std::string& text);
     // Sends frame[0..n] and the checksum; 0 handed to the port, 1012 not.
@@ -102,8 +106,9 @@ private:
     const Settings& settings_;
     ReceiveAssembler rx_;
     FramePacing pacing_;
-    bool inBurst_ = false;  // a burst taken one character per receive event goes on
-    bool holding_ = false;  // the port holds input; its next receive event ends the hold
+    bool inBurst_ = false;    // a burst taken one character per receive event goes on
+    bool holding_ = false;    // the port holds input; its next receive event ends the hold
+    double lastArrival_ = 0;  // when the receive event last took bytes
     Cancellation cancel_;
     std::string failureText_;
     bool failureShown_ = false;

@@ -46,8 +46,10 @@ faults=(
   "Leitung tot nach 40;--drop-line-after 40;-;1;270013;1;280013;15"
   "kein ReadBlock;--no-answer ReadBlock;-;1;13;1;13;15"
   "kein WriteBlock;--no-answer WriteBlock;-;0;-;1;280013;15"
-  "kein Echo;--no-echo;-;1;111011;1;111011;15"
+  "kein Echo;--no-echo;-;0;-;0;-;15"
   "keine Bestätigung;--no-confirmation;-;1;111011;1;111011;40"
+  "andere Geräte;--traffic 20;-;0;-;0;-;20"
+  "Antworten verloren;--traffic 50 --lose-answer 5000;-;0;-;0;-;40"
 )
 count=${2:-${#faults[@]}}
 ((count > ${#faults[@]})) && count=${#faults[@]}

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "station/backup_image.h"
+#include "station/bus_traffic.h"
 #include "station/seeded_content.h"
 
 namespace cv2::station {
@@ -82,7 +83,8 @@ std::optional<Request> RequestFromName(const std::string& name) {
     return std::nullopt;
 }
 
-CommandStation::CommandStation(StationOptions options) : options_(std::move(options)) {
+CommandStation::CommandStation(StationOptions options)
+    : options_(std::move(options)), random_(options_.seed) {
     SeedContent(memory_, options_.seed, IdentityVariant(options_.identity));
     ApplyContentFaults();
 }
@@ -164,12 +166,52 @@ std::vector<Answer> CommandStation::HandleFrame(const Bytes& frame) {
         (faults.silentAfterRequests > 0 && requests_ > faults.silentAfterRequests) ||
         (isFs && faults.silentFsModule);
     if (!silent && !answers.empty()) {
-        if (!faults.noise.empty()) out.push_back({AnswerKind::Noise, faults.noise});
+        AnswerFaults(request, answers);
         out.insert(out.end(), answers.begin(), answers.end());
     }
+    if (faults.traffic > 0) AddTraffic(out);
     if (faults.dropLineAfterRequests > 0 && requests_ >= faults.dropLineAfterRequests)
         lineDropped_ = true;
     return out;
+}
+
+void CommandStation::AnswerFaults(Request request, std::vector<Answer>& answers) {
+    const Faults& faults = options_.faults;
+    const bool bootloader =
+        request == Request::BootloaderStart || request == Request::BootloaderEnd;
+    if (faults.loseAnswer > 0 && !bootloader && ++answered_ % faults.loseAnswer == 0) {
+        ++answersLost_;
+        answers.clear();
+        return;
+    }
+    if (faults.lateAnswerAt == requests_) answers.front().late = faults.lateBy;
+    if (!faults.noise.empty()) answers.insert(answers.begin(), {AnswerKind::Noise, faults.noise});
+}
+
+void CommandStation::AddTraffic(std::vector<Answer>& out) {
+    const int every = options_.faults.traffic;
+    auto foreign = [&] {
+        ++foreignFrames_;
+        return Answer{AnswerKind::Foreign,
+                      ForeignFrame(static_cast<int>(random_() % kForeignKinds), random_)};
+    };
+    // Between the request's echo and its answer.
+    if (requests_ % every == 0) {
+        const bool echo = !out.empty() && out.front().kind == AnswerKind::Echo;
+        out.insert(out.begin() + (echo ? 1 : 0), foreign());
+    }
+    // Anywhere: before the echo, between the frames, after the answer, or a
+    // little later, when the next request may be on its way.
+    if (random_() % static_cast<unsigned>(every) == 0) {
+        const auto at = static_cast<std::ptrdiff_t>(random_() % (out.size() + 2));
+        Answer a = foreign();
+        if (at > static_cast<std::ptrdiff_t>(out.size())) {
+            a.gap = static_cast<double>(random_() % 40) * 0.001;
+            out.push_back(a);
+        } else {
+            out.insert(out.begin() + at, a);
+        }
+    }
 }
 
 bool CommandStation::Respond(const Bytes& frame, Request& request, std::vector<Answer>& out) {

@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdint>
+#include <random>
 #include <span>
 #include <string>
 #include <vector>
@@ -27,11 +28,16 @@ enum class AnswerKind {
     Reply,         // the station's answer to a request
     Confirmation,  // the frame that follows the acknowledge of the bootloader start
     Text,          // the interface's prompt in the text dialogue
+    Foreign,       // another device's message on the bus
 };
 
 struct Answer {
     AnswerKind kind;
     Bytes bytes;
+    // Bus time before it starts after what went before, at wire speed.
+    double gap = 0;
+    // Seconds an answer comes late, in real time whatever the speed.
+    double late = 0;
 };
 
 // The FS module's address on LocoNet.
@@ -65,6 +71,9 @@ public:
     // Requests received so far (checksum valid and understood), all or of one kind.
     int requests() const { return requests_; }
     int Count(Request request) const { return counts_[static_cast<int>(request)]; }
+    // Other devices' messages put on the bus, and answers lost on their way back.
+    int foreignFrames() const { return foreignFrames_; }
+    int answersLost() const { return answersLost_; }
     // Every understood request in order, with its flash page, buffer offset or
     // FS module entry number.
     struct Logged {
@@ -85,6 +94,10 @@ private:
     // Counts a write and tells whether it is the one to refuse.
     bool WriteRefused();
     void ApplyContentFaults();
+    // The faults of the answers to one request: lost, late, noise.
+    void AnswerFaults(Request request, std::vector<Answer>& answers);
+    // Other devices' messages around the frames of one exchange.
+    void AddTraffic(std::vector<Answer>& out);
 
     StationOptions options_;
     StationMemory memory_;
@@ -101,6 +114,10 @@ private:
     int writes_ = 0;
     int argument_ = 0;  // of the request being answered
     std::array<int, 13> counts_{};
+    std::mt19937 random_;
+    int answered_ = 0;  // requests whose answers could have been lost
+    int foreignFrames_ = 0;
+    int answersLost_ = 0;
     std::vector<Logged> log_;
 };
 

@@ -59,7 +59,12 @@ std::string SimUsage() {
            "  --silent-fs             the FS module never answers\n"
            "  --no-confirmation       the bootloader start is never confirmed\n"
            "  --noise                 stray bytes between echo and answer\n"
-           "  --drop-line-after N     the line goes dead after the N-th request\n";
+           "  --drop-line-after N     the line goes dead after the N-th request\n"
+           "  --traffic N             other LocoNet devices talk: a message of theirs between\n"
+           "                          the echo and the answer of every N-th request, and as\n"
+           "                          many again at random moments\n"
+           "  --lose-answer N         every N-th answer is lost on its way back, after the\n"
+           "                          station acted (the bootloader start's and end's never)\n";
 }
 
 bool ParseSimOptions(int argc, const char* const* argv, SimOptions& o, std::string& error) {
@@ -123,6 +128,10 @@ bool ParseSimOptions(int argc, const char* const* argv, SimOptions& o, std::stri
             faults.noise = "\x12\x34\x56";
         } else if (name == "--drop-line-after") {
             if (!count(faults.dropLineAfterRequests)) return bad("a count");
+        } else if (name == "--traffic") {
+            if (!count(faults.traffic)) return bad("a count");
+        } else if (name == "--lose-answer") {
+            if (!count(faults.loseAnswer)) return bad("a count");
         } else {
             error = "unknown option " + name;
             return false;

@@ -42,6 +42,16 @@ struct Faults {
     bool noConfirmation = false;               // the bootloader start is never confirmed
     std::string noise;                         // bytes sent between echo and answer
     int dropLineAfterRequests = 0;             // > 0: after the N-th request nothing more
+    // > 0: another device's message between the echo and the answer of every
+    // N-th request, and as many again at random moments.
+    int traffic = 0;
+    // > 0: every N-th answer is lost on its way back, after the station acted on
+    // the request (the bootloader start's and end's answers are never lost).
+    int loseAnswer = 0;
+    // > 0: the answer to the N-th request comes lateBy seconds after its request
+    // (in real time, whatever the speed).
+    int lateAnswerAt = 0;
+    double lateBy = 0;
 };
 
 // Wire speed: real LocoNet timing, a multiple of it, or no delay at all.

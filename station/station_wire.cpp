@@ -67,10 +67,11 @@ std::vector<Delivery> StationWire::Write(double now, const Bytes& bytes, double 
                 }
                 case AnswerKind::Echo:
                 case AnswerKind::Noise:
-                    start = std::max(lastEnd, loconetFree_);
+                case AnswerKind::Foreign:
+                    start = std::max(lastEnd + Scaled(a.gap), loconetFree_);
                     break;
                 case AnswerKind::Reply:
-                    start = std::max(lastEnd + Scaled(kStationTurnaround), loconetFree_);
+                    start = std::max(lastEnd + Scaled(kStationTurnaround), loconetFree_) + a.late;
                     break;
                 case AnswerKind::Confirmation:
                     start =

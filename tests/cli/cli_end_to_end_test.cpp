@@ -291,17 +291,25 @@ TEST(CliTrace, NamesEveryFrameOfAShortFailingRun) {
     std::vector<std::string> lines;
     std::istringstream trace(ReadText(dir.File("t.txt")));
     for (std::string line; std::getline(trace, line);) lines.push_back(line.substr(11));
-    // A letter per line: a step (-), a frame sent (T), its echo (E), another frame (R).
+    // A letter per line: a step (-), a frame sent (T), its echo (E), an answer (A),
+    // the boot confirmation (C), anything else (R).
     std::string kinds, sent;
     for (const std::string& line : lines) {
         const bool tx = line.starts_with("TX ");
-        kinds += tx ? 'T' : line == "RX " + sent ? 'E' : line.starts_with("RX ") ? 'R' : '-';
+        kinds += tx                                  ? 'T'
+                 : line == "RX " + sent + "  (Echo)" ? 'E'
+                 : line.ends_with("(Antwort)")       ? 'A'
+                 : line.ends_with("(Bestätigung)")   ? 'C'
+                 : line.starts_with("RX ")           ? 'R'
+                                                     : '-';
         if (tx) sent = line.substr(3);
     }
-    // Four requests, each echoed; the first three answered (the bootloader start twice).
-    EXPECT_EQ(kinds, "----TERRTERTERTE-");
+    // Four requests, each echoed; the first three answered, the fourth asked
+    // for once more; then what the run met on the bus.
+    EXPECT_EQ(kinds, "----TEACTEATEATETE--");
     EXPECT_EQ(lines.front(), "-- Schnittstelle ./port");
-    EXPECT_EQ(lines.back(), "-- schließen");
+    EXPECT_EQ(lines[lines.size() - 2], "-- schließen");
+    EXPECT_EQ(lines.back(), "-- 1 Anfrage wiederholt");
 }
 
 // A backup at wire speed over an older file, sent one signal once `ready` (a

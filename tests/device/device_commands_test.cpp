@@ -123,11 +123,15 @@ TEST(AcknowledgedCommands, AcceptOnlyB46D7FAndPassTimeOutAndSendFailureUnchanged
     for (const auto& [send, refused] : commands) {
         SCOPED_TRACE(refused);
         EXPECT_EQ(DeviceRig().Run(send, {LongAck(0x7F)}), 0);
-        // Other codes, another opcode, a long acknowledge of another command, a data reply.
-        for (const std::string& reply :
-             {LongAck(0x00), LongAck(0x01), WithChecksum(Bytes({0xB5, 0x6D, 0x7F})),
-              WithChecksum(Bytes({0xB4, 0x6E, 0x7F})), KeyedDataReply({})}) {
+        // Other codes and a data reply answer, and refuse.
+        for (const std::string& reply : {LongAck(0x00), LongAck(0x01), KeyedDataReply({})}) {
             EXPECT_EQ(DeviceRig().Run(send, {reply}), refused);
+        }
+        // Another opcode and the acknowledge of another command are other devices'
+        // messages: no answer, to the repeat either.
+        for (const std::string& reply :
+             {WithChecksum(Bytes({0xB5, 0x6D, 0x7F})), WithChecksum(Bytes({0xB4, 0x6E, 0x7F}))}) {
+            EXPECT_EQ(DeviceRig().Run(send, {reply, reply}), 13);
         }
         EXPECT_EQ(DeviceRig().Run(send, {}), 13);
         EXPECT_EQ(RunWithFailedSend(send, LongAck(0x7F) + LongAck(0x7F)), 1012);
@@ -150,19 +154,20 @@ TEST(OtherCommands, StatusForEachAnswer) {
     // clang-format off
     const std::tuple<Command, std::deque<std::string>, StatusCode> cases[] = {
         {start, {}, 110013}, {start, {refused}, 111011}, {start, {LongAck(0x02)}, 111011},
-        {start, {WithChecksum(Bytes({0xB4, 0x6C, 0x01}))}, 111011},
+        {start, {WithChecksum(Bytes({0xB4, 0x6C, 0x01}))}, 110013},  // another command's
         {start, {KeyedDataReply({})}, 111011},
         {end, {ok}, 0}, {end, {refused}, 121011}, {end, {LongAck(0x01)}, 121011}, {end, {}, 120013},
-        // ReadBlock takes any frame in slot 1 unchecked; so do the display
-        // commands, which fail on a time-out only.
-        {readBlock, {refused}, 0},
+        // Only a data reply answers ReadBlock; the display commands take any
+        // answer unchecked and fail on a time-out only.
+        {readBlock, {refused, refused}, 13}, {readBlock, {KeyedDataReply({})}, 0},
         {clear, {refused}, 0}, {clear, {}, 150013}, {cursor, {refused}, 0}, {cursor, {}, 160013},
         {text, {refused}, 0}, {text, {}, 170013},
         // The serial number needs an acknowledge, then a data reply; time-outs
         // come back without step.
         {serial, {refused, KeyedDataReply({})}, 101011}, {serial, {ok, ok}, 101011},
+        // A frame of a data reply's length with another tag is no answer at all.
         {serial, {ok, GroupFrame(Bytes({0xE5, 0x1F, 0x01, 0x50, 0x44}), {}, {0x70, 0x70, 0, 0, 0})},
-         101011},
+         13},
         {serial, {}, 13}, {serial, {ok, ""}, 13},
     };
     // clang-format on
@@ -176,8 +181,8 @@ TEST(OtherCommands, StatusForEachAnswer) {
 TEST(ReadSerialNumber, NumberFromIdentityBytesWithBits6And7OfByte1Ignored) {
     // Its frames are those of SamFlashRead(63) and ReadBlock(0xF0).
     DeviceRig reference;
-    reference.Run([](Device& d, StatusCode& s) { d.SamFlashRead(63, s); });
-    reference.Run([](Device& d, StatusCode& s) { d.ReadBlock(0xF0, s); });
+    reference.Run([](Device& d, StatusCode& s) { d.SamFlashRead(63, s); }, {LongAck(0x7F)});
+    reference.Run([](Device& d, StatusCode& s) { d.ReadBlock(0xF0, s); }, {KeyedDataReply({})});
     for (int byte1 : {0x41, 0x01, 0xC1, 0x81}) {
         SCOPED_TRACE(byte1);
         DeviceRig rig;
@@ -195,11 +200,12 @@ TEST(ReadSerialNumber, NumberFromIdentityBytesWithBits6And7OfByte1Ignored) {
 }
 
 TEST(BootloaderStart, WaitsForTheConfirmationOnlyAfterB46D7F) {
-    // {answer, confirmation after (s, never if < 0), status, BootConfirmed, elapsed from, to}
-    const std::tuple<int, double, StatusCode, int, double, double> cases[] = {
-        {0x01, -1, 0, 255, 0.0, 0.1},  // returns at once, the flag untouched
-        {0x7F, 3.0, 0, 1, 3.0, 3.1},
-        {0x7F, -1, 111011, 0, 20.0 + 1e-9, 20.1},  // gives up after more than 20 s
+    // {answer, confirmation after (s, never if < 0), status, confirmed, elapsed from, to}
+    const std::tuple<int, double, StatusCode, bool, double, double> cases[] = {
+        {0x01, -1, 0, false, 0.0, 0.1},  // returns at once
+        {0x7F, 3.0, 0, true, 3.0, 3.1},
+        {0x7F, 0.03, 0, true, 0.029, 0.031},           // with the acknowledge: no wait at all
+        {0x7F, -1, 111011, false, 20.0 + 1e-9, 20.1},  // gives up after more than 20 s
     };
     for (const auto& [ack, confirmAfter, status, confirmed, from, to] : cases) {
         SCOPED_TRACE(confirmAfter);
@@ -208,9 +214,22 @@ TEST(BootloaderStart, WaitsForTheConfirmationOnlyAfterB46D7F) {
         if (confirmAfter >= 0) rig.serial.InjectAt(start + confirmAfter, BootConfirmation());
         EXPECT_EQ(rig.Run([](Device& d, StatusCode& s) { d.BootloaderStart(s); }, {LongAck(ack)}),
                   status);
-        EXPECT_EQ(rig.link.rx().BootConfirmed, confirmed);
+        EXPECT_EQ(rig.device.frames().confirmed(), confirmed);
         EXPECT_GE(rig.clock.Now() - start, from);
         EXPECT_LT(rig.clock.Now() - start, to);
+    }
+}
+
+// Neither end of the bootloader is asked for twice: a lost answer fails as a
+// silent station does, and the station is left as the one request left it.
+TEST(Bootloader, ALostAnswerIsNeverAskedForAgain) {
+    const Command commands[] = {[](Device& d, StatusCode& s) { d.BootloaderStart(s); },
+                                [](Device& d, StatusCode& s) { d.BootloaderEnd(s); }};
+    const StatusCode expected[] = {110013, 120013};
+    for (int i = 0; i < 2; ++i) {
+        DeviceRig rig;
+        EXPECT_EQ(rig.Run(commands[i], {"", LongAck(0x7F)}), expected[i]);
+        EXPECT_EQ(rig.serial.writes.size(), 1u);
     }
 }
 

@@ -84,12 +84,20 @@ TEST(FsCommandFailures, CodeAttemptsAndTimeOfEachFailure) {
     const auto failSend = [](Rig& r) { r.serial.failOutput = true; };
     const auto refuse = [](Rig& r) { r.station().options().faults.refuseWrite = 1; };
     const auto noEcho = [](Rig& r) { r.station().options().faults.missingEcho = true; };
-    // The send fails, yet a programming-off frame comes in.
+    // The send fails, yet the frame's echo comes in.
     const auto failSendFrameComes = [](Rig& r) {
         r.serial.failOutput = true;
-        r.serial.InjectAt(r.clock.Now() + 0.1, std::string("\xE5\x0F\x08\x05\x00\x21\x00\x0D\x19"
-                                                           "\x00\x00\x34\x12\x40\x00",
+        r.serial.InjectAt(r.clock.Now() + 0.1, std::string("\xE5\x0F\x08\x05\x00\x21\x01\x0D\x19"
+                                                           "\x00\x00\x34\x12\x40\x4A",
                                                            15));
+    };
+    // The interface has shown that it echoes nothing: the module was switched on
+    // without an echo, so programming off has no echo to wait for.
+    const auto knownNoEcho = [](Rig& r) {
+        r.station().options().faults.missingEcho = true;
+        std::int32_t key = kFsNoKey;
+        StatusCode s = 0;
+        FsProgOn(r.device, kFsModuleAddress, key, s);
     };
     struct Row {
         FsCall call;
@@ -109,6 +117,7 @@ TEST(FsCommandFailures, CodeAttemptsAndTimeOfEachFailure) {
         {read, failSend, Request::FsReadEntry, 0, 1012, 0.0, 0.01},
         {write, failSend, Request::FsWriteEntry, 0, 1012, 0.0, 0.01},
         {off, noEcho, Request::FsProgOff, 1, 330013, 3.0 + kMore, 3.05},
+        {off, knownNoEcho, Request::FsProgOff, 1, 0, 0.0, 0.01},
         {off, failSendFrameComes, Request::FsProgOff, 0, 331012, 0.1, 0.15},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {

@@ -29,7 +29,7 @@ struct FakePlatform {
     FakeMessageBoxes boxes;
     Settings settings;
     KeyTable keys;
-    Link link{serial, io, clock, pump, boxes, settings, keys.ServiceKey};
+    Link link{serial, io, clock, pump, boxes, settings};
     Device device{link, keys};
 };
 

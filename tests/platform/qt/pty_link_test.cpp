@@ -26,8 +26,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr ServiceKeyBytes kKey = {1, 2, 3, 4, 5, 6, 7, 8};
-
 class PtyLink : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(pty.ok()); }
@@ -57,9 +55,10 @@ protected:
     // The frame fed slowly while a wait as the reply wait runs until it is
     // complete; the reads of the port (receive events) it took.
     int TakeSlowFrame(int fill) {
-        int reads = 0;
-        comm.SetOnComm([&](int event) {
-            ++reads;
+        // The handler outlives this call: it counts into the fixture.
+        reads_ = 0;
+        comm.SetOnComm([this](int event) {
+            ++reads_;
             link.Comm1_OnComm(event);
         });
         std::thread peer = FeedSlowly(Frame31(fill), 0.01);
@@ -72,8 +71,9 @@ protected:
         EXPECT_LT(clock.Now() - start, 1.0);  // taken as it completes, not at the limit
         EXPECT_EQ(Codes(Frame31(fill)),
                   std::vector<int>(link.rx().RxFrames[0], link.rx().RxFrames[0] + 31));
-        return reads;
+        return reads_;
     }
+    int reads_ = 0;
 
     int argc = 1;
     char name[8] = "test_qt";
@@ -86,7 +86,7 @@ protected:
     UartPortIo io{comm.DivisorRateSink()};
     FakeMessageBoxes boxes;
     Settings settings;
-    Link link{comm, io, clock, pump, boxes, settings, kKey};
+    Link link{comm, io, clock, pump, boxes, settings};
 };
 
 TEST_F(PtyLink, UsbKindSendsAFrameAndAssemblesThePeersBytesOnlyWhileEventsRun) {
@@ -159,7 +159,7 @@ TEST_F(PtyLink, HalfAFrameAndThenSilenceEndsTheReplyWaitAtItsLimit) {
     Device device(link, kBuiltInKeys);
     StatusCode status = 0;
     const double start = clock.Now();
-    device.SendCommand(status);
+    device.SendCommand(status, AnswerShape::Command, Repeat::Never);
     const double took = clock.Now() - start;
     peer.join();
     EXPECT_EQ(status, 13);
