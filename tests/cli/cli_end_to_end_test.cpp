@@ -312,6 +312,64 @@ TEST(CliTrace, NamesEveryFrameOfAShortFailingRun) {
     EXPECT_EQ(lines.back(), "-- 1 Anfrage wiederholt");
 }
 
+// Other devices talk on the bus and now and then an answer is lost: the backup
+// and a restore onto another station go through and say what they met.
+TEST(CliOnALiveLocoNet, BackupAndRestoreAmongOtherDevicesSayWhatTheyMet) {
+    TempDir dir;
+    const std::vector<std::string> busy = {"--traffic", "50", "--lose-answer", "10000"};
+    {
+        std::vector<std::string> options = {"--seed", kSeedOption};
+        options.insert(options.end(), busy.begin(), busy.end());
+        Simulator sim(dir, options);
+        const CliRun run = RunCli(dir, "backup --json --port ./port a.CDF");
+        ASSERT_EQ(run.code, 0) << run.err;
+        station::StationOptions content;
+        content.seed = kSeed;
+        EXPECT_TRUE(ReadAll(dir.File("a.CDF")) ==
+                    station::CommandStation(content).ExpectedBackup());
+        EXPECT_EQ(run.out.find("\"foreign_frames\":0"), std::string::npos) << run.out;
+        EXPECT_NE(run.out.find("\"foreign_frames\":"), std::string::npos) << run.out;
+        EXPECT_EQ(run.out.find("\"repeated_requests\":0"), std::string::npos) << run.out;
+    }
+    std::vector<std::string> other = {"--identity", "1"};
+    other.insert(other.end(), busy.begin(), busy.end());
+    Simulator sim(dir, other);
+    const CliRun run = RunCli(dir, "restore --yes --other-station --port ./port a.CDF");
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_NE(run.out.find(" Meldungen anderer LocoNet-Geräte, "), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(" wiederholt.\n"), std::string::npos) << run.out;
+}
+
+// A busy machine: cv2cli stands still for half a second right after its first
+// frame, so the echo, the acknowledge and the boot confirmation (200 ms after the
+// acknowledge on this slow wire) are all waiting when it reads again. The contact goes
+// on as usual.
+TEST(CliOnALiveLocoNet, FramesBunchedUpInOneReadAfterAStopAreTakenAsTheyCome) {
+    TempDir dir;
+    // A quarter of wire speed: the stop lands long before the echo, even on a busy machine.
+    Simulator sim(dir, {"--speed", "0.25"});
+    const CliRun run = RunCli(dir, "info --port ./port --trace t.txt",
+                              " & pid=$!; until grep -q ' TX ' t.txt 2>/dev/null; do :; done; "
+                              "kill -STOP $pid; sleep 0.5; kill -CONT $pid; wait $pid");
+    EXPECT_EQ(run.code, 0) << run.err;
+    std::istringstream trace(ReadText(dir.File("t.txt")));
+    std::vector<std::string> firstAnswers;
+    double sent = -1;
+    for (std::string line; std::getline(trace, line) && firstAnswers.size() < 3;) {
+        if (sent < 0 && line.substr(11, 3) == "TX ") sent = std::stod(line.substr(0, 10));
+        if (line.substr(11, 3) == "RX ") firstAnswers.push_back(line);
+    }
+    ASSERT_EQ(firstAnswers.size(), 3u);
+    EXPECT_TRUE(firstAnswers[0].ends_with("(Echo)") && firstAnswers[1].ends_with("(Antwort)") &&
+                firstAnswers[2].ends_with("(Bestätigung)"))
+        << firstAnswers[0] << "\n"
+        << firstAnswers[1] << "\n"
+        << firstAnswers[2];
+    const double echo = std::stod(firstAnswers[0].substr(0, 10));
+    EXPECT_GT(echo - sent, 400.0);  // milliseconds: read only after the stop
+    EXPECT_LT(std::stod(firstAnswers[2].substr(0, 10)) - echo, 5.0);
+}
+
 // A backup at wire speed over an older file, sent one signal once `ready` (a
 // shell test) holds; killed if it is still running 20 s later. `meanwhile`
 // runs once the signal is due, before it is sent.

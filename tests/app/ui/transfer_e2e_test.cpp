@@ -1,7 +1,8 @@
 // The window program as a user runs it, offscreen, against cv2sim on a real
 // pseudo-terminal, both with keys of their own from a key file: a click on the
 // backup button with a file chosen in the save dialog must leave a file equal,
-// byte for byte, to the simulator's memory dump; a restore of that file into a
+// byte for byte, to the simulator's memory dump, also while other LocoNet
+// devices talk and an answer is lost now and then; a restore of that file into a
 // changed station must bring the content back; a SIGTERM in the middle of a
 // backup ends it and the program in good order.
 #include <QLabel>
@@ -13,8 +14,8 @@
 
 #include "app/ui/program.h"
 #include "device/key_file.h"
-#include "platform/fake/fake_dialogs.h"
 #include "platform/end_requests.h"
+#include "platform/fake/fake_dialogs.h"
 #include "tests/cli/cli_rig.h"
 
 using namespace cv2;
@@ -31,15 +32,17 @@ class TransferEndToEnd : public QObject {
     // Starts cv2sim and writes a settings file naming its port, and the key file.
     // One still running from before ends first: on its way out it takes its
     // link away, which the new one would have by the same name.
-    void StartSimulator(const char* seed, const char* speed = "instant") {
+    void StartSimulator(const char* seed, const char* speed = "instant",
+                        const std::vector<std::string>& faults = {}) {
         sim.reset();
         const std::string keys =
             "ServiceKey = 11 22 33 44 55 66 77 08\n"
             "PayloadKey = 01 12 23 34 45 56 67 78 09 1A 2B 3C 4D 5E 6F 70\n";
         testing::WriteText(Path("keys"), keys);
-        sim = std::make_unique<testing::Simulator>(
-            dir, std::vector<std::string>{"--seed", seed, "--dump", Path("dump.CDF"), "--speed",
-                                          speed, "--keys", Path("keys")});
+        std::vector<std::string> options{"--seed",  seed,  "--dump", Path("dump.CDF"),
+                                         "--speed", speed, "--keys", Path("keys")};
+        options.insert(options.end(), faults.begin(), faults.end());
+        sim = std::make_unique<testing::Simulator>(dir, options);
         const std::string settings = "\"" + sim->port + "\"\r\n115200\r\n\"\"\r\n";
         testing::WriteAll(Path("CV2_DF.INF"), Bytes(settings.begin(), settings.end()));
     }
@@ -71,11 +74,11 @@ class TransferEndToEnd : public QObject {
         const KeySource keys = LoadKeys(Path("keys"));
         if (!keys.ok() || keys.keys == kBuiltInKeys) qFatal("%s", keys.error.c_str());
         Window* raw = w.get();
-        w->program = std::make_unique<Program>(w->boxes, w->fileDialog, Path("CV2_DF.INF"),
-                                               keys.keys, [raw] {
-            raw->ended = true;
-            raw->portOpenAtEnd |= raw->win().comm1().PortOpen();
-        });
+        w->program = std::make_unique<Program>(
+            w->boxes, w->fileDialog, Path("CV2_DF.INF"), keys.keys, [raw] {
+                raw->ended = true;
+                raw->portOpenAtEnd |= raw->win().comm1().PortOpen();
+            });
         w->win().show();
         if (before) before(*w);
         QTest::mouseClick(w->win().findChild<QPushButton*>(button), Qt::LeftButton);
@@ -83,7 +86,7 @@ class TransferEndToEnd : public QObject {
     }
 
     void CompleteBackupEqualsStationMemory() {
-        StartSimulator("11");
+        StartSimulator("11", "instant", {"--traffic", "50", "--lose-answer", "20000"});
         auto w = Click("ReadDF_But", "sicherung.CDF");
 
         for (const auto& shown : w->boxes.shown) qWarning("box: %s", shown.text.c_str());
