@@ -15,6 +15,8 @@ std::string GroupedNumber(std::int64_t n) {
     return digits;
 }
 
+std::string ByteCount(std::int64_t n) { return GroupedNumber(n) + (n == 1 ? " Byte" : " Bytes"); }
+
 namespace {
 
 std::string CannotRead(const std::string& path, int err) {
@@ -56,8 +58,8 @@ BackupImage LoadBackupImage(const std::string& path) {
         image.error = CannotRead(path, err);
     } else if (got < image.bytes.size()) {
         image.error = "Die Datei " + path + " ist keine vollständige Sicherung: sie hat " +
-                      GroupedNumber(image.size) + " Bytes, eine Sicherung hat " +
-                      GroupedNumber(kBackupFileSize) + " Bytes.";
+                      ByteCount(image.size) + ", eine Sicherung hat " + ByteCount(kBackupFileSize) +
+                      ".";
     }
     if (!image.error.empty()) image.bytes.clear();
     return image;
