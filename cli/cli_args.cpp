@@ -5,6 +5,7 @@
 
 #include "link/port_name.h"
 #include "settings/options_logic.h"
+#include "settings/settings_file.h"
 
 namespace cv2::cli {
 
@@ -260,6 +261,10 @@ ParseResult ParseCliArgs(const std::vector<std::string>& given) {
         if (std::string problem = FileNameProblem(file); !problem.empty()) return fail(problem);
     }
     if (Bit(args.command) & kStation) {
+        // The name itself is shown by its problem, its control characters spelled out.
+        if (std::string problem = PortNameProblem(args.port); !problem.empty()) {
+            return fail(problem + " (--port)");
+        }
         if (std::string problem = PortSettingProblem(args.ToSettings()); !problem.empty()) {
             return fail(problem + " (--port " + args.port + ")");
         }
