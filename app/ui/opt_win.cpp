@@ -16,6 +16,7 @@
 #include "app/ui/main_win.h"
 #include "app/ui/port_name.h"
 #include "app/ui/twips.h"
+#include "platform/message_box.h"
 #include "platform/port_list.h"
 
 namespace cv2 {

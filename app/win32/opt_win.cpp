@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/win32/main_win.h"
+#include "platform/message_box.h"
 #include "platform/win32/wide_text.h"
 
 namespace cv2 {
