@@ -277,6 +277,15 @@ TEST(RestoreProcedure, AFailureEndsTheRunWithOneBoxAndLeavesLaterSectionsUntouch
         // 34 writes carry the ID table, 33 the preset; the 69th commits page 8180.
         {"extra data page refused",
          [](BackupRig& rig) { rig.station().options().faults.refuseWrite = 69; }, 1411, 69, 0, {}},
+        // Refusals of the preset do not count, silence does: the first write
+        // that gets no answer at all ends the run, not the 33rd.
+        {"station silent from the preset on", [](BackupRig& rig) {
+             rig.host.onComTxt = [&rig](const std::string& text) {
+                 if (text == " Zusatzdaten ")
+                     rig.station().options().faults.silentAfterRequests =
+                         static_cast<int>(rig.station().log().size());
+             };
+         }, kReplyTimedOut, 35, 0, {}},
         {"write refused in the boosters", [](BackupRig& rig) {
              rig.host.onComTxt = [&rig](const std::string& text) {
                  if (text == " Booster") rig.station().options().faults.refuseWrite = Writes(rig) + 3;
