@@ -189,6 +189,7 @@ TEST(CliAgainstFaults, OneFailureLineWithItsStatusAndWhatToDo) {
         std::vector<std::string> sim;
         const char* command;
         std::string line, after;
+        std::string advised = "";  // part of the advice
     } rows[] = {
         // clang-format off
         {{"--version-word", "7"}, "backup --port ./port f.CDF",
@@ -199,6 +200,16 @@ TEST(CliAgainstFaults, OneFailureLineWithItsStatusAndWhatToDo) {
          "cv2cli: Write ID Tab.: Daten senden: keine Antwort! (Status 281611)", ""},
         {{"--no-answer", "ReadBlock"}, "backup --port ./port f.CDF",
          "cv2cli: Datenbank prüfen: Timeout: kein Antwort auf LocoNet! (Status 13)", ""},
+        // Silence while the version is read says nothing of the database: the
+        // connection is to be checked.
+        {{"--no-answer", "DataFlashRead"}, "backup --port ./port f.CDF",
+         "cv2cli: Datenbank ID lesen : Timeout: kein Antwort auf LocoNet! (Status 10013)", "",
+         "Kabel, Schnittstellenart, Port und Baudrate prüfen"},
+        // Every section read: the backup is kept, and the station seen to.
+        {{"--no-answer", "BootloaderEnd"}, "backup --port ./port f.CDF",
+         "cv2cli: Bootloader beenden: Timeout: kein Antwort auf LocoNet! Die Sicherung ist "
+         "vollständig in f.CDF gespeichert. Die CV2 ist vielleicht noch im Bootloader: bitte aus- "
+         "und wieder einschalten. (Status 120013)", "", "noch im Bootloader"},
         // clang-format on
     };
     for (const auto& row : rows) {
@@ -213,6 +224,7 @@ TEST(CliAgainstFaults, OneFailureLineWithItsStatusAndWhatToDo) {
         EXPECT_EQ(tail.substr(0, tail.find('\n')), row.line);
         const std::string advice = tail.substr(tail.find('\n') + 1);
         EXPECT_TRUE(advice.starts_with("Was tun: ") && advice.ends_with(row.after)) << advice;
+        EXPECT_NE(advice.find(row.advised), std::string::npos) << advice;
         EXPECT_EQ(std::count(advice.begin(), advice.end(), '\n'), row.after.empty() ? 1 : 2);
         EXPECT_EQ(run.err.find("\n\n"), std::string::npos) << run.err;
     }
