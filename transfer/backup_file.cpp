@@ -120,9 +120,20 @@ void BackupFile::SetStagingError() {
             break;
         case StagedFile::Failure::Folder:
             if (error_.empty()) {
-                error_ = "Die Datei " + path_ + " kann nicht geschrieben werden: im Ordner " +
-                         staged_.folder() + " kann keine Datei angelegt werden (" +
+                error_ = "Die Datei " + path_ +
+                         " kann nicht geschrieben werden: die Arbeitskopie, in die die Sicherung "
+                         "bis zu ihrem Ende geht, kann im Ordner " +
+                         staged_.folder() + " nicht angelegt werden (" +
                          SystemReason(staged_.error()) + ")";
+            }
+            break;
+        case StagedFile::Failure::Unreadable:
+            if (error_.empty()) {
+                error_ = "Die Datei " + path_ +
+                         " kann nicht geschrieben werden: sie selbst kann nicht gelesen werden (" +
+                         SystemReason(staged_.error()) +
+                         "), und die Sicherung beginnt als Kopie von ihr, damit sie bis zum "
+                         "Ende unverändert bleibt";
             }
             break;
         case StagedFile::Failure::Busy:

@@ -174,9 +174,25 @@ TEST(CliBadInput, UsageFileAndPortErrorsExitBeforeTheStation) {
         EXPECT_EQ(run.code, row.code) << row.args << "\n" << run.err;
         EXPECT_NE(run.err.find(row.err), std::string::npos) << row.args << "\n" << run.err;
     }
-    EXPECT_NE(RunCli(dir, "inspect long.CDF").out.find("die letzten 1 Bytes gehören nicht dazu"),
+    EXPECT_NE(RunCli(dir, "inspect long.CDF").out.find("das letzte Byte gehört nicht dazu"),
               std::string::npos);
     EXPECT_TRUE(ReadAll(dir.File("long.CDF")) == full);
+}
+
+// A name that is no regular file is written in place: the pipe of a process
+// substitution (/dev/fd/63, a link to "pipe:[N]", which is no path) gets the
+// backup as a device or FIFO does.
+TEST(CliBackupInPlace, AProcessSubstitutionGetsTheWholeBackup) {
+    TempDir dir;
+    Simulator sim(dir, {});
+    const std::string command = "cd " + dir.path.string() + " && bash -c '" + BuildTop() +
+                                "/cv2cli backup -q --port ./port >(cat >piped.CDF) >stdout "
+                                "2>stderr </dev/null; echo $? >code; wait $!'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(ReadText(dir.File("code")), "0\n") << ReadText(dir.File("stderr"));
+    EXPECT_EQ(ReadAll(dir.File("piped.CDF")), station::CommandStation().ExpectedBackup());
+    EXPECT_TRUE(ReadText(dir.File("stdout")).starts_with("Gesichert: die CV2 in /dev/fd/"))
+        << ReadText(dir.File("stdout"));
 }
 
 // One line per failure: the step, the reason and the code, with no blank line
