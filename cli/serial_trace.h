@@ -26,6 +26,8 @@ public:
     void Step(const std::string& text);
     // Writes what is still held back (a frame or burst not yet complete).
     void Flush();
+    // The system's error of the first line that could not be written; 0 when none.
+    int writeError() const { return writeError_; }
 
 private:
     struct Direction {
@@ -42,6 +44,7 @@ private:
     const Clock& clock_;
     double origin_;
     Direction tx_{"TX", {}, 0, 0}, rx_{"RX", {}, 0, 0};
+    int writeError_ = 0;
 };
 
 // The serial control with every call that moves bytes or changes the port

@@ -312,6 +312,20 @@ TEST(CliKeys, AWrongKeyFileStopsEveryProgramBeforeAnyPortAndVersionNamesTheKeys)
     }
 }
 
+// A trace that cannot be written does not fail the backup, but losing it is
+// said once, with the file and the reason.
+TEST(CliTrace, ATraceThatCannotBeWrittenIsWarnedOfOnce) {
+    if (!std::filesystem::is_character_file("/dev/full")) GTEST_SKIP();
+    TempDir dir;
+    Simulator sim(dir, {});
+    const CliRun run = RunCli(dir, "backup -q --port ./port --trace /dev/full f.CDF");
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.err,
+              "cv2cli: Warnung: Das Protokoll /dev/full ist unvollständig, Zeilen konnten nicht "
+              "geschrieben werden: der Datenträger ist voll\n");
+    EXPECT_EQ(ReadAll(dir.File("f.CDF")), station::CommandStation().ExpectedBackup());
+}
+
 TEST(CliTrace, NamesEveryFrameOfAShortFailingRun) {
     TempDir dir;
     Simulator sim(dir, {"--no-answer-after", "3"});
