@@ -284,7 +284,7 @@ constexpr const char* kEndRequests = "Strg+C, Strg+Pause, Fenster geschlossen";
 #else
 constexpr const char* kPortExample = "z. B. 3 oder /dev/ttyUSB0";
 constexpr const char* kKeyPlaces = "~/.config/cv2sicherung/keys oder /etc/cv2sicherung/keys";
-constexpr const char* kEndRequests = "Strg+C, SIGTERM, SIGHUP";
+constexpr const char* kEndRequests = "Strg+C, Strg+\\, SIGTERM, SIGHUP";
 #endif
 
 }  // namespace

@@ -109,15 +109,17 @@ int main() {
     for (cv2::StatusCode code : {101011, 110013, 221411, 10099, 140099, 300031}) {
         std::cout << "| " << code << " | " << AsLines(cv2::ErrorText(code)) << " |\n";
     }
-    std::cout << "\nWas zu tun ist, steht beim Schritt; bei „Ursache“ steht, was meist "
-                 "dahintersteckt. Was bis zum Abbruch in die Zentrale geschrieben wurde, bleibt dort: "
-                 "eine abgebrochene Rückübertragung immer ganz wiederholen. Eine Sicherung, die "
-                 "abbricht, lässt die vorhandene Sicherungsdatei unverändert.\n\n"
-                 "Eine Datei, deren Versionsangaben nicht gültig sind (140099), lehnt die "
-                 "Rückübertragung ab, bevor die Schnittstelle geöffnet wird (`cv2cli`: "
-                 "Exit-Status 2). Ein Lauf, den Strg+C, SIGTERM oder SIGHUP beendet, zeigt keine "
-                 "dieser Meldungen: `cv2cli` schreibt „Abgebrochen.“ mit dem Schritt, in dem er "
-                 "stand, und endet mit Exit-Status 130.\n";
+    std::cout
+        << "\nWas zu tun ist, steht beim Schritt; bei „Ursache“ steht, was meist "
+           "dahintersteckt. Was bis zum Abbruch in die Zentrale geschrieben wurde, bleibt dort: "
+           "eine abgebrochene Rückübertragung immer ganz wiederholen. Eine Sicherung, die "
+           "abbricht, lässt die vorhandene Sicherungsdatei unverändert.\n\n"
+           "Eine Datei, deren Versionsangaben nicht gültig sind (140099), lehnt die "
+           "Rückübertragung ab, bevor die Schnittstelle geöffnet wird (`cv2cli`: "
+           "Exit-Status 2). Ein Lauf, den Strg+C, Strg+\\\\, SIGTERM oder SIGHUP beendet, zeigt "
+           "keine "
+           "dieser Meldungen: `cv2cli` schreibt „Abgebrochen.“ mit dem Schritt, in dem er "
+           "stand, und endet mit Exit-Status 130.\n";
     PrintTable("Schritt", "Schritt", cv2::ErrorSteps(), cv2::StepExplanations(), true,
                static_cast<int>(cv2::Step::BootloaderStart), KeysNote());
     PrintTable("Art der Übertragung", "Art", cv2::ErrorKinds(), cv2::KindExplanations(), false);

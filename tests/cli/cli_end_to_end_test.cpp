@@ -359,8 +359,9 @@ CliRun SignalledBackup(const TempDir& dir, const std::string& signal, const std:
                       "wait $pid; rc=$?; kill $w; exit $rc");
 }
 
-// Ctrl-C in the 1 s pause after the port opens, SIGTERM and SIGHUP (a dropped
-// ssh connection) in the middle of the transfer: the run ends as cancelled,
+// Ctrl-C in the 1 s pause after the port opens, SIGTERM, SIGHUP (a dropped
+// ssh connection) and Ctrl-\ (SIGQUIT, which would otherwise end the program
+// without a word) in the middle of the transfer: the run ends as cancelled,
 // names where it stopped, and the older file is as it was.
 TEST(CliInterrupt, ASignalCancelsTheRunAndLeavesTheOldFileWhole) {
     const struct {
@@ -371,6 +372,7 @@ TEST(CliInterrupt, ASignalCancelsTheRunAndLeavesTheOldFileWhole) {
         {"INT", "grep -q 'Datenbank pr' stderr && sleep 0.4", "Schritt: Datenbank prüfen"},
         {"TERM", "grep -q Lokdaten stderr", "Schritt: Lokdaten (Read LongData)"},
         {"HUP", "grep -q Lokdaten stderr", "Schritt: Lokdaten (Read LongData)"},
+        {"QUIT", "grep -q Lokdaten stderr", "Schritt: Lokdaten (Read LongData)"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.signal);
