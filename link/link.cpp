@@ -14,8 +14,7 @@ constexpr std::int16_t kLinkFailed = 1;
 
 // Checksum start value: the XOR of every byte of a frame, checksum included, is 0xFF.
 constexpr int kChecksumSeed = 0xFF;
-constexpr double kFrameBytesLimit =
-    3.0;  // seconds for all bytes of a frame (Tandemo port and serial interface)
+constexpr double kFrameBytesLimit = 3.0;     // seconds for all bytes of a frame (Tandemo port and serial interface)
 constexpr double kFrameChecksumLimit = 5.0;  // seconds until the checksum may go (Tandemo port)
 constexpr double kSendTextLimit = 5.0;       // seconds for a whole command text
 // CTS raises no event, so a sender waiting for it looks again after this long.
@@ -278,8 +277,7 @@ std::int16_t Link::OpenUsbInterface() {
 
 std::int16_t Link::OpenTandemoPort() {
     if (!comm_.PortOpen()) comm_.SetCommPort(PortDeviceName(settings_.ComPort));
-    if (!comm_.SetSettings(kTandemoStartSettings))
-        return PortFailure(Refused(kTandemoStartSettings));
+    if (!comm_.SetSettings(kTandemoStartSettings)) return PortFailure(Refused(kTandemoStartSettings));
     if (!comm_.PortOpen() && !comm_.SetPortOpen(true)) return PortFailure(kCannotOpen);
     comm_.SetInputMode(kInputModeText);
     comm_.SetInputLen(kTandemoPromptInputLen);
@@ -294,8 +292,7 @@ std::int16_t Link::OpenTandemoPort() {
     Pause(kShortPause);
 
     comm_.SetPortOpen(false);
-    if (!comm_.SetSettings(kTandemoFrameSettings))
-        return PortFailure(Refused(kTandemoFrameSettings));
+    if (!comm_.SetSettings(kTandemoFrameSettings)) return PortFailure(Refused(kTandemoFrameSettings));
     if (!comm_.SetPortOpen(true)) return PortFailure(kCannotOpen);
 
     if (SendText(std::string(kTandemoFrameModeCommand) + kCarriageReturn) != 0) {
