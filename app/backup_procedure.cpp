@@ -1,6 +1,7 @@
 #include "app/backup_procedure.h"
 
 #include <cstdint>
+#include <string>
 
 #include "app/procedure_texts.h"
 #include "transfer/fs_module.h"
@@ -11,6 +12,13 @@ namespace cv2 {
 namespace {
 
 constexpr const char* kDisplayGreeting = "Datenbank lesen";
+
+// Under the failure of the bootloader's end, what became of the backup.
+std::string SavedNote(const std::string& path) {
+    return "Die Sicherung ist vollständig in " + path +
+           " gespeichert. Die CV2 ist vielleicht noch im Bootloader: bitte aus- und wieder "
+           "einschalten.";
+}
 
 void ReadSection(const Section& s, Device& device, BackupFile& file, StatusCode& Status) {
     switch (s.kind) {
@@ -53,6 +61,7 @@ ProcedureResult BackupProcedure::Run() {
 
     StatusCode Status = 0;
     BackupFile file(parts_.progress);
+    std::string endNote;  // what became of a complete backup whose bootloader end failed
     // A step failed: the station's status, or the file could not be written.
     auto failed = [&] { return Status != 0 || file.failed(); };
     auto run = [&]() -> bool {
@@ -78,9 +87,18 @@ ProcedureResult BackupProcedure::Run() {
             ReadSection(section, parts_.device, file, Status);
             return !failed();
         });
-        if (!sections || !FinishStation(parts_, Status) || failed()) return false;
+        if (!sections) return false;
+        if (!FinishStation(parts_, Status)) {
+            // Every section is read: the backup is complete and right, only the
+            // station did not leave its bootloader. It is kept, and the run
+            // still fails so that the station is seen to.
+            if (!image_ && !parts_.link.cancellation().requested()) {
+                endNote = file.Commit() ? SavedNote(settings.BackupFileName) : file.errorText();
+            }
+            return false;
+        }
         // Only a complete run takes the place of the file that was there.
-        return file.Commit();
+        return !failed() && file.Commit();
     };
 
     ProcedureResult result;
@@ -89,8 +107,9 @@ ProcedureResult BackupProcedure::Run() {
         ShowElapsedTime(parts_, start);
     } else {
         // The status line keeps the section that failed; the station stays in
-        // its bootloader; the file keeps what it held before the run.
-        result = ReportFailure(parts_, kBackupFailureTitle, Status, file);
+        // its bootloader; the file keeps what it held before the run, unless
+        // only the bootloader's end failed after a complete backup.
+        result = ReportFailure(parts_, kBackupFailureTitle, Status, file, endNote);
         file.Close();
         host.EnableButtons();
     }

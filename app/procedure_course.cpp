@@ -42,7 +42,7 @@ bool FinishStation(ProcedureParts& parts, StatusCode& Status) {
 }
 
 ProcedureResult ReportFailure(ProcedureParts& parts, const char* title, StatusCode Status,
-                              const BackupFile& file) {
+                              const BackupFile& file, const std::string& note) {
     if (parts.link.cancellation().requested()) return {Outcome::Cancelled, Status, {}};
     ProcedureResult result{Outcome::Failed, Status, {}};
     if (Status == 0) {
@@ -53,6 +53,7 @@ ProcedureResult ReportFailure(ProcedureParts& parts, const char* title, StatusCo
         result.message = ErrorText(Status);
         if (Status % 100 == kAnswersLost) result.message += AnswersLostText(parts.device);
     }
+    if (!note.empty()) result.message += note + "\r";
     if (!parts.link.failureShown()) {
         parts.boxes.Show(result.message, title, BoxButtons::Ok, BoxIcon::Critical);
     }

@@ -35,7 +35,9 @@ constexpr Place kProzTxt = {"100%", 1560, 3720, 435, 195};
 // The labels at the left edge: captions whose whole text must show.
 constexpr int kLeftMargin = 120;
 
-// OptWin: it opens at this size, lower than its frames reach.
+// OptWin: its caption, also the title of its boxes; it opens at this size,
+// lower than its frames reach.
+constexpr const char* kOptionsTitle = "Optionen";
 constexpr int kOptWidth = 3825;
 constexpr int kOptHeight = 1455;
 constexpr Place kFrame3 = {"ComPort:", 120, 240, 3615, 555};

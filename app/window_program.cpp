@@ -2,8 +2,24 @@
 
 #include "app/backup_procedure.h"
 #include "app/restore_procedure.h"
+#include "platform/message_box.h"
+#include "settings/settings_file.h"
 
 namespace cv2 {
+
+namespace {
+
+constexpr const char* kProgramTitle = "CV2 Sicherung";
+
+}  // namespace
+
+void LoadSettingsAtStart(const std::string& path, Settings& settings, MessageBoxes& boxes) {
+    if (const SettingsLoad load = LoadSettings(path, settings); !load.refused.empty()) {
+        boxes.Show("Die Einstellungsdatei " + path + " nennt eine Schnittstelle, die es nicht " +
+                       "geben kann.\r" + load.refused,
+                   kProgramTitle, BoxButtons::Ok, BoxIcon::Exclamation);
+    }
+}
 
 WindowProgram::WindowProgram(MessageBoxes& boxes, FileDialog& fileDialog, const KeyTable& keys)
     : boxes_(boxes),

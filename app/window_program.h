@@ -32,6 +32,10 @@ public:
     virtual bool ProcedureRunning() const = 0;
 };
 
+// The settings file read at start-up into settings; a port name that was
+// refused while reading it is told in a box (the default port is in use).
+void LoadSettingsAtStart(const std::string& path, Settings& settings, MessageBoxes& boxes);
+
 class WindowProgram {
 public:
     // The dialogs come from outside so a test can answer them; keys are the

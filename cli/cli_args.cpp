@@ -5,6 +5,7 @@
 
 #include "link/port_name.h"
 #include "settings/options_logic.h"
+#include "settings/settings_file.h"
 
 namespace cv2::cli {
 
@@ -260,6 +261,10 @@ ParseResult ParseCliArgs(const std::vector<std::string>& given) {
         if (std::string problem = FileNameProblem(file); !problem.empty()) return fail(problem);
     }
     if (Bit(args.command) & kStation) {
+        // The name itself is shown by its problem, its control characters spelled out.
+        if (std::string problem = PortNameProblem(args.port); !problem.empty()) {
+            return fail(problem + " (--port)");
+        }
         if (std::string problem = PortSettingProblem(args.ToSettings()); !problem.empty()) {
             return fail(problem + " (--port " + args.port + ")");
         }
@@ -279,7 +284,7 @@ constexpr const char* kEndRequests = "Strg+C, Strg+Pause, Fenster geschlossen";
 #else
 constexpr const char* kPortExample = "z. B. 3 oder /dev/ttyUSB0";
 constexpr const char* kKeyPlaces = "~/.config/cv2sicherung/keys oder /etc/cv2sicherung/keys";
-constexpr const char* kEndRequests = "Strg+C, SIGTERM, SIGHUP";
+constexpr const char* kEndRequests = "Strg+C, Strg+\\, SIGTERM, SIGHUP";
 #endif
 
 }  // namespace

@@ -20,7 +20,7 @@ enum ExitCode {
     kExitUsage = 2,                        // bad command line, or a file that cannot be used
     kExitDeclined = 3,                     // a question was answered No
     kExitDifferent = 4,                    // the station or the second file differs
-    kExitCancelled = cv2::kExitCancelled,  // ended by Ctrl-C, SIGTERM or SIGHUP
+    kExitCancelled = cv2::kExitCancelled,  // ended by Ctrl-C, Ctrl-\, SIGTERM or SIGHUP
 };
 
 enum class Command { Help, Version, Backup, Restore, Verify, Inspect, Diff, Ports, Info };

@@ -74,10 +74,12 @@ std::string Padded(const std::string& text, std::size_t width) {
 
 std::string InspectText(const std::string& path, const Summary& s) {
     std::string out = "Datei: " + path + "\n";
-    out += "Größe: " + GroupedNumber(s.size) + " Bytes";
-    if (s.size > kBackupFileSize) {
-        out += " (eine Sicherung; die letzten " + GroupedNumber(s.size - kBackupFileSize) +
-               " Bytes gehören nicht dazu)";
+    out += "Größe: " + ByteCount(s.size);
+    if (s.size == kBackupFileSize + 1) {
+        out += " (eine Sicherung; das letzte Byte gehört nicht dazu)";
+    } else if (s.size > kBackupFileSize) {
+        out += " (eine Sicherung; die letzten " + ByteCount(s.size - kBackupFileSize) +
+               " gehören nicht dazu)";
     } else {
         out += " (vollständig)";
     }

@@ -1,5 +1,7 @@
 #include "cli/serial_trace.h"
 
+#include <cerrno>
+
 #include "link/loconet.h"
 
 namespace cv2::cli {
@@ -144,8 +146,10 @@ void FrameTrace::Flush() {
 }
 
 void FrameTrace::Line(double at, const char* tag, const std::string& text) {
-    std::fprintf(out_, "%10.1f %s %s\n", (at - origin_) * 1000.0, tag, text.c_str());
-    std::fflush(out_);
+    const bool written =
+        std::fprintf(out_, "%10.1f %s %s\n", (at - origin_) * 1000.0, tag, text.c_str()) >= 0 &&
+        std::fflush(out_) == 0;
+    if (!written && writeError_ == 0) writeError_ = errno != 0 ? errno : EIO;
 }
 
 bool TracingSerialControl::Result(const std::string& step, bool ok) {

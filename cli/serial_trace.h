@@ -32,6 +32,8 @@ public:
     void Step(const std::string& text);
     // Writes what is still held back (a frame or burst not yet complete).
     void Flush();
+    // The system's error of the first line that could not be written; 0 when none.
+    int writeError() const { return writeError_; }
 
 private:
     struct Direction {
@@ -58,6 +60,7 @@ private:
         bool waiting;  // a complete frame not yet labelled
     };
     std::deque<Held> unlabelled_;
+    int writeError_ = 0;
 };
 
 // The serial control with every call that moves bytes or changes the port

@@ -319,6 +319,7 @@ int RunStationCommand(const CliArgs& args, const KeySource& keys) {
     }
 
     int exitCode = kExitOk;
+    int traceError = 0;
     {
         Composition c(args, traceFile, keys.keys);
         c.settings.BackupFileName = path;
@@ -365,8 +366,19 @@ int RunStationCommand(const CliArgs& args, const KeySource& keys) {
             }
         }
         c.TraceTally();
+        if (c.trace) {
+            c.trace->Flush();
+            traceError = c.trace->writeError();
+        }
     }
-    if (traceFile) std::fclose(traceFile);
+    if (traceFile && std::fclose(traceFile) != 0 && traceError == 0) traceError = errno;
+    // The run itself is not failed by its record; that the record is missing
+    // is said once.
+    if (traceError != 0) {
+        Say("Warnung: Das Protokoll " + args.trace +
+            " ist unvollständig, Zeilen konnten nicht geschrieben werden: " +
+            SystemReason(traceError));
+    }
     return exitCode;
 }
 

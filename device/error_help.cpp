@@ -8,8 +8,9 @@ namespace {
 
 constexpr ErrorExplanation kStepHelp[] = {
     {1, "Die Datenbank-Kennung (Versionswörter) der Zentrale wird gelesen.",
-     "Meist mit „keine gültige Version“: die Zentrale hat eine Datenbank, die dieses Programm "
-     "nicht kennt. Nichts wurde verändert; Firmware der Zentrale prüfen."},
+     "Mit „keine gültige Version“: die Zentrale hat eine Datenbank, die dieses Programm nicht "
+     "kennt. Nichts wurde verändert; Firmware der Zentrale prüfen. Mit „Timeout“ oder „keine "
+     "Antwort“: wie bei „Bootloader starten“."},
     {2, "Lange Datensätze werden gelesen.", "Wie bei „Read LongData“."},
     {10, "Die Seriennummer der Zentrale wird gelesen.", "Wie bei „Bootloader starten“."},
     {11, "Die Zentrale wird in den Bootloader geschaltet (erster Befehl jedes Laufs).",
@@ -17,8 +18,10 @@ constexpr ErrorExplanation kStepHelp[] = {
      "Zentrale aus- und wieder einschalten, dann neu versuchen; `cv2cli info` prüft die "
      "Verbindung, ohne etwas zu verändern."},
     {12, "Der Bootloader wird beendet (letzter Schritt).",
-     "Die Daten sind übertragen; die Zentrale aus- und wieder einschalten. Nach einer "
-     "Rückübertragung sicherheitshalber wiederholen."},
+     "Alle Abschnitte sind übertragen: eine Sicherung ist vollständig gespeichert, eine "
+     "Rückübertragung ganz geschrieben. Die Zentrale ist aber vielleicht noch im Bootloader: "
+     "aus- und wieder einschalten. Nach einer Rückübertragung diese sicherheitshalber "
+     "wiederholen."},
     {13, "Die Datenbank-Version der Zentrale wird geprüft.",
      "Die Zentrale hat eine andere Datenbank-Version: die Sicherung passt nicht zu ihr."},
     {14, "Die Datenbank-Version in der Sicherungsdatei wird geprüft.",
@@ -83,6 +86,26 @@ constexpr ErrorExplanation kDetailHelp[] = {
      "Zentrale und Sicherung passen nicht zusammen oder die Datei ist beschädigt."},
 };
 
+// A step whose advice depends on what went wrong: for its detail (or, with
+// kAnyDetail, for every other one) this advice, in place of the step's own,
+// which the user guide shows and which names the cases together.
+struct DetailAdvice {
+    int step;
+    int detail;
+    std::string_view advice;
+};
+constexpr int kAnyDetail = -1;
+constexpr int kInvalidVersion = 99;
+
+constexpr DetailAdvice kDetailAdvice[] = {
+    // A station that does not answer while its version is read has said
+    // nothing about its database.
+    {1, kInvalidVersion,
+     "Die Zentrale hat eine Datenbank, die dieses Programm nicht kennt. Nichts wurde verändert; "
+     "Firmware der Zentrale prüfen."},
+    {1, kAnyDetail, "Wie bei „Bootloader starten“."},
+};
+
 constexpr std::string_view kSeeAlso = "Wie bei „";
 
 std::string_view AdviceOf(std::span<const ErrorExplanation> table, int number) {
@@ -103,6 +126,16 @@ std::string_view Resolved(std::string_view advice) {
     return advice;
 }
 
+// The advice for this step and detail, where it depends on the detail; empty otherwise.
+std::string_view AdviceForDetail(int step, int detail) {
+    for (int wanted : {detail, kAnyDetail}) {
+        for (const DetailAdvice& d : kDetailAdvice) {
+            if (d.step == step && d.detail == wanted) return d.advice;
+        }
+    }
+    return {};
+}
+
 }  // namespace
 
 std::span<const ErrorExplanation> StepExplanations() { return kStepHelp; }
@@ -110,7 +143,8 @@ std::span<const ErrorExplanation> KindExplanations() { return kKindHelp; }
 std::span<const ErrorExplanation> DetailExplanations() { return kDetailHelp; }
 
 std::string ErrorAdvice(StatusCode status) {
-    const std::string_view step = Resolved(AdviceOf(kStepHelp, status / 10000));
+    std::string_view step = Resolved(AdviceForDetail(status / 10000, status % 100));
+    if (step.empty()) step = Resolved(AdviceOf(kStepHelp, status / 10000));
     return std::string(step.empty() ? AdviceOf(kDetailHelp, status % 100) : step);
 }
 

@@ -110,14 +110,36 @@ int main() {
         std::cout << "| " << code << " | " << AsLines(cv2::ErrorText(code)) << " |\n";
     }
     std::cout << "\nWas zu tun ist, steht beim Schritt; bei „Ursache“ steht, was meist "
-                 "dahintersteckt. Was bis zum Abbruch in die Zentrale geschrieben wurde, bleibt dort: "
-                 "eine abgebrochene Rückübertragung immer ganz wiederholen. Eine Sicherung, die "
-                 "abbricht, lässt die vorhandene Sicherungsdatei unverändert.\n\n"
+                 "dahintersteckt. Was bis zum Abbruch in die Zentrale geschrieben wurde, bleibt "
+                 "dort: eine abgebrochene Rückübertragung immer ganz wiederholen. Eine Sicherung, "
+                 "die abbricht, lässt die vorhandene Sicherungsdatei unverändert; nur wenn alle "
+                 "Abschnitte gelesen sind und allein das Beenden des Bootloaders scheitert "
+                 "(Schritt 12), ist die Sicherung vollständig und wird gespeichert, und die "
+                 "Meldung sagt das.\n\n"
                  "Eine Datei, deren Versionsangaben nicht gültig sind (140099), lehnt die "
                  "Rückübertragung ab, bevor die Schnittstelle geöffnet wird (`cv2cli`: "
-                 "Exit-Status 2). Ein Lauf, den Strg+C, SIGTERM oder SIGHUP beendet, zeigt keine "
-                 "dieser Meldungen: `cv2cli` schreibt „Abgebrochen.“ mit dem Schritt, in dem er "
-                 "stand, und endet mit Exit-Status 130.\n";
+                 "Exit-Status 2). Ein Lauf, den Strg+C, Strg+\\\\, SIGTERM oder SIGHUP beendet, "
+                 "zeigt keine dieser Meldungen: `cv2cli` schreibt „Abgebrochen.“ mit dem Schritt, "
+                 "in dem er stand, und endet mit Exit-Status 130.\n";
+    std::cout
+        << "\n## Meldungen ohne Status\n\n| Meldung | Bedeutung | Was tun |\n|---|---|---|\n"
+           "| „Der Schnittstellenname „…\\x00…“ enthält ein Steuerzeichen“ | Ein Portname mit "
+           "einem Steuerzeichen (hier mit seinem Code gezeigt) kann keine Schnittstelle sein; das "
+           "System schnitte ihn ab und öffnete ein anderes Gerät. Aus der Einstellungsdatei "
+           "gelesen, gilt COM-Port 3; im Fenster „Optionen“ wird er nicht übernommen; `cv2cli` "
+           "endet mit Exit-Status 2. | Den Port neu eintragen (`cv2cli ports` nennt die "
+           "vorhandenen). |\n"
+           "| „Die Datei … kann nicht geschrieben werden: die Arbeitskopie … kann im Ordner … "
+           "nicht angelegt werden“ | Die Datei gibt es, aber neben ihr kann die Arbeitskopie "
+           "nicht entstehen, in die eine Sicherung bis zu ihrem Ende geht (ein Ordner ohne "
+           "Schreibrecht, ein Systemordner wie `/proc`). | Eine Datei in einem eigenen Ordner "
+           "wählen. |\n"
+           "| „Die Datei … kann nicht geschrieben werden: sie selbst kann nicht gelesen werden“ | "
+           "Die Datei darf geschrieben, aber nicht gelesen werden; die Arbeitskopie beginnt als "
+           "ihre Kopie. | Leserecht geben (`chmod u+r`) oder eine andere Datei wählen. |\n"
+           "| „Warnung: Das Protokoll … ist unvollständig“ | `--trace`: die Protokolldatei ließ "
+           "sich nicht (ganz) schreiben; die Sicherung selbst ist davon nicht betroffen. | Für "
+           "das Protokoll einen Ort mit Platz wählen. |\n";
     PrintTable("Schritt", "Schritt", cv2::ErrorSteps(), cv2::StepExplanations(), true,
                static_cast<int>(cv2::Step::BootloaderStart), KeysNote());
     PrintTable("Art der Übertragung", "Art", cv2::ErrorKinds(), cv2::KindExplanations(), false);

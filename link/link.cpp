@@ -4,6 +4,7 @@
 
 #include "link/loconet.h"
 #include "link/port_name.h"
+#include "settings/settings_file.h"
 
 namespace cv2 {
 
@@ -201,6 +202,11 @@ std::int16_t Link::OpenLink() {
     failureText_.clear();
     failureShown_ = false;
     ResetPacing();
+    // Never opened: the system would cut the name at a NUL and open another device.
+    if (std::string problem = PortNameProblem(settings_.ComPort.ToText()); !problem.empty()) {
+        failureText_ = std::move(problem);
+        return kLinkFailed;
+    }
     switch (InterfaceKindOf(settings_)) {
         case InterfaceKind::TandemoPort:
             return OpenTandemoPort();

@@ -1,5 +1,5 @@
-// Requests from outside to end the program: Ctrl-C (SIGINT), SIGTERM, and
-// SIGHUP (the terminal closed, the connection dropped); each platform
+// Requests from outside to end the program: Ctrl-C (SIGINT), Ctrl-\ (SIGQUIT),
+// SIGTERM, and SIGHUP (the terminal closed, the connection dropped); each platform
 // implements them (platform/qt: signals woken through the event loop). The first one cancels
 // the run in progress, so that it ends through its own course (port closed,
 // the module out of programming mode, a backup's old file whole); a second one

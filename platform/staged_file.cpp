@@ -60,10 +60,9 @@ std::string FolderOf(const std::string& path) {
 
 constexpr std::size_t kCopyChunk = 1 << 16;
 
-// Copies the file at from into the stream from its start; 0 or the errno.
-int CopyInto(const std::string& from, std::FILE* to) {
-    std::FILE* in = std::fopen(from.c_str(), "rb");
-    if (!in) return errno;
+// Copies the open file in into the stream from its start and closes in; 0 or
+// the errno.
+int CopyInto(std::FILE* in, std::FILE* to) {
     std::vector<char> buffer(kCopyChunk);
     int err = 0;
     std::size_t got = 0;
@@ -140,10 +139,13 @@ bool StagedFile::Open(const std::string& path) {
         stream_ = std::fopen(path.c_str(), "r+b");
         return stream_ ? true : Fail(Failure::File, errno);
     }
+    std::FILE* old = nullptr;
     if (existed) {
         std::FILE* probe = std::fopen(path.c_str(), "r+b");
         if (!probe) return Fail(Failure::File, errno);
         std::fclose(probe);
+        // The work copy begins as a copy of the file, so it must be readable.
+        if (!(old = std::fopen(path.c_str(), "rb"))) return Fail(Failure::Unreadable, errno);
     }
     folder_ = FolderOf(path);
     staging_ = StagingName(path);
@@ -154,6 +156,7 @@ bool StagedFile::Open(const std::string& path) {
     if (h == INVALID_HANDLE_VALUE) {
         const DWORD e = GetLastError();
         staging_.clear();
+        if (old) std::fclose(old);
         if (e == ERROR_SHARING_VIOLATION || e == ERROR_LOCK_VIOLATION)
             return Fail(Failure::Busy, 0);
         // A folder that may not be written in is named as such; a missing
@@ -168,12 +171,13 @@ bool StagedFile::Open(const std::string& path) {
         CloseHandle(h);
         DeleteFileA(staging_.c_str());
         staging_.clear();
+        if (old) std::fclose(old);
         return Fail(Failure::Folder, EIO);
     }
     handle_ = h;
     Remember(staging_);
-    if (existed) {
-        if (const int err = CopyInto(path, stream_); err != 0) {
+    if (old) {
+        if (const int err = CopyInto(old, stream_); err != 0) {
             Discard();
             return Fail(Failure::Folder, err);
         }
@@ -208,34 +212,47 @@ bool StagedFile::Open(const std::string& path) {
     Discard();
     failure_ = Failure::None;
     error_ = 0;
-    target_ = FollowLinks(path);
     struct stat st {};
+    // A device, FIFO or pipe has no place to stage a copy in: written as it
+    // is, under the name given. The system follows that name itself, as
+    // FollowLinks cannot when a link leads to no path (/dev/fd/63 of a
+    // process substitution points to "pipe:[N]").
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+        target_ = path;
+        stream_ = std::fopen(path.c_str(), "r+b");
+        return stream_ ? true : Fail(Failure::File, errno);
+    }
+    target_ = FollowLinks(path);
     const bool existed = ::stat(target_.c_str(), &st) == 0;
     if (!existed && errno != ENOENT) return Fail(Failure::File, errno);
     if (existed && S_ISDIR(st.st_mode)) return Fail(Failure::File, EISDIR);
-    if (existed && !S_ISREG(st.st_mode)) {
-        // A device or FIFO has no place to stage a copy in: written as it is.
-        stream_ = std::fopen(target_.c_str(), "r+b");
-        return stream_ ? true : Fail(Failure::File, errno);
-    }
     // A file the user may not write is not replaced behind its back either.
     if (existed && ::access(target_.c_str(), W_OK) != 0) return Fail(Failure::File, errno);
+    // The work copy begins as a copy of the file, so it must be readable.
+    std::FILE* old = nullptr;
+    if (existed && !(old = std::fopen(target_.c_str(), "rb"))) {
+        return Fail(Failure::Unreadable, errno);
+    }
 
     folder_ = FolderOf(target_);
     const std::string staging = StagingName(target_);
     const mode_t mode = existed ? (st.st_mode & 07777) : 0666;
     const int fd = ::open(staging.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, mode);
     if (fd < 0) {
-        // A folder that may not be written in is named as such; a missing
-        // folder is the file's own problem.
+        // Beside a file that exists, it is the work copy that cannot be made
+        // (a folder closed to new files, a system folder such as /proc); a
+        // missing folder is the file's own problem.
         const int err = errno;
-        return Fail(err == EACCES || err == EPERM ? Failure::Folder : Failure::File, err);
+        if (old) std::fclose(old);
+        return Fail(existed || err == EACCES || err == EPERM ? Failure::Folder : Failure::File,
+                    err);
     }
     // The lock lives with the open work copy: a second run into the same file
     // finds it taken; a copy left by a killed run is free and is taken over.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int err = errno;
         ::close(fd);
+        if (old) std::fclose(old);
         return err == EWOULDBLOCK ? Fail(Failure::Busy, 0) : Fail(Failure::Folder, err);
     }
     staging_ = staging;
@@ -243,14 +260,15 @@ bool StagedFile::Open(const std::string& path) {
     if (::ftruncate(fd, 0) != 0 || !(stream_ = ::fdopen(fd, "r+b"))) {
         const int err = errno;
         if (!stream_) ::close(fd);
+        if (old) std::fclose(old);
         Discard();
         return Fail(Failure::Folder, err);
     }
-    if (existed) {
+    if (old) {
         // The umask shaped the copy's mode; the file's own mode and owner win.
         [[maybe_unused]] const int chmodResult = ::fchmod(fd, mode);
         [[maybe_unused]] const int chownResult = ::fchown(fd, st.st_uid, st.st_gid);
-        if (const int err = CopyInto(target_, stream_); err != 0) {
+        if (const int err = CopyInto(old, stream_); err != 0) {
             Discard();
             return Fail(Failure::Folder, err);
         }

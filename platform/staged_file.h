@@ -1,7 +1,8 @@
 // A file that takes the place of another only once it is complete: written
 // under a temporary name beside the file, synced, and renamed over it in one
 // step, so a run that fails, is interrupted or is killed leaves the old file
-// whole. Names that are not regular files (devices, FIFOs) are written in place.
+// whole. Names that are not regular files (devices, FIFOs, the pipe of a
+// process substitution) are written in place.
 #pragma once
 
 #include <cstdio>
@@ -14,9 +15,10 @@ public:
     // Where opening or committing failed, for the message that names it.
     enum class Failure {
         None,
-        File,    // the file itself (or, written in place, the device)
-        Folder,  // the temporary file beside it could not be made
-        Busy,    // another run is writing the same file right now
+        File,        // the file itself (or, written in place, the device)
+        Folder,      // the temporary file beside it could not be made
+        Unreadable,  // the file cannot be read to begin the work copy with
+        Busy,        // another run is writing the same file right now
     };
 
     StagedFile() = default;

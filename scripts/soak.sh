@@ -1,14 +1,15 @@
 #!/bin/bash
 # Fault soak: cv2cli against cv2sim, every fault twice.
 #  - A backup over an existing good backup (with a tail behind it): afterwards
-#    the file holds the station's content when the run succeeded, and is byte
-#    for byte the old file when it failed; no work copy is left beside it.
+#    the file holds the station's content when the run succeeded (or failed
+#    only at the bootloader's end), and is byte for byte the old file when it
+#    failed otherwise; no work copy is left beside it.
 #  - A restore that fails part-way, then a clean restore of the same file into
 #    the station as the failure left it: afterwards cv2cli verify finds the
 #    station equal to the file; the file itself is never changed.
 # Every run must end with its exit code and status, within its time limit, with
-# the port's lock gone and no process left. Among the faults: Ctrl-C, SIGTERM
-# and SIGKILL of cv2cli at random points, and the simulator killed mid-run.
+# the port's lock gone and no process left. Among the faults: Ctrl-C, Ctrl-\,
+# SIGTERM and SIGKILL of cv2cli at random points, and the simulator killed mid-run.
 #
 #   scripts/soak.sh BUILD [FAULTS]   the first FAULTS faults of the table (all by default)
 #   SOAK_SEED=n                      the random points of another soak again
@@ -48,6 +49,8 @@ faults=(
   "kein WriteBlock;--no-answer WriteBlock;-;0;-;1;280013;15"
   "kein Echo;--no-echo;-;0;-;0;-;15"
   "keine Bestätigung;--no-confirmation;-;1;111011;1;111011;40"
+  "Strg+\\;;QUIT;130;-;130;-;20"
+  "kein Bootloader-Ende;--no-answer BootloaderEnd;-;1;120013;1;120013;15"
   "andere Geräte;--traffic 20;-;0;-;0;-;20"
   "Antworten verloren;--traffic 50 --lose-answer 5000;-;0;-;0;-;40"
 )
@@ -190,7 +193,9 @@ for ((n = 0; n < count; n++)); do
   run_cli "$how" "$limit" backup --port ./port file.CDF
   stop_sim
   check_run "$b_code" "$b_status" "$limit" "$how"
-  if [ "$code" = 0 ]; then
+  # Every section read and only the bootloader's end unanswered: the complete
+  # backup is kept although the run fails.
+  if [ "$code" = 0 ] || [ "$status" = 120013 ]; then
     file_after=neu
     cmp -s <(head -c $backup_size file.CDF) dump.CDF || problems+=("Sicherung ist nicht der Inhalt der CV2")
     cmp -s <(tail -c $tail_size file.CDF) <(tail -c $tail_size old.CDF) || problems+=("Ende der Datei verändert")

@@ -1,5 +1,7 @@
 #include "settings/options_logic.h"
 
+#include "settings/settings_file.h"
+
 namespace cv2 {
 
 namespace {
@@ -54,13 +56,15 @@ void OptionsLogic::SelectBaud(int index) {
     if (index >= 0 && index < kBaudCount) baud_ = index;
 }
 
-void OptionsLogic::Confirm(Settings& s) const {
+std::string OptionsLogic::Confirm(Settings& s) const {
+    if (std::string problem = PortNameProblem(comPortText_); !problem.empty()) return problem;
     if (interface_ != kNoSelection) {
         s.LocoNetIfFlag = kInterfaceFlags[interface_][0];
         s.UsbIfFlag = kInterfaceFlags[interface_][1];
     }
     if (baud_ != kNoSelection) s.BaudRate = kBaudRates[baud_];
     s.ComPort = ComPortSetting::Text(comPortText_);
+    return {};
 }
 
 }  // namespace cv2

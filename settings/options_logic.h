@@ -31,9 +31,10 @@ public:
 
     void SetComPortText(std::string text) { comPortText_ = std::move(text); }
 
-    // O.K.: the selected interface and baud rate and the COM port text, taken
-    // unchecked, into the settings.
-    void Confirm(Settings& s) const;
+    // O.K.: the selected interface and baud rate and the COM port text into
+    // the settings. A port text that cannot name a port (a control character
+    // in it) is refused: nothing is stored, and the reason comes back.
+    std::string Confirm(Settings& s) const;
 
     int selectedInterface() const { return interface_; }
     int selectedBaud() const { return baud_; }

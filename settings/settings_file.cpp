@@ -1,10 +1,14 @@
 #include "settings/settings_file.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <optional>
+
+#include "settings/options_logic.h"
 
 namespace cv2 {
 
@@ -116,7 +120,27 @@ std::string FormatSettingsText(const Settings& s) {
     return out;
 }
 
-bool ParseSettingsText(const std::string& text, bool complete, Settings& s) {
+std::string PortNameProblem(const std::string& text) {
+    std::string shown;
+    std::string found;
+    for (const char c : text) {
+        const auto code = static_cast<unsigned char>(c);
+        if (code >= 0x20 && code != 0x7F) {
+            shown += c;
+            continue;
+        }
+        // Shown by its code, so that the name is seen as it stands.
+        char escaped[8];
+        std::snprintf(escaped, sizeof escaped, "\\x%02X", code);
+        shown += escaped;
+        if (found.empty()) found = escaped;
+    }
+    if (found.empty()) return {};
+    return "Der Schnittstellenname „" + shown + "“ enthält ein Steuerzeichen (" + found +
+           "); so heißt keine Schnittstelle, er wird nicht verwendet.";
+}
+
+SettingsLoad ParseSettingsText(const std::string& text, bool complete, Settings& s) {
     ItemReader reader(text, complete);
     const auto port = reader.Next();
     const auto baud = reader.Next();
@@ -125,15 +149,26 @@ bool ParseSettingsText(const std::string& text, bool complete, Settings& s) {
     const auto baudValue = baud ? ReadNumber(baud->text) : std::nullopt;
     if (!port || !baud || !file || !baudValue) {
         SetDefaults(s);
-        return false;
+        return {};
     }
+    SettingsLoad load{true, PortNameProblem(port->text)};
     const auto portNumber = port->quoted ? std::nullopt : ReadNumber(port->text);
-    s.ComPort = portNumber ? ComPortSetting::Number(*portNumber) : ComPortSetting::Text(port->text);
-    s.BaudRate = *baudValue;
+    if (!load.refused.empty()) {
+        s.ComPort = Settings().ComPort;
+        load.refused += " Es gilt der COM-Port " + s.ComPort.ToText() + ".";
+    } else {
+        s.ComPort =
+            portNumber ? ComPortSetting::Number(*portNumber) : ComPortSetting::Text(port->text);
+    }
+    // A rate no interface allows would be shown and saved again while every
+    // run used another one.
+    const bool allowed =
+        std::find(kBaudRates.begin(), kBaudRates.end(), *baudValue) != kBaudRates.end();
+    s.BaudRate = allowed ? *baudValue : Settings().BaudRate;
     s.BackupFileName = file->text;
     s.LocoNetIfFlag = true;
     s.UsbIfFlag = true;
-    return true;
+    return load;
 }
 
 namespace {
@@ -149,19 +184,19 @@ bool UsableName(const std::string& path, bool mayBeMissing) {
 
 }  // namespace
 
-bool LoadSettings(const std::string& path, Settings& s) {
+SettingsLoad LoadSettings(const std::string& path, Settings& s) {
     std::ifstream in;
     if (UsableName(path, false)) in.open(path, std::ios::binary);
     if (!in.is_open()) {
         SetDefaults(s);
-        return false;
+        return {};
     }
     std::string text(kSettingsReadCap, '\0');
     in.read(text.data(), static_cast<std::streamsize>(text.size()));
     text.resize(static_cast<std::size_t>(in.gcount()));
     if (in.bad()) {
         SetDefaults(s);
-        return false;
+        return {};
     }
     // One more byte tells whether the cap cut the file.
     const bool complete =

@@ -19,16 +19,30 @@ constexpr std::size_t kSettingsReadCap = 64 * 1024;
 // written empty, so the next run starts without a file.
 std::string FormatSettingsText(const Settings& s);
 
+// Why text cannot be the name of a port: it holds a control character (a NUL
+// among them), at which the system would cut the name, opening another device,
+// or which it would pass on. Empty when there is nothing against it.
+std::string PortNameProblem(const std::string& text);
+
+// What reading the settings came to.
+struct SettingsLoad {
+    bool read = false;    // false: the defaults were used
+    std::string refused;  // why the port read was not taken (the default port is used)
+    explicit operator bool() const { return read; }
+};
+
 // Reads COM port, baud rate and file name from the text into s and sets both
 // interface flags (every run starts with the USB interface). When fewer than
 // three items can be read, or the baud rate is not a number, all five
-// values get their defaults. complete says whether the text is the whole file
-// (false when it was cut at the read cap). Returns false when the defaults were used.
-bool ParseSettingsText(const std::string& text, bool complete, Settings& s);
+// values get their defaults; a rate that no interface allows reads as the
+// default rate, and a port name that cannot name a port as the default port,
+// with the reason in refused. complete says whether the text is the whole file
+// (false when it was cut at the read cap).
+SettingsLoad ParseSettingsText(const std::string& text, bool complete, Settings& s);
 
 // LoadSettings: reads the file at path into s; a missing, unreadable, short or
 // malformed file, or a name that is no regular file, gives the defaults silently.
-bool LoadSettings(const std::string& path, Settings& s);
+SettingsLoad LoadSettings(const std::string& path, Settings& s);
 
 // Writes the file at path (created or emptied). False when it could not be
 // written, or the name is taken by something other than a regular file; the

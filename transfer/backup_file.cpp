@@ -15,6 +15,8 @@ std::string GroupedNumber(std::int64_t n) {
     return digits;
 }
 
+std::string ByteCount(std::int64_t n) { return GroupedNumber(n) + (n == 1 ? " Byte" : " Bytes"); }
+
 namespace {
 
 std::string CannotRead(const std::string& path, int err) {
@@ -56,8 +58,8 @@ BackupImage LoadBackupImage(const std::string& path) {
         image.error = CannotRead(path, err);
     } else if (got < image.bytes.size()) {
         image.error = "Die Datei " + path + " ist keine vollständige Sicherung: sie hat " +
-                      GroupedNumber(image.size) + " Bytes, eine Sicherung hat " +
-                      GroupedNumber(kBackupFileSize) + " Bytes.";
+                      ByteCount(image.size) + ", eine Sicherung hat " + ByteCount(kBackupFileSize) +
+                      ".";
     }
     if (!image.error.empty()) image.bytes.clear();
     return image;
@@ -118,9 +120,20 @@ void BackupFile::SetStagingError() {
             break;
         case StagedFile::Failure::Folder:
             if (error_.empty()) {
-                error_ = "Die Datei " + path_ + " kann nicht geschrieben werden: im Ordner " +
-                         staged_.folder() + " kann keine Datei angelegt werden (" +
+                error_ = "Die Datei " + path_ +
+                         " kann nicht geschrieben werden: die Arbeitskopie, in die die Sicherung "
+                         "bis zu ihrem Ende geht, kann im Ordner " +
+                         staged_.folder() + " nicht angelegt werden (" +
                          SystemReason(staged_.error()) + ")";
+            }
+            break;
+        case StagedFile::Failure::Unreadable:
+            if (error_.empty()) {
+                error_ = "Die Datei " + path_ +
+                         " kann nicht geschrieben werden: sie selbst kann nicht gelesen werden (" +
+                         SystemReason(staged_.error()) +
+                         "), und die Sicherung beginnt als Kopie von ihr, damit sie bis zum "
+                         "Ende unverändert bleibt";
             }
             break;
         case StagedFile::Failure::Busy:

@@ -11,8 +11,8 @@
 
 #include "device/device.h"
 #include "device/status.h"
-#include "platform/system_reason.h"
 #include "platform/staged_file.h"
+#include "platform/system_reason.h"
 #include "transfer/byte_progress.h"
 #include "transfer/file_layout.h"
 
@@ -94,6 +94,8 @@ StatusCode CheckImageVersion(std::vector<std::uint8_t>& image);
 
 // A byte count with German thousands dots: 574252 as "574.252".
 std::string GroupedNumber(std::int64_t n);
+// A byte count as a sentence names it: "1 Byte", "574.252 Bytes".
+std::string ByteCount(std::int64_t n);
 
 // Reads the ten version words that follow the serial number; Status 0 when all
 // are 5, else 140099 as soon as one is not (nothing further is read).

@@ -64,6 +64,9 @@ void WriteExtraData(Device& device, BackupFile& file, StatusCode& Status) {
     ClearRecordBuf(file.RecordBuf);
     for (int offset = 0; offset < kPresetWrites; ++offset) {
         device.WriteBlock(static_cast<std::int16_t>(offset), file.RecordBuf, Status);
+        // A refusal of the preset does not matter; a station that does not
+        // answer at all would make every remaining write wait its full time.
+        if (Status == kReplyTimedOut || Status == kSendFailed || Status == kCancelled) return;
     }
     const Section& extra = SectionOf(SectionKind::ExtraData);
     for (int page = extra.firstPage; page < extra.firstPage + extra.pageCount; ++page) {

@@ -66,7 +66,7 @@ MainWin::MainWin(Settings& settings, SerialControl& comm1, MessageBoxes& boxes,
     progress_.SetProgress(0);
     setWindowTitle(QString::fromStdString(
         MainWinCaption(CV2_VERSION_MAJOR, CV2_VERSION_MINOR, CV2_VERSION_PATCH)));
-    LoadSettings(settingsPath_, settings_);
+    LoadSettingsAtStart(settingsPath_, settings_, boxes_);
     ShowSettings();
 }
 

@@ -16,6 +16,7 @@
 #include "app/ui/main_win.h"
 #include "app/ui/port_name.h"
 #include "app/ui/twips.h"
+#include "platform/message_box.h"
 #include "platform/port_list.h"
 
 namespace cv2 {
@@ -51,7 +52,7 @@ OptWin::OptWin(Settings& settings, MainWin& mainWin)
       settings_(settings),
       mainWin_(mainWin) {
     setObjectName("OptWin");
-    setWindowTitle("Optionen");
+    setWindowTitle(design::kOptionsTitle);
     UseDesignFont(*this);
     BuildControls();
     // The window opens at its designed size, lower than its frames reach; the
@@ -162,7 +163,11 @@ void OptWin::OfferPorts() {
 }
 
 void OptWin::OkClicked() {
-    logic_.Confirm(settings_);
+    // A refused port name keeps the window open with the name to correct.
+    if (const std::string problem = logic_.Confirm(settings_); !problem.empty()) {
+        mainWin_.boxes().Show(problem, design::kOptionsTitle, BoxButtons::Ok, BoxIcon::Exclamation);
+        return;
+    }
     mainWin_.ShowSettings();
     hide();
     mainWin_.OptionsClosed();

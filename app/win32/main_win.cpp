@@ -52,7 +52,7 @@ MainWin::MainWin(Settings& settings, SerialControl& comm1, MessageBoxes& boxes,
     SetWindowTextW(
         hwnd(),
         Wide(MainWinCaption(CV2_VERSION_MAJOR, CV2_VERSION_MINOR, CV2_VERSION_PATCH)).c_str());
-    LoadSettings(settingsPath_, settings_);
+    LoadSettingsAtStart(settingsPath_, settings_, boxes_);
     ShowSettings();
 }
 

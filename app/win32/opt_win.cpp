@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/win32/main_win.h"
+#include "platform/message_box.h"
 #include "platform/win32/wide_text.h"
 
 namespace cv2 {
@@ -37,7 +38,8 @@ OptWin::OptWin(Settings& settings, MainWin& mainWin) : settings_(settings), main
     boldFont_ = DesignFont(dpi_, kDesignPoints, true);
     // The window opens at its designed size, lower than its frames reach; the
     // user may enlarge it to get at the options below the edge.
-    Create(L"CV2SicherungOptWin", "Optionen", kStyle, design::kOptWidth, design::kOptHeight);
+    Create(L"CV2SicherungOptWin", design::kOptionsTitle, kStyle, design::kOptWidth,
+           design::kOptHeight);
     BuildControls();
 }
 
@@ -153,7 +155,11 @@ void OptWin::Mirror() {
 }
 
 void OptWin::OkClicked() {
-    logic_.Confirm(settings_);
+    // A refused port name keeps the window open with the name to correct.
+    if (const std::string problem = logic_.Confirm(settings_); !problem.empty()) {
+        mainWin_.boxes().Show(problem, design::kOptionsTitle, BoxButtons::Ok, BoxIcon::Exclamation);
+        return;
+    }
     mainWin_.ShowSettings();
     ShowWindow(hwnd(), SW_HIDE);
     mainWin_.OptionsClosed();

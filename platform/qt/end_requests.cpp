@@ -73,7 +73,10 @@ void WatchEndRequests(const char* program, Cancellation& cancel,
     struct sigaction sa {};
     sa.sa_handler = OnSignal;
     sigemptyset(&sa.sa_mask);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &sa, nullptr);
+    // Ctrl-\ (SIGQUIT) is a user's request to end as much as Ctrl-C is; by
+    // default it would end the program at once, leaving the port's lock and
+    // the work copy behind.
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaction(signal, &sa, nullptr);
 #endif
 }
 

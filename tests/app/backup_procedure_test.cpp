@@ -118,6 +118,27 @@ TEST(BackupProcedure, AFailureInTheRouteGroupsKeepsTheirNameAndThePreviousFile) 
     EXPECT_FALSE(std::filesystem::exists(StagedFile::StagingName(rig.path)));
 }
 
+// Every section read and only the bootloader's end unanswered: the backup is
+// complete and right, so it takes the old file's place; the run still fails,
+// saying that the backup is saved and the station wants switching off and on.
+TEST(BackupProcedure, OnlyTheBootloaderEndFailingKeepsTheCompleteBackup) {
+    station::StationOptions options = testing::InstantStation();
+    options.faults.silentRequest = station::Request::BootloaderEnd;
+    BackupRig rig(options);
+    testing::WriteAll(rig.path, Bytes(kComplete, 0x5C));
+    const ProcedureResult result = rig.backup.Run();
+    EXPECT_EQ(result.outcome, Outcome::Failed);
+    EXPECT_EQ(result.status, 120013);
+    ExpectFailure(rig,
+                  "\rBootloader beenden: Timeout: kein Antwort auf LocoNet! \rDie Sicherung "
+                  "ist vollständig in " +
+                      rig.path +
+                      " gespeichert. Die CV2 ist vielleicht noch im Bootloader: bitte aus- "
+                      "und wieder einschalten.\r");
+    EXPECT_TRUE(ReadAll(rig.path) == rig.sim.ExpectedBackup());
+    EXPECT_FALSE(std::filesystem::exists(StagedFile::StagingName(rig.path)));
+}
+
 TEST(BackupProcedure, APortOrFileThatFailsIsNamedAndEndsTheRun) {
     BackupRig noPort;
     noPort.serial.openError = "Permission denied";

@@ -158,12 +158,13 @@ TEST(RestoreProcedure, ANoOrAFileThatCannotBeABackupLeavesTheStationAsItWas) {
     testing::TempDir dir;
     const std::string other = dir.File("andere.CDF"), version4 = dir.File("version4.CDF"),
                       shortFile = dir.File("kurz.CDF"), folder = dir.File("ordner.CDF"),
-                      missing = dir.File("fehlt.CDF");
+                      missing = dir.File("fehlt.CDF"), oneByte = dir.File("ein.CDF");
     Bytes file = BackupOfAnotherSeed(7);
     testing::WriteAll(other, file);
     file[7] = 4;  // the first version word
     testing::WriteAll(version4, file);
     testing::WriteAll(shortFile, Bytes(kComplete - 1, 5));
+    testing::WriteAll(oneByte, Bytes(1, 5));
     std::filesystem::create_directory(folder);
     struct Row {
         std::string path;
@@ -178,6 +179,8 @@ TEST(RestoreProcedure, ANoOrAFileThatCannotBeABackupLeavesTheStationAsItWas) {
         {version4, {}, 140099, "\rDatenbank Version im Backup File: keine gültige Version!\r"},
         {shortFile, {}, 0, "Die Datei " + shortFile + " ist keine vollständige Sicherung: sie hat "
                            "574.251 Bytes, eine Sicherung hat 574.252 Bytes."},
+        {oneByte, {}, 0, "Die Datei " + oneByte + " ist keine vollständige Sicherung: sie hat "
+                         "1 Byte, eine Sicherung hat 574.252 Bytes."},
         {folder, {}, 0, "Die Datei " + folder + " kann nicht gelesen werden: das ist ein Ordner"},
         {missing, {}, 0,
          "Die Datei " + missing + " kann nicht gelesen werden: Datei oder Ordner gibt es nicht"},
@@ -274,6 +277,15 @@ TEST(RestoreProcedure, AFailureEndsTheRunWithOneBoxAndLeavesLaterSectionsUntouch
         // 34 writes carry the ID table, 33 the preset; the 69th commits page 8180.
         {"extra data page refused",
          [](BackupRig& rig) { rig.station().options().faults.refuseWrite = 69; }, 1411, 69, 0, {}},
+        // Refusals of the preset do not count, silence does: the first write
+        // that gets no answer at all (asked for once more) ends the run, not the 33rd.
+        {"station silent from the preset on", [](BackupRig& rig) {
+             rig.host.onComTxt = [&rig](const std::string& text) {
+                 if (text == " Zusatzdaten ")
+                     rig.station().options().faults.silentAfterRequests =
+                         static_cast<int>(rig.station().log().size());
+             };
+         }, kReplyTimedOut, 36, 0, {}},
         {"write refused in the boosters", [](BackupRig& rig) {
              rig.host.onComTxt = [&rig](const std::string& text) {
                  if (text == " Booster") rig.station().options().faults.refuseWrite = Writes(rig) + 3;

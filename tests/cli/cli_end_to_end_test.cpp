@@ -174,9 +174,25 @@ TEST(CliBadInput, UsageFileAndPortErrorsExitBeforeTheStation) {
         EXPECT_EQ(run.code, row.code) << row.args << "\n" << run.err;
         EXPECT_NE(run.err.find(row.err), std::string::npos) << row.args << "\n" << run.err;
     }
-    EXPECT_NE(RunCli(dir, "inspect long.CDF").out.find("die letzten 1 Bytes gehören nicht dazu"),
+    EXPECT_NE(RunCli(dir, "inspect long.CDF").out.find("das letzte Byte gehört nicht dazu"),
               std::string::npos);
     EXPECT_TRUE(ReadAll(dir.File("long.CDF")) == full);
+}
+
+// A name that is no regular file is written in place: the pipe of a process
+// substitution (/dev/fd/63, a link to "pipe:[N]", which is no path) gets the
+// backup as a device or FIFO does.
+TEST(CliBackupInPlace, AProcessSubstitutionGetsTheWholeBackup) {
+    TempDir dir;
+    Simulator sim(dir, {});
+    const std::string command = "cd " + dir.path.string() + " && bash -c '" + BuildTop() +
+                                "/cv2cli backup -q --port ./port >(cat >piped.CDF) >stdout "
+                                "2>stderr </dev/null; echo $? >code; wait $!'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(ReadText(dir.File("code")), "0\n") << ReadText(dir.File("stderr"));
+    EXPECT_EQ(ReadAll(dir.File("piped.CDF")), station::CommandStation().ExpectedBackup());
+    EXPECT_TRUE(ReadText(dir.File("stdout")).starts_with("Gesichert: die CV2 in /dev/fd/"))
+        << ReadText(dir.File("stdout"));
 }
 
 // One line per failure: the step, the reason and the code, with no blank line
@@ -189,6 +205,7 @@ TEST(CliAgainstFaults, OneFailureLineWithItsStatusAndWhatToDo) {
         std::vector<std::string> sim;
         const char* command;
         std::string line, after;
+        std::string advised = "";  // part of the advice
     } rows[] = {
         // clang-format off
         {{"--version-word", "7"}, "backup --port ./port f.CDF",
@@ -199,6 +216,16 @@ TEST(CliAgainstFaults, OneFailureLineWithItsStatusAndWhatToDo) {
          "cv2cli: Write ID Tab.: Daten senden: keine Antwort! (Status 281611)", ""},
         {{"--no-answer", "ReadBlock"}, "backup --port ./port f.CDF",
          "cv2cli: Datenbank prüfen: Timeout: kein Antwort auf LocoNet! (Status 13)", ""},
+        // Silence while the version is read says nothing of the database: the
+        // connection is to be checked.
+        {{"--no-answer", "DataFlashRead"}, "backup --port ./port f.CDF",
+         "cv2cli: Datenbank ID lesen : Timeout: kein Antwort auf LocoNet! (Status 10013)", "",
+         "Kabel, Schnittstellenart, Port und Baudrate prüfen"},
+        // Every section read: the backup is kept, and the station seen to.
+        {{"--no-answer", "BootloaderEnd"}, "backup --port ./port f.CDF",
+         "cv2cli: Bootloader beenden: Timeout: kein Antwort auf LocoNet! Die Sicherung ist "
+         "vollständig in f.CDF gespeichert. Die CV2 ist vielleicht noch im Bootloader: bitte aus- "
+         "und wieder einschalten. (Status 120013)", "", "noch im Bootloader"},
         // clang-format on
     };
     for (const auto& row : rows) {
@@ -213,6 +240,7 @@ TEST(CliAgainstFaults, OneFailureLineWithItsStatusAndWhatToDo) {
         EXPECT_EQ(tail.substr(0, tail.find('\n')), row.line);
         const std::string advice = tail.substr(tail.find('\n') + 1);
         EXPECT_TRUE(advice.starts_with("Was tun: ") && advice.ends_with(row.after)) << advice;
+        EXPECT_NE(advice.find(row.advised), std::string::npos) << advice;
         EXPECT_EQ(std::count(advice.begin(), advice.end(), '\n'), row.after.empty() ? 1 : 2);
         EXPECT_EQ(run.err.find("\n\n"), std::string::npos) << run.err;
     }
@@ -282,6 +310,20 @@ TEST(CliKeys, AWrongKeyFileStopsEveryProgramBeforeAnyPortAndVersionNamesTheKeys)
         EXPECT_EQ(RunCli(dir, "--version", "", program).out,
                   program + " 1.0.0\nSchlüssel: aus " + userKeys + "\n");
     }
+}
+
+// A trace that cannot be written does not fail the backup, but losing it is
+// said once, with the file and the reason.
+TEST(CliTrace, ATraceThatCannotBeWrittenIsWarnedOfOnce) {
+    if (!std::filesystem::is_character_file("/dev/full")) GTEST_SKIP();
+    TempDir dir;
+    Simulator sim(dir, {});
+    const CliRun run = RunCli(dir, "backup -q --port ./port --trace /dev/full f.CDF");
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.err,
+              "cv2cli: Warnung: Das Protokoll /dev/full ist unvollständig, Zeilen konnten nicht "
+              "geschrieben werden: der Datenträger ist voll\n");
+    EXPECT_EQ(ReadAll(dir.File("f.CDF")), station::CommandStation().ExpectedBackup());
 }
 
 TEST(CliTrace, NamesEveryFrameOfAShortFailingRun) {
@@ -383,8 +425,9 @@ CliRun SignalledBackup(const TempDir& dir, const std::string& signal, const std:
                       "wait $pid; rc=$?; kill $w; exit $rc");
 }
 
-// Ctrl-C in the 1 s pause after the port opens, SIGTERM and SIGHUP (a dropped
-// ssh connection) in the middle of the transfer: the run ends as cancelled,
+// Ctrl-C in the 1 s pause after the port opens, SIGTERM, SIGHUP (a dropped
+// ssh connection) and Ctrl-\ (SIGQUIT, which would otherwise end the program
+// without a word) in the middle of the transfer: the run ends as cancelled,
 // names where it stopped, and the older file is as it was.
 TEST(CliInterrupt, ASignalCancelsTheRunAndLeavesTheOldFileWhole) {
     const struct {
@@ -395,6 +438,7 @@ TEST(CliInterrupt, ASignalCancelsTheRunAndLeavesTheOldFileWhole) {
         {"INT", "grep -q 'Datenbank pr' stderr && sleep 0.4", "Schritt: Datenbank prüfen"},
         {"TERM", "grep -q Lokdaten stderr", "Schritt: Lokdaten (Read LongData)"},
         {"HUP", "grep -q Lokdaten stderr", "Schritt: Lokdaten (Read LongData)"},
+        {"QUIT", "grep -q Lokdaten stderr", "Schritt: Lokdaten (Read LongData)"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.signal);

@@ -59,6 +59,10 @@ TEST(CliArgs, OptionsCoupleInterfaceAndBaudLikeTheOptionsWindow) {
         {"verify --quiet --json --port 3 a", 2, 115200, ""},
         // What needs no station is refused before the port opens.
         {"backup --port 0 a", 0, 0, "Den COM-Port 0 gibt es nicht: COM-Ports zählen ab 1."},
+        // Never opened, nor written raw to the terminal in the message.
+        {"info --port /dev/tty\x01USB0", 0, 0,
+         "Der Schnittstellenname „/dev/tty\\x01USB0“ enthält ein Steuerzeichen (\\x01); so "
+         "heißt keine Schnittstelle, er wird nicht verwendet. (--port)"},
         {"backup --port /x --interface serial --baud 16666 a", 0, 0,
          "Sie können das LocoNet-Interface nur mit Comport 1 oder Comport 2 benutzen!"},
         {"inspect --keys k a", 0, 0, "Unbekannte Option für inspect: --keys"},

@@ -1,11 +1,13 @@
 // The German message of a status code: step, kind and detail spelled out, each
 // line ended by a single carriage return.
+#include "device/error_text.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "device/device.h"
-#include "device/error_text.h"
+#include "device/error_help.h"
 
 namespace cv2::test {
 namespace {
@@ -47,6 +49,29 @@ TEST(ErrorText, MessagesOfStepKindAndDetail) {
         }
         EXPECT_EQ(shown, expected) << code;
     }
+}
+
+// The advice under a failure names its cause: a station that does not answer
+// needs its connection checked, whichever step it was in; an invalid version
+// means another database; a bootloader end that fails keeps what was read.
+TEST(ErrorAdvice, NamesTheCauseTheStatusReports) {
+    const std::string connection = ErrorAdvice(110013);
+    ASSERT_NE(connection.find("Kabel"), std::string::npos) << connection;
+    for (StatusCode timedOut : {10013, 11311, 11012, 101011}) {
+        EXPECT_EQ(ErrorAdvice(timedOut), connection) << timedOut;
+    }
+    EXPECT_EQ(ErrorAdvice(10099),
+              "Die Zentrale hat eine Datenbank, die dieses Programm nicht kennt. Nichts wurde "
+              "verändert; Firmware der Zentrale prüfen.");
+    for (StatusCode ended : {120013, 121011}) {
+        const std::string advice = ErrorAdvice(ended);
+        EXPECT_NE(advice.find("eine Sicherung ist vollständig gespeichert"), std::string::npos)
+            << advice;
+        EXPECT_NE(advice.find("noch im Bootloader: aus- und wieder einschalten"), std::string::npos)
+            << advice;
+    }
+    // Without a step of its own, the detail advises.
+    EXPECT_EQ(ErrorAdvice(13).find("LocoNet-Kabel"), 0u);
 }
 
 }  // namespace

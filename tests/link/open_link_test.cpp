@@ -124,6 +124,22 @@ TEST(OpenLinkFailures, APortThatCannotBeSetUpNamesPortAndReason) {
     EXPECT_EQ(rig.link.failureText(), "");
 }
 
+// Cut at its NUL, the name would open the controlling terminal: with any
+// interface, such a name is neither set nor opened.
+TEST(OpenLinkFailures, APortNameWithAControlCharacterIsNeverOpened) {
+    using namespace std::string_literals;
+    for (int kind : {0, 1, 2}) {
+        LinkRig rig(kind, Port::Text("/dev/tty\0USB0"s), 115200);
+        EXPECT_EQ(rig.link.OpenLink(), 1);
+        EXPECT_FALSE(rig.serial.PortOpen());
+        EXPECT_EQ(rig.serial.CommPort(), "");
+        EXPECT_TRUE(rig.boxes.shown.empty());
+        EXPECT_TRUE(
+            rig.link.failureText().starts_with("Der Schnittstellenname „/dev/tty\\x00USB0“"))
+            << rig.link.failureText();
+    }
+}
+
 // --- the Tandemo/Centrova unit's text dialogue ---
 
 // Plays the unit: answers every command text (ending in CR) with the next

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace cv2 {
 namespace {
 
@@ -38,6 +40,28 @@ TEST(OptionsCoupling, InterfaceChoiceEnablesRatesAndMovesTheSelection) {
     EXPECT_EQ(o.selectedInterface(), 1);
     EXPECT_EQ(o.selectedBaud(), 2);
     EXPECT_TRUE(o.baudEnabled(1));
+}
+
+// O.K. with a port name that cannot name a port stores nothing, not even the
+// interface and rate chosen beside it, and says why.
+TEST(OptionsConfirm, APortNameWithAControlCharacterIsNotTaken) {
+    using namespace std::string_literals;
+    for (const std::string& typed : {"/dev/tty\0USB0"s, "COM4\n"s, "\x7f"s}) {
+        OptionsLogic o;
+        o.ClickInterface(KindIndex(InterfaceKind::TandemoPort));
+        o.SelectBaud(0);
+        o.SetComPortText(typed);
+        Settings s;
+        EXPECT_NE(o.Confirm(s), "");
+        EXPECT_EQ(s.ComPort, Settings().ComPort);
+        EXPECT_EQ(InterfaceKindOf(s), InterfaceKind::UsbInterface);
+        EXPECT_EQ(s.BaudRate, 115200);
+    }
+    OptionsLogic o;
+    o.SetComPortText("/dev/ttyUSB0");
+    Settings s;
+    EXPECT_EQ(o.Confirm(s), "");
+    EXPECT_EQ(s.ComPort, ComPortSetting::Text("/dev/ttyUSB0"));
 }
 
 }  // namespace

@@ -36,8 +36,14 @@ TEST(SettingsText, ReadingRules) {
         {"nan\r\n1e99\r\n\"\"\r\n", false, Port::Number(3), 115200, ""},
         {"4.0x,inf,\"\"", false, Port::Number(3), 115200, ""},
         // A quoted comma; the rest of an item is ignored.
-        {"\"a,b\" x\r\n57600\r\n\"C:\\D\\x.CDF\"\r\n", true, Port::Text("a,b"), 57600,
+        {"\"a,b\" x\r\n9600\r\n\"C:\\D\\x.CDF\"\r\n", true, Port::Text("a,b"), 9600,
          "C:\\D\\x.CDF"},
+        // A rate no interface allows reads as the default one; the rest is kept.
+        {"5\r\n0\r\n\"\"\r\n", true, Port::Number(5), 115200, ""},
+        {"5\r\n-19200\r\n\"\"\r\n", true, Port::Number(5), 115200, ""},
+        {"5\r\n12345\r\n\"\"\r\n", true, Port::Number(5), 115200, ""},
+        {"5\r\n57600\r\n\"\"\r\n", true, Port::Number(5), 115200, ""},
+        {"5\r\n999999999999999\r\n\"\"\r\n", true, Port::Number(5), 115200, ""},
         {"\"COM9\"\r\n9600\r\n", false, Port::Number(3), 115200, ""},  // two lines
         {"", false, Port::Number(3), 115200, ""},
         {"4\r\nschnell\r\n\"\"\r\n", false, Port::Number(3), 115200, ""},
@@ -45,7 +51,7 @@ TEST(SettingsText, ReadingRules) {
     for (const auto& [text, read, port, baud, file] : cases) {
         SCOPED_TRACE(text);
         Settings s = NonDefault();
-        EXPECT_EQ(ParseSettingsText(text, true, s), read);
+        EXPECT_EQ(ParseSettingsText(text, true, s).read, read);
         EXPECT_EQ(s.ComPort, port);
         EXPECT_EQ(s.BaudRate, baud);
         EXPECT_EQ(InterfaceKindOf(s), InterfaceKind::UsbInterface);
@@ -55,6 +61,34 @@ TEST(SettingsText, ReadingRules) {
     Settings s;
     EXPECT_TRUE(ParseSettingsText("4.0\r\n19200.0\r\n\"\"\r\n", true, s));
     EXPECT_EQ(FormatSettingsText(s), "4\r\n19200\r\n\"\"\r\n");
+}
+
+// A control character in the port would cut the name (a NUL: "/dev/tty", the
+// terminal) or reach the device: the port is refused, saying why, and the
+// default port is used; baud rate and file name are still read.
+TEST(SettingsText, APortNameWithAControlCharacterIsRefused) {
+    using namespace std::string_literals;
+    const std::pair<std::string, std::string> cases[] = {
+        {"\"/dev/tty\0USB0\"\r\n19200\r\n\"\"\r\n"s,
+         "/dev/tty\\x00USB0“ enthält ein Steuerzeichen (\\x00)"},
+        {"/dev/tty\x1b[2JUSB0\r\n19200\r\n\"\"\r\n"s,
+         "/dev/tty\\x1B[2JUSB0“ enthält ein Steuerzeichen (\\x1B)"},
+        {"\"COM\t4\x7f\"\r\n19200\r\n\"\"\r\n"s,
+         "COM\\x094\\x7F“ enthält ein Steuerzeichen (\\x09)"},
+    };
+    for (const auto& [text, shown] : cases) {
+        SCOPED_TRACE(shown);
+        Settings s = NonDefault();
+        const SettingsLoad load = ParseSettingsText(text, true, s);
+        EXPECT_TRUE(load.read);
+        EXPECT_EQ(load.refused, "Der Schnittstellenname „" + shown +
+                                    "; so heißt keine Schnittstelle, er wird nicht verwendet. "
+                                    "Es gilt der COM-Port 3.");
+        EXPECT_EQ(s.ComPort, ComPortSetting::Number(3));
+        EXPECT_EQ(s.BaudRate, 19200);
+    }
+    Settings s;
+    EXPECT_EQ(ParseSettingsText("\"/dev/ttyUSB0\"\r\n19200\r\n\"\"\r\n", true, s).refused, "");
 }
 
 class SettingsFileTest : public ::testing::Test {
@@ -80,7 +114,8 @@ TEST_F(SettingsFileTest, RoundTripKeepsTypedPortTexts) {
         EXPECT_TRUE(LoadSettings(path_, in));
         EXPECT_EQ(in.ComPort, port);
         EXPECT_EQ(in.BaudRate, 16666);
-        EXPECT_EQ(InterfaceKindOf(in), InterfaceKind::UsbInterface);  // every run starts with the USB interface
+        EXPECT_EQ(InterfaceKindOf(in),
+                  InterfaceKind::UsbInterface);  // every run starts with the USB interface
         EXPECT_EQ(in.BackupFileName, "");
     }
     std::ifstream file(path_, std::ios::binary);
@@ -117,6 +152,14 @@ TEST_F(SettingsFileTest, MissingUnreadableBinaryHugeOrSpecialFilesGiveDefaults) 
     Settings s;
     EXPECT_TRUE(LoadSettings(path_, s));
     EXPECT_EQ(s.ComPort, ComPortSetting::Number(8));
+    // The NUL of a port name is read from the file, not taken for its end.
+    using namespace std::string_literals;
+    Write("\"/dev/tty\0USB0\"\r\n9600\r\n\"\"\r\n"s);
+    const SettingsLoad load = LoadSettings(path_, s);
+    EXPECT_TRUE(load.read);
+    EXPECT_NE(load.refused.find("/dev/tty\\x00USB0"), std::string::npos) << load.refused;
+    EXPECT_EQ(s.ComPort, ComPortSetting::Number(3));
+    EXPECT_EQ(s.BaudRate, 9600);
 }
 
 TEST(SettingsFolder, BesideTheProgramElseInTheUsersConfigFolder) {

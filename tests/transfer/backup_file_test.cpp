@@ -6,6 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 #include "tests/transfer/station_rig.h"
 
@@ -14,6 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::Bytes;
+using testing::ReadAll;
 
 class BackupFileTest : public ::testing::Test, protected testing::StationRig {
 protected:
@@ -130,6 +136,56 @@ TEST_F(BackupFileTest, ALinkKeepsPointingWhereItDidAndItsTargetGetsTheBackup) {
                   (Bytes{0, 0, 0, static_cast<unsigned char>(existed ? 7 : 6)}));
         EXPECT_FALSE(fs::exists(Staging(target)) || fs::exists(Staging(link)));
     }
+}
+#endif
+
+#ifndef _WIN32
+// Runs f as an ordinary user: root may read any file, a user may not.
+void AsOrdinaryUser(const std::function<void()>& f) {
+    if (::geteuid() != 0) return f();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        constexpr uid_t kNobody = 65534;
+        const bool dropped = ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0;
+        if (dropped) f();
+        std::_Exit(dropped ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+// A refusal names what cannot be done, not a cause that is not there: a file
+// that exists but has no room for a work copy beside it, a file that may be
+// written but not read (the work copy begins as its copy).
+TEST_F(BackupFileTest, ARefusalNamesItsTrueCause) {
+    if (fs::is_regular_file("/proc/version")) {
+        BackupFile system(progress);
+        EXPECT_FALSE(system.Open("/proc/version"));
+        EXPECT_EQ(
+            system.errorText(),
+            ::geteuid() == 0
+                ? "Die Datei /proc/version kann nicht geschrieben werden: die Arbeitskopie, "
+                  "in die die Sicherung bis zu ihrem Ende geht, kann im Ordner /proc nicht "
+                  "angelegt werden (Datei oder Ordner gibt es nicht)"
+                : "Die Datei /proc/version kann nicht geschrieben werden: keine Berechtigung");
+    }
+    fs::permissions(dir.path, fs::perms::all);
+    const std::string own = dir.File("eigen.CDF"), result = dir.File("text");
+    AsOrdinaryUser([&] {
+        testing::WriteAll(own, Bytes(10, 1));
+        fs::permissions(own, fs::perms::owner_write);
+        BackupFile writeOnly(progress);
+        const bool opened = writeOnly.Open(own);
+        testing::WriteText(result, opened ? "geöffnet" : writeOnly.errorText());
+    });
+    const Bytes text = ReadAll(result);
+    EXPECT_EQ(std::string(text.begin(), text.end()),
+              "Die Datei " + own +
+                  " kann nicht geschrieben werden: sie selbst kann nicht gelesen werden (keine "
+                  "Berechtigung), und die Sicherung beginnt als Kopie von ihr, damit sie bis zum "
+                  "Ende unverändert bleibt");
+    EXPECT_FALSE(fs::exists(Staging(own)));
 }
 #endif
 

@@ -136,6 +136,7 @@ private slots:
         settingsPath = dir.filePath("CV2_DF.INF");
         QFile::remove(settingsPath);
         fileDialog = FakeFileDialog();
+        boxes = FakeMessageBoxes();
         settings = Settings();
         quits = 0;
     }
@@ -163,6 +164,33 @@ private slots:
             second.title + "|" + second.preset + "|" + second.description + "|" + second.pattern,
             std::string("Sicherungsdatei speichern...|/home/anna/lok.CDF|"
                         "CV2 Datenflash (*.CDF)|*.CDF"));
+    }
+
+    // A port cut at its NUL would be the terminal ("/dev/tty"): the window says
+    // so at start and uses the default port; the options refuse such a name.
+    void aPortNameWithAControlCharacterIsRefusedAtStartAndInTheOptions() {
+        Start(QByteArray("\"/dev/tty\0USB0\"\r\n19200\r\n\"\"\r\n", 28));
+        QCOMPARE(boxes.shown.size(), std::size_t{1});
+        QCOMPARE(boxes.shown[0].text,
+                 "Die Einstellungsdatei " + settingsPath.toStdString() +
+                     " nennt eine Schnittstelle, die es nicht geben kann.\r"
+                     "Der Schnittstellenname „/dev/tty\\x00USB0“ enthält ein Steuerzeichen "
+                     "(\\x00); so heißt keine Schnittstelle, er wird nicht verwendet. Es gilt der "
+                     "COM-Port 3.");
+        QCOMPARE(Text("ComPortNrTxt") + "|" + Text("BdRtTxt"), QString("3|19200"));
+        QCOMPARE(settings.ComPort, ComPortSetting::Number(3));
+
+        OpenOptions();
+        opt->findChild<PortNameBox*>("ComPortTxT")->setText(QString("COM4\x1b"));
+        Click(opt->findChild<QPushButton*>("OK_But"));
+        QCOMPARE(boxes.shown.size(), std::size_t{2});
+        QCOMPARE(boxes.shown[1].title, std::string("Optionen"));
+        QVERIFY(opt->isVisible());
+        QCOMPARE(settings.ComPort, ComPortSetting::Number(3));
+        opt->findChild<PortNameBox*>("ComPortTxT")->setText("COM4");
+        Click(opt->findChild<QPushButton*>("OK_But"));
+        QCOMPARE(settings.ComPort, ComPortSetting::Text("COM4"));
+        QVERIFY(!opt->isVisible());
     }
 
     void noticeOpensModalOverTheMainWindowWithItsExactText() {
