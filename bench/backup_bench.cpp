@@ -3,9 +3,10 @@
 // exchanges take on the wire), and cv2cli against cv2sim on a pseudo-terminal,
 // at instant speed and at a multiple of wire speed; then stretches of a backup
 // with the station sending byte by byte at line pace, cv2cli beside the bare
-// client of the same exchanges (and an earlier cv2cli, if given); then the idle
+// client of the same exchanges (and an earlier cv2cli, if given), a restore's
+// stretch and a backup's among other devices' messages; then the idle
 // window program's wake-ups. Prints a table and writes the figures as JSON.
-//   bench_backup [--factor F] [--no-pty] [--no-paced] [--no-idle] [--idle-seconds S]
+//   bench_backup [--factor F] [--no-pty] [--no-paced] [--no-idle] [--only-paced] [--idle-seconds S]
 //                [--paced-exchanges N] [--paced-rounds R] [--baseline DIR] [--json FILE]
 #include <unistd.h>
 
@@ -315,7 +316,15 @@ void PacedRows(const std::string& bin, const std::string& baseline, const std::s
     struct Client {
         std::string name;
         ClientArgs args;
+        std::vector<std::string> simOptions = {};
     };
+    // The restore writes back what the model's backup read, into the same station;
+    // its own model gives the line time of its exchanges.
+    const std::string restoreFile = file + ".restore";
+    std::filesystem::copy_file(file, restoreFile, std::filesystem::copy_options::overwrite_existing);
+    const InProcessFigures restoreModel =
+        InProcess(Job::Restore, SpeedOf(speed), file + ".restore-model");
+    std::filesystem::remove(file + ".restore-model");
     const auto cli = [&file](const std::string& dir) {
         return [dir, &file](const std::string& port) {
             return std::vector<std::string>{dir + "/cv2cli", "backup", "--port", port, file};
@@ -327,6 +336,12 @@ void PacedRows(const std::string& bin, const std::string& baseline, const std::s
         };
     };
     std::vector<Client> clients = {{"cv2cli", cli(bin)}};
+    clients.push_back({"cv2cli restore", [dir = bin, &restoreFile](const std::string& port) {
+                           return std::vector<std::string>{dir + "/cv2cli", "restore", "--yes",
+                                                           "--port", port, restoreFile};
+                       }});
+    // Other devices' messages between echo and answer of every 50th request.
+    clients.push_back({"cv2cli traffic", cli(bin), {"--traffic", "50"}});
     if (!baseline.empty()) clients.push_back({"cv2cli today", cli(baseline)});
     clients.push_back({"bare bytes", bare("bytes")});
     if (everyWay) clients.push_back({"bare vmin", bare("vmin")});
@@ -335,8 +350,9 @@ void PacedRows(const std::string& bin, const std::string& baseline, const std::s
     std::map<std::string, PacedTotals> totals;
     for (int r = 0; r < rounds; ++r) {
         for (const Client& c : clients) {
-            const PacedFigures f = PacedRun(bin, speed, kBackupSeed, round, c.args);
-            totals[c.name].Add(f, model.Between(f.firstRequest, f.firstRequest + f.exchanges));
+            const PacedFigures f = PacedRun(bin, speed, kBackupSeed, round, c.args, c.simOptions);
+            const InProcessFigures& m = c.name == "cv2cli restore" ? restoreModel : model;
+            totals[c.name].Add(f, m.Between(f.firstRequest, f.firstRequest + f.exchanges));
         }
     }
     for (const Client& c : clients) {
@@ -355,6 +371,13 @@ void PacedRows(const std::string& bin, const std::string& baseline, const std::s
     Row against{prefix + "cv2cli against", {}, ours.ok, ""};
     against.figures.push_back(
         {"cpu_vs_bare", ours.PerExchange(ours.used.cpu) / floor.PerExchange(floor.used.cpu)});
+    const PacedTotals& restore = totals["cv2cli restore"];
+    against.figures.push_back({"restore_cpu_vs_backup", restore.PerExchange(restore.used.cpu) /
+                                                            ours.PerExchange(ours.used.cpu)});
+    const PacedTotals& busy = totals["cv2cli traffic"];
+    against.figures.push_back(
+        {"traffic_wakeups_vs_silent", busy.PerExchange(static_cast<double>(busy.used.wakeups)) /
+                                          ours.PerExchange(static_cast<double>(ours.used.wakeups))});
     if (!baseline.empty()) {
         const PacedTotals& today = totals["cv2cli today"];
         against.figures.push_back(
@@ -363,6 +386,7 @@ void PacedRows(const std::string& bin, const std::string& baseline, const std::s
             {"wall_vs_today", ours.PerExchange(ours.wall) / today.PerExchange(today.wall)});
     }
     add(against);
+    std::filesystem::remove(restoreFile);
 }
 
 std::string Json(unsigned cores, const std::string& factor, const std::vector<Row>& rows) {
@@ -382,7 +406,7 @@ std::string Json(unsigned cores, const std::string& factor, const std::vector<Ro
 
 int main(int argc, char** argv) {
     std::string bin = CV2_BIN_DIR, factor = "10", json, baseline;
-    bool pty = true, paced = true, idle = true;
+    bool pty = true, paced = true, idle = true, complete = true;
     double idleSeconds = 10;
     PacedWindow window;
     int rounds = 3;
@@ -407,14 +431,18 @@ int main(int argc, char** argv) {
             paced = false;
         } else if (a == "--no-idle") {
             idle = false;
+        } else if (a == "--only-paced") {
+            complete = false;
+            idle = false;
         } else {
             std::fprintf(
                 a == "--help" ? stdout : stderr,
-                "usage: %s [--factor F] [--no-pty] [--no-paced] [--no-idle] "
+                "usage: %s [--factor F] [--no-pty] [--no-paced] [--no-idle] [--only-paced] "
                 "[--idle-seconds S]\n"
                 "       [--paced-exchanges N] [--paced-rounds R] [--baseline DIR] "
                 "[--json FILE]\n"
-                "  --baseline DIR  a folder with an earlier cv2cli to run beside this one\n",
+                "  --baseline DIR  a folder with an earlier cv2cli to run beside this one\n"
+                "  --only-paced    only the stretches at line pace\n",
                 argv[0]);
             return a == "--help" ? 0 : 2;
         }
@@ -434,6 +462,11 @@ int main(int argc, char** argv) {
     const std::string fast = "x" + factor;
     std::vector<Target> targets;
     for (Job job : {Job::Backup, Job::Restore}) {
+        if (!complete) {
+            // The paced stretches need the bare client's script of a backup.
+            if (job == Job::Backup) WriteScript(InProcess(job, {true, 1.0}, file), script);
+            continue;
+        }
         const std::string name = JobName(job);
         const InProcessFigures instant = InProcess(job, {true, 1.0}, file);
         const InProcessFigures wire = InProcess(job, SpeedOf(factor), file);
@@ -509,6 +542,7 @@ int main(int argc, char** argv) {
             targets.push_back({prefix + "cv2cli", "wakeups_per_exchange", 4.0, true});
             if (speed == "10") targets.push_back({prefix + "cv2cli", "cpu_share_pct", 1.0});
             targets.push_back({prefix + "cv2cli against", "cpu_vs_bare", 1.5, true});
+            targets.push_back({prefix + "cv2cli against", "restore_cpu_vs_backup", 1.2, true});
             targets.push_back({prefix + "cv2cli against", "cpu_vs_today", 0.25, true});
             targets.push_back({prefix + "cv2cli against", "wall_vs_today", 1.0, true});
         }

@@ -20,13 +20,16 @@ void Stop(const Child& child) {
 }  // namespace
 
 PacedFigures PacedRun(const std::string& bin, const std::string& speed, std::uint32_t seed,
-                      const PacedWindow& window, const ClientArgs& client) {
+                      const PacedWindow& window, const ClientArgs& client,
+                      const std::vector<std::string>& simOptions) {
     PacedFigures f;
     int out[2];
     if (pipe(out) != 0) return f;
-    const Child sim = Spawn({bin + "/cv2sim", "--speed", speed, "--byte-paced", "--seed",
-                             std::to_string(seed), "--mark-every", std::to_string(kMarkEvery)},
-                            out[1]);
+    std::vector<std::string> simArgs = {bin + "/cv2sim", "--speed",      speed,
+                                        "--byte-paced",  "--seed",       std::to_string(seed),
+                                        "--mark-every",  std::to_string(kMarkEvery)};
+    simArgs.insert(simArgs.end(), simOptions.begin(), simOptions.end());
+    const Child sim = Spawn(simArgs, out[1]);
     close(out[1]);
     const std::string port = NextLine(out[0]);
     Child program;

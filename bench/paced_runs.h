@@ -32,9 +32,10 @@ struct PacedFigures {
 using ClientArgs = std::function<std::vector<std::string>(const std::string& port)>;
 
 // cv2sim from bin at the speed ("wire", "10"), byte by byte, with the seed a
-// backup reads; the client started on its port, counted over the window, then
-// both stopped.
+// backup reads and any further options (other devices' traffic); the client
+// started on its port, counted over the window, then both stopped.
 PacedFigures PacedRun(const std::string& bin, const std::string& speed, std::uint32_t seed,
-                      const PacedWindow& window, const ClientArgs& client);
+                      const PacedWindow& window, const ClientArgs& client,
+                      const std::vector<std::string>& simOptions = {});
 
 }  // namespace cv2::bench

@@ -49,7 +49,9 @@ constexpr ErrorExplanation kStepHelp[] = {
     {32, "Einträge werden ins FS-Modul geschrieben.",
      "Wie bei „FS Modul Prog. on“; die Datenbank der Zentrale ist schon geschrieben."},
     {33, "Der Programmiermodus des FS-Moduls wird beendet.",
-     "Zentrale aus- und wieder einschalten; die Daten sind übertragen."},
+     "Zentrale aus- und wieder einschalten. Eine Rückübertragung ist damit vollständig; eine "
+     "Sicherung wurde nicht gespeichert (die frühere Datei ist unverändert) und ist zu "
+     "wiederholen."},
 };
 
 constexpr ErrorExplanation kKindHelp[] = {
