@@ -10,7 +10,7 @@ namespace cv2 {
 namespace {
 
 // Frame head of every command: variable-length opcode, length 31, command route, tag "ZR".
-constexpr std::int16_t kFrameHead[5] = {0xED, 0x1F, 0x08, 0x5A, 0x52};
+constexpr std::int16_t kFrameHead[5] = {kOpCommand, 0x1F, 0x08, 0x5A, 0x52};
 // Last index of TxFrame handed to SendFrame (30 bytes, the checksum follows).
 constexpr std::int16_t kLastFrameIndex = 29;
 // Bits 4..6 of the first two high-bit bytes are always set.

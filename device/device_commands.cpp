@@ -15,15 +15,8 @@ namespace cv2 {
 
 namespace {
 
-// Long acknowledge: B4 6D and the acknowledge code.
-constexpr std::int16_t kLongAck = 0xB4;
-constexpr std::int16_t kAckedOpcode = 0x6D;
-constexpr std::int16_t kAckAccepted = 0x7F;
 // BootloaderStart is done at once on this code, without a confirmation frame.
 constexpr std::int16_t kAckBootRunning = 0x01;
-
-// Head of a data reply: E5 1F 01 "PC".
-constexpr std::int16_t kDataReplyHead[5] = {0xE5, 0x1F, 0x01, 0x50, 0x43};
 
 // Status codes of refused or missing answers.
 constexpr StatusCode kSamFlashWriteRefused = 1111;
@@ -65,14 +58,10 @@ void Load(Device& d, const Fields& f) {
     b.CmdSelC = f.selC;
 }
 
-const std::int16_t* Reply(Device& d) { return d.frames().answer(); }
+std::span<const std::int16_t> Reply(Device& d) { return d.frames().answerFrame(); }
 
-bool IsLongAck(const std::int16_t* reply, std::int16_t code) {
-    return reply[0] == kLongAck && reply[1] == kAckedOpcode && reply[2] == code;
-}
-
-bool IsDataReply(const std::int16_t* reply) {
-    return std::equal(std::begin(kDataReplyHead), std::end(kDataReplyHead), reply);
+bool IsLongAck(std::span<const std::int16_t> reply, std::int16_t code) {
+    return IsCommandAck(reply) && reply[2] == code;
 }
 
 void PackAndSend(Device& d, StatusCode& Status, AnswerShape shape = AnswerShape::Command,
@@ -174,7 +163,7 @@ void Device::BootloaderStart(StatusCode& Status) {
     // its bootloader.
     PackAndSend(*this, Status, AnswerShape::BootStart, Repeat::Never);
     if (Status == 0) {
-        const std::int16_t* reply = Reply(*this);
+        const std::span<const std::int16_t> reply = Reply(*this);
         if (IsLongAck(reply, kAckBootRunning)) return;
         if (IsLongAck(reply, kAckAccepted)) {
             // The station restarts into its bootloader and confirms with a frame of

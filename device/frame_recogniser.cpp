@@ -8,14 +8,10 @@ namespace cv2 {
 
 namespace {
 
-constexpr std::int16_t kOpLongAck = 0xB4;
-constexpr std::int16_t kAckedCommand = 0x6D;  // the command opcode 0xED without bit 7
-constexpr std::size_t kLongAckLength = 4;
 // Data reply head: E5 1F 01 "PC".
-constexpr std::int16_t kDataReplyHead[] = {0xE5, 0x1F, 0x01, 0x50, 0x43};
+constexpr std::int16_t kDataReplyHead[] = {kOpReply, 0x1F, 0x01, 0x50, 0x43};
 constexpr std::size_t kDataReplyLength = 31;
 // FS module reply: E5, 15 bytes.
-constexpr std::int16_t kOpFsReply = 0xE5;
 constexpr std::size_t kFsReplyLength = 15;
 constexpr int kFsAddressPos = 7;
 constexpr int kFsEntryPos = 9;
@@ -26,24 +22,25 @@ struct Fixed {
     int pos;
     std::int16_t value;
 };
-constexpr Fixed kConfirmationBytes[] = {{0, 0xE5},  {1, 0x1F},  {2, 0x01},  {3, 0x50},  {4, 0x43},
-                                        {5, 0x70},  {7, 0x7F},  {8, 0x7F},  {9, 0x7F},  {10, 0x70},
-                                        {11, 0x00}, {12, 0x00}, {13, 0x00}, {14, 0x00}, {15, 0x30},
-                                        {20, 0x70}, {25, 0x00}};
+constexpr Fixed kConfirmationBytes[] = {
+    {0, kOpReply}, {1, 0x1F},  {2, 0x01},  {3, 0x50},  {4, 0x43},  {5, 0x70},
+    {7, 0x7F},     {8, 0x7F},  {9, 0x7F},  {10, 0x70}, {11, 0x00}, {12, 0x00},
+    {13, 0x00},    {14, 0x00}, {15, 0x30}, {20, 0x70}, {25, 0x00}};
 constexpr int kConfirmationKeyLow = 16, kConfirmationKeyHigh = 21;
 
 bool Valid(std::span<const std::int16_t> frame) { return ChecksumValid(frame); }
 
-bool IsLongAck(std::span<const std::int16_t> f) {
-    return f.size() == kLongAckLength && f[0] == kOpLongAck && f[1] == kAckedCommand && Valid(f);
+}  // namespace
+
+bool IsCommandAck(std::span<const std::int16_t> f) {
+    return f.size() == kLongAckLength && f[0] == kOpLongAck && f[1] == AckedOpcode(kOpCommand) &&
+           Valid(f);
 }
 
 bool IsDataReply(std::span<const std::int16_t> f) {
     return f.size() == kDataReplyLength &&
            std::equal(std::begin(kDataReplyHead), std::end(kDataReplyHead), f.begin()) && Valid(f);
 }
-
-}  // namespace
 
 std::int32_t FsField(const std::int16_t* frame, int position) {
     const int high = frame[6];
@@ -62,6 +59,7 @@ void FrameRecogniser::Expect(std::span<const std::int16_t> request,
     discarding_ = false;
     echoed_ = answered_ = confirmed_ = false;
     answer_.fill(0);
+    answerLength_ = 0;
 }
 
 void FrameRecogniser::Discard() {
@@ -93,6 +91,7 @@ FrameRole FrameRecogniser::Classify(std::span<const std::int16_t> frame) {
         answered_ = true;
         echoes_ = echoed_ ? Echoes::Yes : Echoes::No;
         std::copy(frame.begin(), frame.end(), answer_.begin());
+        answerLength_ = frame.size();
         return FrameRole::Answer;
     }
     return FrameRole::Foreign;
@@ -108,13 +107,13 @@ bool FrameRecogniser::IsAnswer(std::span<const std::int16_t> f) const {
             return false;
         case AnswerShape::Command:
         case AnswerShape::BootStart:
-            return IsLongAck(f) || IsDataReply(f);
+            return IsCommandAck(f) || IsDataReply(f);
         case AnswerShape::DataReply:
             return IsDataReply(f);
         case AnswerShape::FsAck:
-            return IsLongAck(f);
+            return IsCommandAck(f);
         case AnswerShape::FsReply:
-            return f.size() == kFsReplyLength && f[0] == kOpFsReply &&
+            return f.size() == kFsReplyLength && f[0] == kOpReply &&
                    f[1] == static_cast<std::int16_t>(kFsReplyLength) &&
                    f[kFsAddressPos] == expectation_.addressLow &&
                    f[kFsAddressPos + 1] == expectation_.addressHigh && Valid(f) &&

@@ -41,6 +41,14 @@ struct Expectation {
     std::int32_t entry = -1;
 };
 
+// The station's two kinds of answer, each with a valid checksum: the long
+// acknowledge of a command (B4 6D code) and the data reply (E5 1F 01 "PC" and the
+// five groups of the command field block).
+bool IsCommandAck(std::span<const std::int16_t> frame);
+bool IsDataReply(std::span<const std::int16_t> frame);
+// The acknowledge code that accepts a command.
+inline constexpr std::int16_t kAckAccepted = 0x7F;
+
 // A 16-bit field of an FS module frame: positions p and p + 1 with their bit 7
 // from bits p - 7 and p - 6 of position 6 (p = 9: the entry, p = 11: the value).
 std::int32_t FsField(const std::int16_t* frame, int position);
@@ -67,6 +75,7 @@ public:
     bool confirmed() const { return confirmed_; }
     // The answer's bytes; positions past its length are 0.
     const std::int16_t* answer() const { return answer_.data(); }
+    std::span<const std::int16_t> answerFrame() const { return {answer_.data(), answerLength_}; }
 
     // Whether the interface passes the program's own frames back, as learned
     // from the last answered request.
@@ -94,6 +103,7 @@ private:
     bool answered_ = false;
     bool confirmed_ = false;
     std::array<std::int16_t, kLongestFrame> answer_{};
+    std::size_t answerLength_ = 0;
     Echoes echoes_ = Echoes::Unknown;
     LineTally tally_;
     std::function<void(FrameRole)> observer_;

@@ -14,9 +14,10 @@ constexpr double kProgOffLimit = 3.0;
 // Last position the transmitter sends before the checksum.
 constexpr std::int16_t kLastPosition = 13;
 
-constexpr std::int16_t kOpRequest = 0xED;
-constexpr std::int16_t kOpReply = 0xE5;  // also the opcode of programming off
-constexpr std::int16_t kAckAccepted = 0x7F;
+// Requests go out as commands; programming off as a reply, which the module
+// does not answer.
+constexpr std::int16_t kOpRequest = kOpCommand;
+constexpr std::int16_t kOpProgOff = kOpReply;
 
 constexpr StatusCode kNoAnswer = 31;
 constexpr StatusCode kProgrammingFailed = 32;
@@ -157,7 +158,7 @@ void FsWriteEntry(Device& device, std::int32_t A, std::int32_t E, std::int32_t V
 void FsProgOff(Device& device, std::int32_t A, std::int32_t K, StatusCode& Status) {
     Link& link = device.link();
     FrameRecogniser& frames = device.frames();
-    const FsFrameArray frame = RequestFrame(kOpReply, 0x21, A, 0, K, 0x40);
+    const FsFrameArray frame = RequestFrame(kOpProgOff, 0x21, A, 0, K, 0x40);
     link.comm().ClearInBuffer();
     frames.Expect(frame, {AnswerShape::None});
     Status = link.SendFrame(frame, kLastPosition);

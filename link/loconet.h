@@ -1,11 +1,23 @@
-// LocoNet's own framing facts, in one place for everything that sends, cuts or
-// recognises messages: a message's length from its opcode, and its checksum.
+// LocoNet's own facts, in one place for everything that sends, cuts or
+// recognises messages: the opcodes this program uses, a message's length from
+// its opcode, the long acknowledge, and the checksum.
 #pragma once
 
 #include <cstdint>
 #include <span>
 
 namespace cv2 {
+
+// The opcodes this program sends and hears.
+inline constexpr std::int16_t kOpLongAck = 0xB4;  // answers a request: its opcode, a code
+inline constexpr std::int16_t kOpCommand = 0xED;  // variable length: the program's requests
+inline constexpr std::int16_t kOpReply =
+    0xE5;  // variable length: data replies, the FS module's frames
+// A long acknowledge: opcode, the answered opcode with bit 7 cleared, the code, checksum.
+inline constexpr std::size_t kLongAckLength = 4;
+constexpr std::int16_t AckedOpcode(std::int16_t opcode) {
+    return static_cast<std::int16_t>(opcode & 0x7F);
+}
 
 // Length of a message whose opcode does not give it: the second byte does.
 inline constexpr std::int16_t kLengthFollows = 255;
