@@ -21,7 +21,7 @@
 #include "cli/station_info.h"
 #include "cli/terminal.h"
 #include "device/error_help.h"
-#include "device/error_table.h"
+#include "device/status_table.h"
 #include "device/error_text.h"
 #include "platform/end_requests.h"
 #include "platform/number_format.h"
@@ -95,7 +95,7 @@ std::string TrafficAdvice(const LineTally& tally) {
 void FailureLines(const ProcedureResult& result, const std::string& statusLine,
                   const KeySource& keys, const LineTally& tally) {
     std::string text = OneLine(result.message);
-    if (ErrorStepText(result.status / 10000).empty() && !Trimmed(statusLine).empty()) {
+    if (StepText(result.status / 10000).empty() && !Trimmed(statusLine).empty()) {
         text = Trimmed(statusLine) + ": " + text;
     }
     Say(text + " (Status " + std::to_string(result.status) + ")");
@@ -113,7 +113,7 @@ void FailureLines(const ProcedureResult& result, const std::string& statusLine,
 // and, where the status names one, as the station's step.
 std::string StoppedIn(const ProcedureResult& result, const std::string& statusLine) {
     std::string where = Trimmed(statusLine);
-    std::string step(ErrorStepText(result.status / 10000));
+    std::string step(StepText(result.status / 10000));
     while (!step.empty() && (step.back() == ' ' || step.back() == ':')) step.pop_back();
     if (!step.empty()) where += where.empty() ? step : " (" + step + ")";
     return where;

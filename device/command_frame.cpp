@@ -65,7 +65,7 @@ void Device::SendCommand(StatusCode& Status, AnswerShape shape, Repeat repeat) {
             return;
         }
         frames_.Expect(b.TxFrame, {shape});
-        Status = link_.SendFrame(b.TxFrame, kLastFrameIndex);
+        Status = link_.SendFrame(b.TxFrame, kLastFrameIndex) ? 0 : kSendFailed;
         // The answer is known by its shape: other devices' frames before or
         // after it neither end nor extend the wait.
         switch (link_.WaitFor(b.WaitStart, kReplyWaitSeconds, [&] { return frames_.answered(); })) {

@@ -19,9 +19,11 @@ inline constexpr double kReplyWaitSeconds = 2.0;
 inline constexpr double kBootConfirmWaitSeconds = 20.0;
 
 // Status of SendCommand when no answer came in time (to the repeat either).
-inline constexpr StatusCode kReplyTimedOut = 13;
+inline constexpr StatusCode kReplyTimedOut = Code(Detail::TimedOut);
 // Status of SendCommand when a run has lost more answers than it may repeat.
-inline constexpr StatusCode kAnswersLost = 14;
+inline constexpr StatusCode kAnswersLost = Code(Detail::AnswersLost);
+// Status of a frame that could not be handed to the port.
+inline constexpr StatusCode kSendFailed = Code(Kind::Message, Detail::SendFailed);
 // Requests a run may ask again after a lost answer; each costs a reply wait.
 inline constexpr int kMostRepeats = 100;
 // Before a request is asked again, and after a repeated request is answered,

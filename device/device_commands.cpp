@@ -9,7 +9,7 @@
 #include "device/command_layout.h"
 #include "device/device.h"
 #include "device/latin1_text.h"
-#include "device/steps.h"
+#include "device/status.h"
 
 namespace cv2 {
 
@@ -19,12 +19,12 @@ namespace {
 constexpr std::int16_t kAckBootRunning = 0x01;
 
 // Status codes of refused or missing answers.
-constexpr StatusCode kSamFlashWriteRefused = 1111;
-constexpr StatusCode kSamFlashReadRefused = 1211;
-constexpr StatusCode kDataFlashReadRefused = 1311;
-constexpr StatusCode kDataFlashWriteRefused = 1411;
-constexpr StatusCode kWriteBlockRefused = 1611;
-constexpr StatusCode kMessageRefused = 1011;
+constexpr StatusCode kSamFlashWriteRefused = Code(Kind::SamFlashWrite, Detail::NoAnswer);
+constexpr StatusCode kSamFlashReadRefused = Code(Kind::SamFlashRead, Detail::NoAnswer);
+constexpr StatusCode kDataFlashReadRefused = Code(Kind::DataFlashRead, Detail::NoAnswer);
+constexpr StatusCode kDataFlashWriteRefused = Code(Kind::DataFlashWrite, Detail::NoAnswer);
+constexpr StatusCode kWriteBlockRefused = Code(Kind::SendData, Detail::NoAnswer);
+constexpr StatusCode kMessageRefused = Code(Kind::Message, Detail::NoAnswer);
 
 // The serial number is 1200000000 plus 22 bits taken from the identity bytes.
 constexpr double kSerialBase = 1200000000.0;

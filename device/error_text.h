@@ -1,5 +1,5 @@
-// The German message for a status code, spelled out from the tables of its
-// step, kind and detail (device/error_table.h); CR (13) separates the lines.
+// The German message for a status code, spelled out from the texts of its
+// step, kind and detail (device/status_table.h); CR (13) separates the lines.
 #pragma once
 
 #include <string>

@@ -1,6 +1,6 @@
 #include "device/fs_commands.h"
 
-#include "device/steps.h"
+#include "device/status.h"
 
 namespace cv2 {
 
@@ -19,8 +19,8 @@ constexpr std::int16_t kLastPosition = 13;
 constexpr std::int16_t kOpRequest = kOpCommand;
 constexpr std::int16_t kOpProgOff = kOpReply;
 
-constexpr StatusCode kNoAnswer = 31;
-constexpr StatusCode kProgrammingFailed = 32;
+constexpr StatusCode kNoAnswer = Code(Detail::ModuleSilent);
+constexpr StatusCode kProgrammingFailed = Code(Detail::ProgrammingFailed);
 constexpr StatusCode kStepProgOn = StepCode(Step::FsProgOn);
 constexpr StatusCode kStepRead = StepCode(Step::FsRead);
 constexpr StatusCode kStepWrite = StepCode(Step::FsWrite);
@@ -48,11 +48,11 @@ Expectation ReplyTo(const FsFrameArray& sent, std::int32_t entry = -1) {
 
 // Sends the request, counting every attempt after the first as a retry;
 // 0 or the transmitter's failure.
-std::int16_t SendRequest(Device& device, const FsFrameArray& frame, const Expectation& expect,
-                         int attempt) {
+StatusCode SendRequest(Device& device, const FsFrameArray& frame, const Expectation& expect,
+                       int attempt) {
     if (attempt > 0) ++device.frames().tally().fsRetries;
     device.frames().Expect(frame, expect);
-    return device.link().SendFrame(frame, kLastPosition);
+    return device.link().SendFrame(frame, kLastPosition) ? 0 : kSendFailed;
 }
 
 // Waits, processing events, until the request is answered, more than limit
@@ -83,7 +83,7 @@ void FsProgOn(Device& device, std::int32_t A, std::int32_t& K, StatusCode& Statu
     bool sent = false;
     for (int attempt = 0; attempt < kAttempts && !Cancelled(device); ++attempt) {
         const FsFrameArray frame = RequestFrame(kOpRequest, 0x21, A, 0, K, 0x80);
-        if (const std::int16_t failed = SendRequest(device, frame, ReplyTo(frame), attempt);
+        if (const StatusCode failed = SendRequest(device, frame, ReplyTo(frame), attempt);
             failed != 0) {
             Status = failed + kStepProgOn;
             return;
@@ -118,7 +118,7 @@ void FsReadEntry(Device& device, std::int32_t A, std::int32_t E, std::int32_t& v
         const FsFrameArray frame = RequestFrame(kOpRequest, 0x21, A, E, 0, 0x00);
         link.comm().ClearInBuffer();
         // A reply for another entry is no answer to this request.
-        if (const std::int16_t failed = SendRequest(device, frame, ReplyTo(frame, E), attempt);
+        if (const StatusCode failed = SendRequest(device, frame, ReplyTo(frame, E), attempt);
             failed != 0) {
             Status = failed;
             return;
@@ -140,7 +140,7 @@ void FsWriteEntry(Device& device, std::int32_t A, std::int32_t E, std::int32_t V
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         if (Cancelled(device)) break;
         const FsFrameArray frame = RequestFrame(kOpRequest, 0x20, A, E, V, 0x00);
-        if (const std::int16_t failed = SendRequest(device, frame, {AnswerShape::FsAck}, attempt);
+        if (const StatusCode failed = SendRequest(device, frame, {AnswerShape::FsAck}, attempt);
             failed != 0) {
             Status = failed;
             return;
@@ -161,7 +161,7 @@ void FsProgOff(Device& device, std::int32_t A, std::int32_t K, StatusCode& Statu
     const FsFrameArray frame = RequestFrame(kOpProgOff, 0x21, A, 0, K, 0x40);
     link.comm().ClearInBuffer();
     frames.Expect(frame, {AnswerShape::None});
-    Status = link.SendFrame(frame, kLastPosition);
+    Status = link.SendFrame(frame, kLastPosition) ? 0 : kSendFailed;
     // The module does not answer: the frame's own echo ends the wait, which
     // runs its course also in a cancelled run, so the module is left out of
     // programming mode. An interface that echoes nothing has nothing to wait for.

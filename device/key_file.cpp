@@ -1,6 +1,6 @@
 #include "device/key_file.h"
 
-#include "device/steps.h"
+#include "device/status.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -11,34 +11,16 @@
 
 #include "device/device.h"
 #include "device/error_help.h"
-#include "device/error_table.h"
 #include "device/error_text.h"
 #include "device/key_file.h"
-#include "device/steps.h"
+#include "device/status.h"
+#include "device/status_table.h"
 
 namespace {
 
-// Each table entry has one explanation, and each explanation one entry.
-bool Covers(const char* what, std::span<const cv2::ErrorField> fields,
-            std::span<const cv2::ErrorExplanation> help) {
-    std::set<int> texts, explained;
-    for (const auto& f : fields) texts.insert(f.number);
-    for (const auto& h : help) explained.insert(h.number);
-    bool ok = true;
-    for (int n : texts) {
-        if (!explained.count(n)) {
-            std::cerr << what << ' ' << n << ": keine Erklärung\n";
-            ok = false;
-        }
-    }
-    for (int n : explained) {
-        if (!texts.count(n)) {
-            std::cerr << what << ' ' << n << ": Erklärung ohne Meldungstext\n";
-            ok = false;
-        }
-    }
-    return ok;
-}
+int StatusNumber(const cv2::StepMessage& m) { return static_cast<int>(m.step); }
+int StatusNumber(const cv2::KindMessage& m) { return static_cast<int>(m.kind); }
+int StatusNumber(const cv2::DetailMessage& m) { return static_cast<int>(m.detail); }
 
 std::string_view Trimmed(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.back() == ' ')) {
@@ -65,34 +47,24 @@ std::string KeysNote() {
            cv2::OwnKeysAdvice();
 }
 
-// note: appended to the advice of entry noteFor.
-void PrintTable(const char* heading, const char* column, std::span<const cv2::ErrorField> fields,
-                std::span<const cv2::ErrorExplanation> help, bool withAdvice, int noteFor = -1,
-                const std::string& note = {}) {
+// A table of the guide: number, text and meaning of each part, with its advice.
+template <typename Row>
+void PrintTable(const char* heading, const char* column, std::span<const Row> rows, bool withAdvice,
+                std::string (*advice)(const Row&) = nullptr) {
     std::cout << "\n## " << heading << "\n\n| " << column << " | Text | Bedeutung |"
               << (withAdvice ? " Was tun |" : "") << "\n|---|---|---|" << (withAdvice ? "---|" : "")
               << '\n';
-    for (const auto& f : fields) {
-        for (const auto& h : help) {
-            if (h.number != f.number) continue;
-            std::cout << "| " << f.number << " | „" << Trimmed(f.text) << "“ | " << h.meaning
-                      << " |";
-            if (withAdvice) {
-                std::cout << ' ' << h.advice << (h.number == noteFor ? " " + note : "") << " |";
-            }
-            std::cout << '\n';
-        }
+    for (const Row& r : rows) {
+        std::cout << "| " << StatusNumber(r) << " | „" << Trimmed(r.text) << "“ | " << r.meaning
+                  << " |";
+        if (withAdvice) std::cout << ' ' << advice(r) << " |";
+        std::cout << '\n';
     }
 }
 
 }  // namespace
 
 int main() {
-    if (!Covers("Schritt", cv2::ErrorSteps(), cv2::StepExplanations()) ||
-        !Covers("Art", cv2::ErrorKinds(), cv2::KindExplanations()) ||
-        !Covers("Ursache", cv2::ErrorDetails(), cv2::DetailExplanations())) {
-        return 1;
-    }
     std::cout
         << "<!-- Erzeugt von cv2_error_guide (make docs); nicht von Hand ändern. -->\n"
            "# Fehlermeldungen\n\n"
@@ -106,7 +78,13 @@ int main() {
            "Ursache. Nennt ein Code keinen Schritt, sagt `cv2cli`, in welchem Abschnitt der "
            "Lauf stand.\n\n"
            "Beispiele:\n\n| Code | Meldung |\n|---|---|\n";
-    for (cv2::StatusCode code : {101011, 110013, 221411, 10099, 140099, 300031}) {
+    using cv2::Code, cv2::Detail, cv2::Kind, cv2::Step;
+    for (cv2::StatusCode code : {Code(Step::SerialNumber, Kind::Message, Detail::NoAnswer),
+                                 Code(Step::BootloaderStart, Kind::None, Detail::TimedOut),
+                                 Code(Step::WriteLongData, Kind::DataFlashWrite, Detail::NoAnswer),
+                                 Code(Step::DatabaseId, Kind::None, Detail::InvalidVersion),
+                                 Code(Step::FileVersion, Kind::None, Detail::InvalidVersion),
+                                 Code(Step::FsProgOn, Kind::None, Detail::ModuleSilent)}) {
         std::cout << "| " << code << " | " << AsLines(cv2::ErrorText(code)) << " |\n";
     }
     std::cout << "\nWas zu tun ist, steht beim Schritt; bei „Ursache“ steht, was meist "
@@ -140,9 +118,17 @@ int main() {
            "| „Warnung: Das Protokoll … ist unvollständig“ | `--trace`: die Protokolldatei ließ "
            "sich nicht (ganz) schreiben; die Sicherung selbst ist davon nicht betroffen. | Für "
            "das Protokoll einen Ort mit Platz wählen. |\n";
-    PrintTable("Schritt", "Schritt", cv2::ErrorSteps(), cv2::StepExplanations(), true,
-               static_cast<int>(cv2::Step::BootloaderStart), KeysNote());
-    PrintTable("Art der Übertragung", "Art", cv2::ErrorKinds(), cv2::KindExplanations(), false);
-    PrintTable("Ursache", "Ursache", cv2::ErrorDetails(), cv2::DetailExplanations(), true);
+    PrintTable<cv2::StepMessage>("Schritt", "Schritt", cv2::StepMessages(), true,
+                                 [](const cv2::StepMessage& m) {
+                                     std::string advice = cv2::AdviceAsWritten(m);
+                                     if (m.step == cv2::Step::BootloaderStart) {
+                                         advice += " " + KeysNote();
+                                     }
+                                     return advice;
+                                 });
+    PrintTable<cv2::KindMessage>("Art der Übertragung", "Art", cv2::KindMessages(), false);
+    PrintTable<cv2::DetailMessage>(
+        "Ursache", "Ursache", cv2::DetailMessages(), true,
+        [](const cv2::DetailMessage& m) { return std::string(m.advice); });
     return std::cout.flush() ? 0 : 1;
 }

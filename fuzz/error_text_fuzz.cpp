@@ -10,28 +10,21 @@
 #include <string_view>
 
 #include "device/device.h"
-#include "device/error_table.h"
 #include "device/error_text.h"
+#include "device/status_table.h"
 #include "fuzz/fuzz_check.h"
 
 using cv2::fuzz::Check;
 
 namespace {
 
-std::string_view TextOf(std::span<const cv2::ErrorField> table, int number) {
-    for (const cv2::ErrorField& f : table) {
-        if (f.number == number) return f.text;
-    }
-    return {};
-}
-
 void CheckCode(cv2::StatusCode code) {
     const std::string text = cv2::ErrorText(code);
     Check(!text.empty() && text.front() == '\r' && text.size() < 256);
     // The texts of the code's own fields; negative fields have none.
-    const std::string_view step = TextOf(cv2::ErrorSteps(), code / 10000);
-    const std::string_view kind = TextOf(cv2::ErrorKinds(), (code / 100) % 100);
-    const std::string_view detail = TextOf(cv2::ErrorDetails(), code % 100);
+    const std::string_view step = cv2::StepText(code / 10000);
+    const std::string_view kind = cv2::KindText((code / 100) % 100);
+    const std::string_view detail = cv2::DetailText(code % 100);
     // Every line is empty or one of those texts; a later step runs on into the
     // next text there is (the kind's, else the detail's).
     const std::string runOn = std::string(step) + std::string(kind.empty() ? detail : kind);

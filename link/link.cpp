@@ -147,13 +147,12 @@ std::int16_t Link::SendText(const std::string& text) {
     return kLinkReady;
 }
 
-std::int16_t Link::SendFrame(std::span<const std::int16_t> frame, std::int16_t n) {
-    constexpr auto kFailed = static_cast<std::int16_t>(kSendFailed);
-    if (!comm_.PortOpen()) return kFailed;
-    if (n < 0 || static_cast<std::size_t>(n) >= frame.size()) return kFailed;
+bool Link::SendFrame(std::span<const std::int16_t> frame, std::int16_t n) {
+    if (!comm_.PortOpen()) return false;
+    if (n < 0 || static_cast<std::size_t>(n) >= frame.size()) return false;
     // A bad element fails the frame before any byte of it goes out.
     for (int i = 0; i <= n; ++i) {
-        if (frame[i] < 0 || frame[i] > 0xFF) return kFailed;
+        if (frame[i] < 0 || frame[i] > 0xFF) return false;
     }
 
     comm_.ClearInBuffer();
@@ -169,29 +168,29 @@ std::int16_t Link::SendFrame(std::span<const std::int16_t> frame, std::int16_t n
             checksum ^= frame[i];
         }
         text.push_back(static_cast<char>(checksum));
-        return comm_.Output(text) ? 0 : kFailed;
+        return comm_.Output(text);
     }
 
     const double start = clock_.Now();
     int i = 0;
     bool cts = true;
     while (i <= n) {
-        if (clock_.Now() - start > kFrameBytesLimit) return kFailed;
+        if (clock_.Now() - start > kFrameBytesLimit) return false;
         SendingPass(kind == InterfaceKind::TandemoPort && !cts, start, kFrameBytesLimit);
         cts = comm_.CTSHolding();
         if (kind == InterfaceKind::SerialInterface || cts) {
-            if (!comm_.Output(std::string(1, static_cast<char>(frame[i])))) return kFailed;
+            if (!comm_.Output(std::string(1, static_cast<char>(frame[i])))) return false;
             checksum ^= frame[i];
             ++i;
         }
     }
     if (kind == InterfaceKind::TandemoPort) {
         while (!comm_.CTSHolding()) {
-            if (clock_.Now() - start > kFrameChecksumLimit) return kFailed;
+            if (clock_.Now() - start > kFrameChecksumLimit) return false;
             SendingPass(true, start, kFrameChecksumLimit);
         }
     }
-    return comm_.Output(std::string(1, static_cast<char>(checksum))) ? 0 : kFailed;
+    return comm_.Output(std::string(1, static_cast<char>(checksum)));
 }
 
 void Link::ClosePort() {

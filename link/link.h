@@ -19,9 +19,6 @@
 
 namespace cv2 {
 
-// Status of a frame that could not be handed to the port.
-constexpr std::int32_t kSendFailed = 1012;
-
 class Link {
 public:
     // Registers Comm1_OnComm as the serial control's receive event handler.
@@ -64,8 +61,8 @@ public:
     void Drain(double quiet, double limit);
     // Sends the text character by character under CTS; 0 sent, 1 time-out.
     std::int16_t SendText(const std::string& text);
-    // Sends frame[0..n] and the checksum; 0 handed to the port, 1012 not.
-    std::int16_t SendFrame(std::span<const std::int16_t> frame, std::int16_t n);
+    // Sends frame[0..n] and the checksum; true when it was handed to the port.
+    bool SendFrame(std::span<const std::int16_t> frame, std::int16_t n);
     // The serial control's receive event.
     void Comm1_OnComm(int commEvent);
     // Closes the port if it is open.

@@ -22,7 +22,8 @@ namespace cv2 {
 constexpr int kVersionWordCount = SectionOf(SectionKind::VersionWords).perPage;
 constexpr std::uint32_t kDatabaseVersion = 5;
 // A version word of the backup file is not the expected one.
-constexpr StatusCode kFileVersionInvalid = 140099;
+constexpr StatusCode kFileVersionInvalid =
+    Code(Step::FileVersion, Kind::None, Detail::InvalidVersion);
 
 class BackupFile {
 public:

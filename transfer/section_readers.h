@@ -8,13 +8,13 @@
 
 #include "device/device.h"
 #include "device/status.h"
-#include "device/steps.h"
 #include "transfer/backup_file.h"
 
 namespace cv2 {
 
 // The station's database has another version.
-constexpr StatusCode kDatabaseVersionInvalid = 10099;
+constexpr StatusCode kDatabaseVersionInvalid =
+    Code(Step::DatabaseId, Kind::None, Detail::InvalidVersion);
 
 // Data flash page holding the version words (bytes 24..63).
 constexpr std::int16_t kVersionPage = SectionOf(SectionKind::VersionWords).firstPage;
@@ -40,8 +40,7 @@ void ReadVersionWords(Device& device, VersionWords& words, StatusCode& Status);
 
 // Reads the ten version words of the station; Status 10099 when one is not 5.
 // In backup mode appends them to the file when all are valid.
-void CheckDatabaseVersion(Device& device, BackupFile& file, VersionMode Mode,
-                          StatusCode& Status);
+void CheckDatabaseVersion(Device& device, BackupFile& file, VersionMode Mode, StatusCode& Status);
 
 void ReadIdTable(Device& device, BackupFile& file, StatusCode& Status);
 // A failing command leaves its own code, no step added.

@@ -8,7 +8,7 @@
 
 #include "device/device.h"
 #include "device/status.h"
-#include "device/steps.h"
+#include "device/status.h"
 #include "transfer/backup_file.h"
 #include "transfer/file_layout.h"
 

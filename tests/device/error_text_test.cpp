@@ -12,6 +12,39 @@
 namespace cv2::test {
 namespace {
 
+// The program builds every code from named parts; these are the numbers the
+// guide and cv2cli's "Status" show for them.
+TEST(StatusCodes, NamedPartsGiveTheNumbersUsersSee) {
+    using D = Detail;
+    using K = Kind;
+    using S = Step;
+    const std::pair<StatusCode, StatusCode> golden[] = {
+        {kReplyTimedOut, 13},
+        {kAnswersLost, 14},
+        {kCancelled, 98},
+        {kSendFailed, 1012},
+        {Code(K::Message, D::NoAnswer), 1011},
+        {Code(K::SamFlashWrite, D::NoAnswer), 1111},
+        {Code(K::SamFlashRead, D::NoAnswer), 1211},
+        {Code(K::DataFlashRead, D::NoAnswer), 1311},
+        {Code(K::DataFlashWrite, D::NoAnswer), 1411},
+        {Code(K::SendData, D::NoAnswer), 1611},
+        {Code(S::DatabaseId, K::None, D::InvalidVersion), 10099},
+        {Code(S::SerialNumber, K::Message, D::NoAnswer), 101011},
+        {Code(S::FileVersion, K::None, D::InvalidVersion), 140099},
+        {Code(S::FsProgOn, K::None, D::ModuleSilent), 300031},
+        {Code(S::FsWrite, K::None, D::ProgrammingFailed), 320032},
+        {Code(S::FsProgOff, K::None, D::TimedOut), 330013},
+    };
+    for (const auto& [named, number] : golden) EXPECT_EQ(named, number);
+    StatusCode status = kSendFailed;
+    AddStep(Step::BootloaderStart, status);
+    EXPECT_EQ(status, 111012);
+    EXPECT_EQ(StepOf(status), 11);
+    EXPECT_EQ(KindOf(status), 10);
+    EXPECT_TRUE(HasDetail(status, Detail::SendFailed));
+}
+
 TEST(ErrorText, MessagesOfStepKindAndDetail) {
     // '#' stands for each CR, so a failure shows where lines end.
     // clang-format off

@@ -92,7 +92,8 @@ bool RenderProcedureScreenshots(const QDir& dir, MainWin& mainWin) {
                  BoxButtons::YesNo, BoxIcon::Critical) &&
          ok;
     // No answer from the station when the backup asks for its serial number.
-    constexpr StatusCode kSerialNumberNoAnswer = 101011;
+    constexpr StatusCode kSerialNumberNoAnswer =
+        Code(Step::SerialNumber, Kind::Message, Detail::NoAnswer);
     ok = SaveBox(dir, "backup-failure.png", ErrorText(kSerialNumberNoAnswer), kBackupFailureTitle,
                  BoxButtons::Ok, BoxIcon::Critical) &&
          ok;
