@@ -7,7 +7,8 @@
 # files without a question; the installed cv2cli.exe backs up the Linux cv2sim
 # through COM5 as the Linux cv2cli does; the installed window program opens;
 # the silent uninstall takes files, links and entry away and leaves the user's
-# settings in %APPDATA%\cv2sicherung and the user's own files alone.
+# settings in %APPDATA%\cv2sicherung and the user's own files alone; /D installs
+# into another folder.
 #
 #   scripts/windows-setup-e2e.sh WINDOWS_BUILD LINUX_BUILD [SHOTS]
 # Needs a display (scripts/test-windows.sh provides a virtual one), xdotool and import.
@@ -96,9 +97,16 @@ prog_pid=$!
 if welcome=$(window "^Installation von CV2 Sicherung\$" 60); then
   sleep 1
   import -window "$welcome" "$shots/setup-welcome.png" 2>/dev/null || fail "Bildschirmfoto der Willkommensseite"
+  # The question whether to cancel has the setup's title too.
   press "$welcome" Escape
-  sleep 1
-  xdotool key Return
+  question=
+  for _ in $(seq 100); do
+    question=$(xdotool search --onlyvisible --name "^Installation von CV2 Sicherung\$" 2>/dev/null |
+               grep -vx "$welcome" | head -n 1)
+    [ -n "$question" ] && break
+    sleep 0.1
+  done
+  [ -n "$question" ] && press "$question" Return || fail "keine Frage beim Abbrechen"
   for _ in $(seq 100); do kill -0 "$prog_pid" 2>/dev/null || break; sleep 0.1; done
   kill -0 "$prog_pid" 2>/dev/null && fail "Abbrechen auf der Willkommensseite beendet das Setup nicht"
   echo "== Willkommensseite: $shots/setup-welcome.png"
@@ -224,6 +232,27 @@ left=$(cd "$program_dir" 2>/dev/null && ls | sort)
 [ "$left" = "$own_files" ] && cmp -s "$program_dir/anlage.CDF" "$work/win.CDF" ||
   fail "Entfernen: im Programmordner sollten nur $(echo $own_files) bleiben, da ist: $(echo $left)"
 echo "== entfernt; geblieben: %APPDATA%\\cv2sicherung\\CV2_DF.INF und im Programmordner $(echo $left)"
+
+# A folder of the administrator's choice, given with /D, on a machine without an
+# installation, and its removal.
+other='C:\Werkzeuge\CV2 Sicherung'
+other_dir=$(unix_path "$other")
+# Typed as on Windows, last and without quotes: Wine quotes a word with a space,
+# so the folder goes in as the words of that line.
+read -r -a words <<<"/D=$other"
+timeout 120 wine "$setup_win" /S "${words[@]}" >"$work/setup.out" 2>&1 </dev/null
+other_code=$?
+wineserver --wait
+[ "$other_code" = 0 ] && [ -f "$other_dir/cv2sicherung.exe" ] && [ -f "$other_dir/Anleitung/anleitung.html" ] ||
+  fail "setup.exe /S /D=$other: Exit $other_code, Programm nicht dort"
+location=$(wine reg query "$key" /v InstallLocation 2>/dev/null </dev/null)
+grep -qF "$other" <<<"$location" || fail "setup.exe /S /D=$other: InstallLocation nicht $other"
+link_to "$menu_dir/CV2 Sicherung.lnk" 'Werkzeuge'
+wine "$other\\uninstall.exe" /S >/dev/null 2>&1 </dev/null
+for _ in $(seq 600); do [ -e "$other_dir" ] || break; sleep 0.1; done
+wineserver --wait
+[ ! -e "$other_dir" ] && [ ! -e "$menu_dir" ] || fail "Entfernen aus $other: es bleibt etwas"
+echo "== setup.exe /S /D=$other: installiert und wieder entfernt"
 echo "== Setup unter Wine: $(since "$e2e_begin") s in allem"
 
 [ "$failures" = 0 ] && echo "Setup unter Wine: installiert, aktualisiert, läuft und wird entfernt" || exit 1
