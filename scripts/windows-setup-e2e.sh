@@ -5,7 +5,8 @@
 # guide and the three Start-menu links where Windows keeps them, no desktop link,
 # and the entry in the list of programs; a second silent install replaces the
 # files without a question; the installed cv2cli.exe backs up the Linux cv2sim
-# through COM5 as the Linux cv2cli does; the installed window program opens;
+# through COM5 as the Linux cv2cli does; the installed window program opens, and
+# a silent update while it runs ends with exit code 2 and changes nothing;
 # the silent uninstall takes files, links and entry away and leaves the user's
 # settings in %APPDATA%\cv2sicherung and the user's own files alone; /D installs
 # into another folder.
@@ -191,6 +192,13 @@ wine "C:\\Program Files\\CV2 Sicherung\\cv2sicherung.exe" >"$work/program.out" 2
 prog_pid=$!
 if main=$(window "^CV2 Sicherung - Ver.: $version\$" 90); then
   echo "== installiertes cv2sicherung.exe: Hauptfenster offen"
+  # Windows keeps a running program's file from being replaced: a silent update
+  # meanwhile ends with exit code 2 and leaves the installation whole.
+  timeout 120 wine "$setup_win" /S >"$work/setup.out" 2>&1 </dev/null
+  running_code=$?
+  echo "== setup.exe /S, während das Programm läuft: Exit $running_code"
+  [ "$running_code" = 2 ] || fail "setup.exe /S bei laufendem Programm: Exit $running_code statt 2"
+  installed "bei laufendem Programm"
   press "$main" alt+F4
 else
   fail "installiertes cv2sicherung.exe: kein Hauptfenster"

@@ -57,6 +57,35 @@ VIAddVersionKey /LANG=1031 "LegalCopyright" "${PUBLISHER}"
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE German
 
+; A running program's files cannot be replaced or removed: Windows keeps a
+; running .exe from being opened for writing. Asked until the program has ended or
+; the user cancels; a silent run ends at once with exit code 2, changing nothing.
+!macro WaitForProgramEnd UN
+Function ${UN}WaitForProgramEnd
+  ${ForEach} $1 0 1 + 1
+    ${If} $1 == 0
+      StrCpy $2 "$INSTDIR\cv2sicherung.exe"
+    ${Else}
+      StrCpy $2 "$INSTDIR\cv2cli.exe"
+    ${EndIf}
+    ${DoWhile} ${FileExists} $2
+      ClearErrors
+      FileOpen $0 $2 a
+      ${IfNot} ${Errors}
+        FileClose $0
+        ${Break}
+      ${EndIf}
+      MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "${PRODUCT} läuft noch ($2).$\r$\n$\r$\nBitte das Programm beenden und dann „Wiederholen“ wählen." /SD IDCANCEL IDRETRY again
+      SetErrorLevel 2
+      Quit
+      again:
+    ${Loop}
+  ${Next}
+FunctionEnd
+!macroend
+!insertmacro WaitForProgramEnd ""
+!insertmacro WaitForProgramEnd "un."
+
 Function .onInit
   SetShellVarContext all
   UserInfo::GetAccountType
@@ -81,6 +110,7 @@ Section "${PRODUCT} (Programm und Anleitung)" SecProgram
   ; An update overwrites without asking; the guide is replaced whole, so no
   ; picture of an older guide stays behind.
   SetOverwrite on
+  Call WaitForProgramEnd
   File "${BUILD}\cv2sicherung.exe"
   File "${BUILD}\cv2cli.exe"
   RMDir /r "$INSTDIR\Anleitung"
@@ -123,6 +153,7 @@ FunctionEnd
 ; %APPDATA%\cv2sicherung and any file the user saved into the program folder
 ; (a backup, a settings file) stay: the folder goes only when it is empty.
 Section "Uninstall"
+  Call un.WaitForProgramEnd
   Delete "$INSTDIR\cv2sicherung.exe"
   Delete "$INSTDIR\cv2cli.exe"
   RMDir /r "$INSTDIR\Anleitung"
