@@ -46,7 +46,7 @@ VIAddVersionKey /LANG=1031 "LegalCopyright" "${PUBLISHER}"
 ; The finish page starts nothing: a program started from here would run with the
 ; installer's administrator rights and keep its settings where the user's own
 ; runs would not find them.
-!define MUI_FINISHPAGE_TEXT "$(^NameDA) ist installiert.$\r$\n$\r$\nIm Startmenü stehen unter „${PRODUCT}“ das Programm, die Anleitung und „${PRODUCT} entfernen“.$\r$\n$\r$\nKlicken Sie auf Fertig stellen, um den Assistenten zu schließen."
+!define MUI_FINISHPAGE_TEXT "$(^NameDA) ist installiert.$\r$\n$\r$\nIm Startmenü stehen unter „${PRODUCT}“ das Programm, die Anleitung und „${PRODUCT} entfernen“.$\r$\n$\r$\nKlicken Sie auf Fertigstellen, um den Assistenten zu schließen."
 
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_DIRECTORY
