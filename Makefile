@@ -51,7 +51,9 @@ test-sanitize: deps
 # mingw-w64 and run under Wine (its prefix lives in the build folder); then
 # cv2cli.exe against the Linux cv2sim through COM5, beside the Linux cv2cli
 # (scripts/windows-e2e.sh), and the window program driven by keyboard on the
-# virtual display (scripts/windows-window-e2e.sh, screenshots in build-windows/screenshots).
+# virtual display (scripts/windows-window-e2e.sh, screenshots in build-windows/screenshots);
+# last the setup program installed, updated and removed in a fresh Wine prefix
+# (scripts/windows-setup-e2e.sh).
 configure-windows:
 	@bash scripts/install-deps.sh windows
 	@cmake -S . -B $(BUILD)-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
@@ -60,10 +62,13 @@ configure-windows:
 test-windows: configure configure-windows
 	@cmake --build $(BUILD) -j $(JOBS) --target cv2sim cv2cli
 	@cmake --build $(BUILD)-windows -j $(JOBS)
+	@bash scripts/pack-windows.sh $(BUILD)-windows
 	@bash scripts/test-windows.sh $(BUILD)-windows $(JOBS) $(BUILD)
 
-# The window program cv2sicherung.exe and cv2cli.exe, statically linked, and
-# build-windows/cv2sicherung-<version>-windows.zip with both and the German guide.
+# The window program cv2sicherung.exe and cv2cli.exe, statically linked, with the
+# German guide as HTML: the setup program build-windows/cv2sicherung-<version>-setup.exe
+# (NSIS, dist/windows/) and, for use without installation,
+# build-windows/cv2sicherung-<version>-windows.zip.
 windows: configure-windows
 	@cmake --build $(BUILD)-windows -j $(JOBS) --target cv2sicherung cv2cli
 	@bash scripts/pack-windows.sh $(BUILD)-windows

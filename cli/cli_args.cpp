@@ -276,15 +276,21 @@ ParseResult ParseCliArgs(const std::vector<std::string>& given) {
 namespace {
 
 // What the help says of the machine it runs on: a port's name, where the keys
-// are looked for, and what ends a run from outside.
+// are looked for, what ends a run from outside, and where the guide lies once
+// installed (the setup's program folder and Start menu, the Debian package's
+// documentation folder).
 #ifdef _WIN32
 constexpr const char* kPortExample = "z. B. 3 oder COM3";
 constexpr const char* kKeyPlaces = "%APPDATA%\\cv2sicherung\\keys";
 constexpr const char* kEndRequests = "Strg+C, Strg+Pause, Fenster geschlossen";
+constexpr const char* kGuide =
+    "Anleitung\\anleitung.html neben cv2cli.exe,\n"
+    "           im Startmenü unter „CV2 Sicherung“ → „Anleitung“";
 #else
 constexpr const char* kPortExample = "z. B. 3 oder /dev/ttyUSB0";
 constexpr const char* kKeyPlaces = "~/.config/cv2sicherung/keys oder /etc/cv2sicherung/keys";
 constexpr const char* kEndRequests = "Strg+C, Strg+\\, SIGTERM, SIGHUP";
+constexpr const char* kGuide = "/usr/share/doc/cv2sicherung/anleitung.html";
 #endif
 
 }  // namespace
@@ -347,7 +353,11 @@ std::string UsageText() {
            "Exit-Status: 0 gelungen (info: die CV2 ist bereit), 1 Fehler beim Lauf (info: nicht\n"
            "bereit), 2 Aufruf- oder Dateifehler, 3 abgelehnt, 4 CV2 bzw. Dateien verschieden,\n"
            "130 abgebrochen (" +
-           kEndRequests + ").\n";
+           kEndRequests +
+           ").\n"
+           "\n"
+           "Anleitung: " +
+           kGuide + "  (the guide, in German)\n";
 }
 
 }  // namespace cv2::cli

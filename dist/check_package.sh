@@ -3,7 +3,8 @@
 # would see it: every shared library and Qt file the programs load comes from a
 # declared dependency ($2 is the list the build declared), the programs start
 # from there, the window program keeps its settings in the user's configuration
-# folder and loads Qt's German texts.
+# folder and loads Qt's German texts; the guide lies among the package's
+# documentation and the desktop entry opens it.
 set -eu
 pkg_dir=$1
 declared=$2
@@ -50,6 +51,10 @@ for f in share/applications/cv2sicherung.desktop share/man/man1/cv2sim.1; do
   [ -s "$root/usr/$f" ] || fail "$f fehlt im Paket"
 done
 grep -qx 'Categories=Utility;' "$root/usr/share/applications/cv2sicherung.desktop" || fail "Categories"
+# The guide as HTML, whole, and the desktop entry's "Anleitung" opening it.
+sh "$(dirname "$0")/guide/check_guide.sh" "$root/usr/share/doc/cv2sicherung" >/dev/null
+guide=$(sed -n 's/^Exec=xdg-open //p' "$root/usr/share/applications/cv2sicherung.desktop")
+[ "$guide" = /usr/share/doc/cv2sicherung/anleitung.html ] || fail "die Aktion Anleitung öffnet \"$guide\""
 
 # The programs run from the unpacked tree.
 "$bin/cv2sim" --help | grep -q -- --speed || fail "cv2sim --help"

@@ -10,14 +10,16 @@ set -euo pipefail
 # qt6-base-private-dev: the window tests take the focus away from the program as
 # another program would. xvfb and xauth run the windows without a display
 # (xvfb-run); fonts-dejavu-core is the font the windows are measured against;
-# man-db renders the man pages as their test reads them.
+# man-db renders the man pages as their test reads them; cmark-gfm turns the guide
+# into HTML (tables included), for the Linux package and for Windows, where nsis
+# also makes the setup program.
 if [ "${1:-}" = windows ]; then
   packages=(cmake make g++-mingw-w64-x86-64-posix googletest wine wine64 fonts-wine zip unzip
-            xvfb xauth xdotool x11-utils imagemagick)
+            xvfb xauth xdotool x11-utils imagemagick nsis cmark-gfm)
 else
   packages=(cmake make g++ pkg-config qt6-base-dev qt6-base-private-dev qt6-serialport-dev
             qt6-translations-l10n libgtest-dev libgmock-dev clang libclang-rt-14-dev socat
-            xvfb xauth fonts-dejavu-core help2man man-db strace)
+            xvfb xauth fonts-dejavu-core help2man man-db strace cmark-gfm)
 fi
 missing=()
 for p in "${packages[@]}"; do

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Packs the window program cv2sicherung.exe and cv2cli.exe with the German guide
-# into BUILD/cv2sicherung-<version>-windows.zip:
+# as HTML (folder "Anleitung") into BUILD/cv2sicherung-<version>-windows.zip, for
+# use without installation, and into the setup program
+# BUILD/cv2sicherung-<version>-setup.exe (dist/windows/cv2sicherung.nsi):
 #   scripts/pack-windows.sh BUILD
-# Refuses a program that would need a DLL beyond the system's own.
+# Refuses a program that would need a DLL beyond the system's own, and a guide
+# with a missing picture or Markdown left in it.
 set -euo pipefail
 build=$(cd "${1:?usage: pack-windows.sh BUILD}" && pwd)
 source=$(cd "$(dirname "$0")/.." && pwd)
@@ -21,13 +24,24 @@ for exe in "${programs[@]}"; do
   fi
 done
 
+# The guide from whatever the Markdown holds today.
+guide=$build/guide
+bash "$source/dist/guide/make_guide.sh" "$source/docs" "$guide"
+sh "$source/dist/guide/check_guide.sh" "$guide" >/dev/null
+
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 mkdir -p "$stage/$name"
 cp "${programs[@]}" "$stage/$name/"
-cp -r "$source/docs" "$stage/$name/docs"
+cp -r "$guide" "$stage/$name/Anleitung"
 zip_file=$build/$name-windows.zip
 rm -f "$zip_file"
 (cd "$stage" && zip -qr -X "$zip_file" "$name")
 echo "$zip_file: $(stat -c %s "$zip_file") Bytes"
 unzip -l "$zip_file" | sed -n '4,$p' | awk 'NF >= 4 {print "  " $4}' | grep -v '^  $' | head -20
+
+setup_file=$build/$name-setup.exe
+rm -f "$setup_file"
+makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DBUILD="$build" -DGUIDE="$guide" \
+  -DSOURCE="$source" -DOUTFILE="$setup_file" "$source/dist/windows/cv2sicherung.nsi" >&2
+echo "$setup_file: $(stat -c %s "$setup_file") Bytes"

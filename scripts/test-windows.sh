@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the Windows build's tests under Wine, and with a Linux build folder also
 # cv2cli.exe (scripts/windows-e2e.sh) and the window program cv2sicherung.exe
-# (scripts/windows-window-e2e.sh) against its cv2sim:
+# (scripts/windows-window-e2e.sh) against its cv2sim, and the setup program made
+# by scripts/pack-windows.sh (scripts/windows-setup-e2e.sh):
 #   bash scripts/test-windows.sh BUILD_DIR JOBS [LINUX_BUILD_DIR]
 #
 # Wine's prefix, its server and its background services are set up once, before any
@@ -62,4 +63,6 @@ fi
 ctest --output-on-failure -j "$jobs" --timeout 300 || exit 1
 [ -n "$linux_build" ] || exit 0
 bash "$here/windows-e2e.sh" . "$linux_build" || exit 1
-bash "$here/windows-window-e2e.sh" . "$linux_build"
+bash "$here/windows-window-e2e.sh" . "$linux_build" || exit 1
+# The setup runs in a prefix of its own, made fresh; this one's server stays out of it.
+bash "$here/windows-setup-e2e.sh" . "$linux_build"

@@ -1,7 +1,7 @@
 #include "settings/settings_location.h"
 
 #ifdef _WIN32
-#include <io.h>
+#include <windows.h>
 #else
 #include <unistd.h>
 #endif
@@ -20,8 +20,21 @@ constexpr const char* kConfigSubfolder = "cv2sicherung";
 
 bool FolderWritable(const std::string& folder) {
 #ifdef _WIN32
-    constexpr int kWritePermission = 2;
-    return ::_access(folder.c_str(), kWritePermission) == 0;
+    // Windows answers _access for a folder by its read-only attribute alone, which
+    // the installed program's folder under "Program Files" does not carry though a
+    // user may not write there; a file made there and gone again on closing asks
+    // the system itself. The name holds the process id, so two programs started
+    // side by side do not take each other's probe for a refusal.
+    const std::string probe =
+        folder + "\\.cv2sicherung-" + std::to_string(GetCurrentProcessId()) + ".tmp";
+    const HANDLE file = CreateFileA(
+        probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+        FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    CloseHandle(file);
+    return true;
 #else
     return ::access(folder.c_str(), W_OK) == 0;
 #endif

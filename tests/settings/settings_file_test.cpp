@@ -175,5 +175,16 @@ TEST(SettingsFolder, BesideTheProgramElseInTheUsersConfigFolder) {
     EXPECT_EQ(SettingsFolder("/usr/bin", false, ConfigFolder("", "")), "/usr/bin");
 }
 
+// A program folder the process may write keeps the settings file, and asking
+// the folder leaves nothing behind in it.
+TEST(SettingsFilePath, BesideAWritableProgramWithoutATrace) {
+    const fs::path dir = fs::temp_directory_path() /
+                         ("cv2-settings-place-" + std::to_string(std::random_device{}()));
+    fs::create_directories(dir);
+    EXPECT_EQ(fs::path(SettingsFilePath(dir.string())), dir / kSettingsFileName);
+    EXPECT_TRUE(fs::is_empty(dir));
+    fs::remove_all(dir);
+}
+
 }  // namespace
 }  // namespace cv2
