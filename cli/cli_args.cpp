@@ -91,7 +91,7 @@ std::string AllowedRates(const OptionsLogic& logic) {
 bool CoupleBaud(CliArgs& args, const std::string* baudText, std::string& error) {
     OptionsLogic logic;
     logic.SelectBaud(kBaudCount - 1);  // 115200, the default
-    logic.ClickInterface(KindIndex(args.interfaceKind));
+    logic.ClickInterface(args.interfaceKind);
     const std::string_view kind = InterfaceName(args.interfaceKind);
     if (baudText) {
         int index = -1;
@@ -142,7 +142,7 @@ std::string_view InterfaceName(InterfaceKind kind) { return kInterfaceNames.at(K
 Settings CliArgs::ToSettings() const {
     Settings s;
     OptionsLogic logic;
-    logic.ClickInterface(KindIndex(interfaceKind));
+    logic.ClickInterface(interfaceKind);
     for (int i = 0; i < kBaudCount; ++i) {
         if (kBaudRates[i] == baud) logic.SelectBaud(i);
     }
@@ -213,13 +213,13 @@ ParseResult ParseCliArgs(const std::vector<std::string>& given) {
         if (name == "--port") {
             args.port = value;
         } else if (name == "--interface") {
-            int kind = -1;
+            std::optional<InterfaceKind> kind;
             for (int k = 0; k < kInterfaceCount; ++k) {
-                if (kInterfaceNames[k] == value) kind = k;
+                if (kInterfaceNames[k] == value) kind = InterfaceKindAt(k);
             }
-            if (kind < 0)
+            if (!kind)
                 return fail("Unbekannte Schnittstelle " + value + " (usb, serial oder tandemo).");
-            args.interfaceKind = static_cast<InterfaceKind>(kind);
+            args.interfaceKind = *kind;
             interfaceGiven = true;
         } else if (name == "--baud") {
             baudText = value;

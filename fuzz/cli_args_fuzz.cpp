@@ -65,6 +65,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           cv2::kBaudRates.end());
     const cv2::Settings s = args.ToSettings();
     Check(s.BaudRate == args.baud && s.ComPort.ToText() == args.port);
-    Check(cv2::InterfaceKindOf(s) == args.interfaceKind);
+    Check(s.Interface == args.interfaceKind);
     return 0;
 }

@@ -21,10 +21,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     cv2::Settings s;
     s.ComPort = cv2::ComPortSetting::Text("vorher");
     s.BaudRate = 1;
-    s.UsbIfFlag = false;
+    s.Interface = cv2::InterfaceKind::TandemoPort;
     const bool read = cv2::ParseSettingsText(text, complete, s).read;
     // Every run starts with the USB interface, whatever the file holds.
-    Check(s.LocoNetIfFlag && s.UsbIfFlag);
+    Check(s.Interface == cv2::InterfaceKind::UsbInterface);
     // Only a rate some interface allows is kept, and never a port no system can open.
     Check(std::find(cv2::kBaudRates.begin(), cv2::kBaudRates.end(), s.BaudRate) !=
           cv2::kBaudRates.end());

@@ -158,7 +158,7 @@ bool Link::SendFrame(std::span<const std::int16_t> frame, std::int16_t n) {
     comm_.ClearInBuffer();
     comm_.ClearOutBuffer();
     int checksum = kChecksumSeed;
-    const InterfaceKind kind = InterfaceKindOf(settings_);
+    const InterfaceKind kind = settings_.Interface;
 
     if (kind == InterfaceKind::UsbInterface) {
         std::string text;
@@ -206,7 +206,7 @@ std::int16_t Link::OpenLink() {
         failureText_ = std::move(problem);
         return kLinkFailed;
     }
-    switch (InterfaceKindOf(settings_)) {
+    switch (settings_.Interface) {
         case InterfaceKind::TandemoPort:
             return OpenTandemoPort();
         case InterfaceKind::SerialInterface:

@@ -75,7 +75,7 @@ std::string PortSettingProblem(const Settings& settings) {
         return "Den COM-Port " + std::to_string(*plain) + " gibt es nicht: COM-Ports zählen ab 1.";
     }
     const long number = ComPortNumber(port);
-    if (InterfaceKindOf(settings) == InterfaceKind::SerialInterface && number != 1 && number != 2) {
+    if (settings.Interface == InterfaceKind::SerialInterface && number != 1 && number != 2) {
         return kComPortRestriction;
     }
     return {};

@@ -11,13 +11,6 @@ constexpr int kBaud16666 = 1;
 constexpr int kBaud19200 = 2;
 constexpr int kBaud115200 = 3;
 
-// Interface flags (LocoNetIfFlag, UsbIfFlag) per interface option.
-constexpr std::array<std::array<bool, 2>, kInterfaceCount> kInterfaceFlags = {{
-    {false, false},
-    {true, false},
-    {true, true},
-}};
-
 // Baud rates each interface allows, in the order of kBaudRates.
 constexpr std::array<std::array<bool, kBaudRates.size()>, kInterfaceCount> kAllowedBauds = {{
     {true, false, true, false},   // the unit's own serial port: 9600 or 19200
@@ -28,18 +21,17 @@ constexpr std::array<std::array<bool, kBaudRates.size()>, kInterfaceCount> kAllo
 }  // namespace
 
 void OptionsLogic::Activate(const Settings& s) {
-    ClickInterface(KindIndex(InterfaceKindOf(s)));
+    ClickInterface(s.Interface);
     for (int i = 0; i < kBaudCount; ++i) {
         if (kBaudRates[i] == s.BaudRate) baud_ = i;
     }
     comPortText_ = s.ComPort.ToText();
 }
 
-void OptionsLogic::ClickInterface(int index) {
-    if (index < 0 || index >= kInterfaceCount) return;
-    interface_ = index;
-    baudEnabled_ = kAllowedBauds[index];
-    switch (static_cast<InterfaceKind>(index)) {
+void OptionsLogic::ClickInterface(InterfaceKind kind) {
+    interface_ = kind;
+    baudEnabled_ = kAllowedBauds[KindIndex(kind)];
+    switch (kind) {
         case InterfaceKind::TandemoPort:
             if (baud_ == kBaud16666 || baud_ == kBaud115200) baud_ = kBaud19200;
             break;
@@ -58,10 +50,7 @@ void OptionsLogic::SelectBaud(int index) {
 
 std::string OptionsLogic::Confirm(Settings& s) const {
     if (std::string problem = PortNameProblem(comPortText_); !problem.empty()) return problem;
-    if (interface_ != kNoSelection) {
-        s.LocoNetIfFlag = kInterfaceFlags[interface_][0];
-        s.UsbIfFlag = kInterfaceFlags[interface_][1];
-    }
+    if (interface_) s.Interface = *interface_;
     if (baud_ != kNoSelection) s.BaudRate = kBaudRates[baud_];
     s.ComPort = ComPortSetting::Text(comPortText_);
     return {};

@@ -4,27 +4,27 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 
 #include "settings/settings.h"
 
 namespace cv2 {
 
-constexpr int kInterfaceCount = 3;  // the options, one per InterfaceKind, in its order
 constexpr std::array<long, 4> kBaudRates = {9600, 16666, 19200, 115200};
 constexpr int kBaudCount = static_cast<int>(kBaudRates.size());
 constexpr int kNoSelection = -1;
 
 class OptionsLogic {
 public:
-    // Activation: selects the interface from the flags (running its click rule),
+    // Activation: selects the interface of the settings (running its click rule),
     // then the baud option equal to BaudRate (even one the rule disabled; a rate
     // not offered selects nothing), and puts the COM port into the text box.
     void Activate(const Settings& s);
 
-    // The user (or the activation) chose interface i: enables the baud rates it
-    // allows and moves the selection onto an allowed one. Other indexes change nothing.
-    void ClickInterface(int index);
+    // The user (or the activation) chose an interface: enables the baud rates it
+    // allows and moves the selection onto an allowed one.
+    void ClickInterface(InterfaceKind kind);
 
     // The user chose a baud option.
     void SelectBaud(int index);
@@ -36,13 +36,13 @@ public:
     // in it) is refused: nothing is stored, and the reason comes back.
     std::string Confirm(Settings& s) const;
 
-    int selectedInterface() const { return interface_; }
+    std::optional<InterfaceKind> selectedInterface() const { return interface_; }
     int selectedBaud() const { return baud_; }
     bool baudEnabled(int index) const { return baudEnabled_.at(index); }
     const std::string& comPortText() const { return comPortText_; }
 
 private:
-    int interface_ = kNoSelection;
+    std::optional<InterfaceKind> interface_;
     int baud_ = kNoSelection;
     std::array<bool, kBaudRates.size()> baudEnabled_ = {true, true, true, true};
     std::string comPortText_ = "1";

@@ -2,6 +2,7 @@
 // and backup file in use. Loaded once at start, written once at the end.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace cv2 {
@@ -20,29 +21,28 @@ struct ComPortSetting {
     bool operator==(const ComPortSetting&) const = default;
 };
 
-struct Settings {
-    ComPortSetting ComPort;
-    long BaudRate = 115200;
-    bool LocoNetIfFlag = true;
-    bool UsbIfFlag = true;
-    std::string BackupFileName;  // full path; empty: no file chosen
-};
-
-// The three ways to reach the station, numbered as the interface kinds of the
-// options window (its UpDevOpt index) and of the two settings flags:
+// The three ways to reach the station, in the order of the options window's
+// interface options (its UpDevOpt index):
 //   0 TandemoPort      the serial port of a Tandemo or Centrova unit, switched into
 //                      frame mode by a short text dialogue
 //   1 SerialInterface  the serial LocoNet interface on COM1 or COM2
 //   2 UsbInterface     the USB LocoNet interface, seen as a serial port
 enum class InterfaceKind : int { TandemoPort = 0, SerialInterface = 1, UsbInterface = 2 };
+inline constexpr int kInterfaceCount = 3;
 
-// The kind the two flags select; LocoNetIfFlag is tested first.
-inline InterfaceKind InterfaceKindOf(const Settings& s) {
-    if (!s.LocoNetIfFlag) return InterfaceKind::TandemoPort;
-    return s.UsbIfFlag ? InterfaceKind::UsbInterface : InterfaceKind::SerialInterface;
+// The options window's option index of a kind, and the kind of an index.
+inline constexpr int KindIndex(InterfaceKind kind) { return static_cast<int>(kind); }
+inline constexpr std::optional<InterfaceKind> InterfaceKindAt(int index) {
+    if (index < 0 || index >= kInterfaceCount) return std::nullopt;
+    return static_cast<InterfaceKind>(index);
 }
 
-// The options window's option index of a kind.
-inline constexpr int KindIndex(InterfaceKind kind) { return static_cast<int>(kind); }
+struct Settings {
+    ComPortSetting ComPort;
+    long BaudRate = 115200;
+    // Every run starts with the USB interface; the settings file does not keep it.
+    InterfaceKind Interface = InterfaceKind::UsbInterface;
+    std::string BackupFileName;  // full path; empty: no file chosen
+};
 
 }  // namespace cv2

@@ -99,8 +99,7 @@ std::optional<long> ReadNumber(const std::string& text) {
 
 void SetDefaults(Settings& s) {
     s.ComPort = ComPortSetting::Number(3);
-    s.LocoNetIfFlag = true;
-    s.UsbIfFlag = true;
+    s.Interface = InterfaceKind::UsbInterface;
     s.BaudRate = 115200;
     s.BackupFileName.clear();
 }
@@ -166,8 +165,7 @@ SettingsLoad ParseSettingsText(const std::string& text, bool complete, Settings&
         std::find(kBaudRates.begin(), kBaudRates.end(), *baudValue) != kBaudRates.end();
     s.BaudRate = allowed ? *baudValue : Settings().BaudRate;
     s.BackupFileName = file->text;
-    s.LocoNetIfFlag = true;
-    s.UsbIfFlag = true;
+    s.Interface = InterfaceKind::UsbInterface;
     return load;
 }
 

@@ -95,7 +95,7 @@ void OptWin::BuildControls() {
     for (int i = 0; i < kInterfaceCount; ++i) {
         UpDevOpt[i] = MakeOption(frame2, QString("UpDevOpt%1").arg(i), design::kUpDevOpt[i], ref);
         connect(UpDevOpt[i], &QRadioButton::clicked, this, [this, i] {
-            logic_.ClickInterface(i);
+            logic_.ClickInterface(*InterfaceKindAt(i));
             Mirror();
         });
     }
@@ -143,7 +143,7 @@ void OptWin::Activate() {
 
 void OptWin::Mirror() {
     for (int i = 0; i < kInterfaceCount; ++i) {
-        UpDevOpt[i]->setChecked(logic_.selectedInterface() == i);
+        UpDevOpt[i]->setChecked(logic_.selectedInterface() == InterfaceKindAt(i));
     }
     for (int i = 0; i < kBaudCount; ++i) {
         BdrtOpt[i]->setEnabled(logic_.baudEnabled(i));

@@ -113,7 +113,7 @@ LRESULT OptWin::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             } else if (id == kComPortTxT && code == EN_CHANGE && !mirroring_) {
                 logic_.SetComPortText(ControlText(control(kComPortTxT)));
             } else if (id >= kUpDevOpt && id < kUpDevOpt + kInterfaceCount && code == BN_CLICKED) {
-                logic_.ClickInterface(id - kUpDevOpt);
+                logic_.ClickInterface(*InterfaceKindAt(id - kUpDevOpt));
                 Mirror();
             } else if (id >= kBdrtOpt && id < kBdrtOpt + kBaudCount && code == BN_CLICKED) {
                 logic_.SelectBaud(id - kBdrtOpt);
@@ -140,8 +140,9 @@ void OptWin::Activate() {
 void OptWin::Mirror() {
     mirroring_ = true;
     for (int i = 0; i < kInterfaceCount; ++i) {
-        CheckDlgButton(hwnd(), kUpDevOpt + i,
-                       logic_.selectedInterface() == i ? BST_CHECKED : BST_UNCHECKED);
+        CheckDlgButton(
+            hwnd(), kUpDevOpt + i,
+            logic_.selectedInterface() == InterfaceKindAt(i) ? BST_CHECKED : BST_UNCHECKED);
     }
     for (int i = 0; i < kBaudCount; ++i) {
         EnableWindow(control(kBdrtOpt + i), logic_.baudEnabled(i));

@@ -151,7 +151,7 @@ TEST(BackupProcedure, APortOrFileThatFailsIsNamedAndEndsTheRun) {
 
     // The serial interface's port restriction is its own box; none follows it.
     BackupRig com3;
-    com3.settings.UsbIfFlag = false;
+    com3.settings.Interface = InterfaceKind::SerialInterface;
     com3.settings.ComPort = ComPortSetting::Number(3);
     EXPECT_EQ(com3.backup.Run().status, 1);
     ASSERT_EQ(com3.boxes.shown.size(), 1u);

@@ -88,7 +88,7 @@ TEST(CliArgs, OptionsCoupleInterfaceAndBaudLikeTheOptionsWindow) {
         ASSERT_TRUE(r.args) << row.line << ": " << r.error;
         EXPECT_EQ(r.args->baud, row.baud) << row.line;
         const Settings s = r.args->ToSettings();
-        EXPECT_EQ(KindIndex(InterfaceKindOf(s)), row.kind) << row.line;
+        EXPECT_EQ(KindIndex(s.Interface), row.kind) << row.line;
         EXPECT_EQ(s.BaudRate, row.baud) << row.line;
     }
     const ParseResult restore = ParseCliArgs(Words("restore --other-station --port 4 x"));

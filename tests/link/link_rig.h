@@ -24,8 +24,7 @@ inline constexpr ServiceKeyBytes kTestServiceKey = {0x11, 0x22, 0x33, 0x44, 0x55
 
 struct LinkRig : FakePlatform {
     explicit LinkRig(int kind) : FakePlatform({kTestServiceKey, kBuiltInKeys.PayloadKey}) {
-        settings.LocoNetIfFlag = kind != 0;
-        settings.UsbIfFlag = kind == 2;
+        settings.Interface = *InterfaceKindAt(kind);
     }
     LinkRig(int kind, ComPortSetting port, long rate) : LinkRig(kind) {
         settings.ComPort = std::move(port);

@@ -28,16 +28,15 @@ TEST(OptionsCoupling, InterfaceChoiceEnablesRatesAndMovesTheSelection) {
     for (const CouplingCase& c : cases) {
         OptionsLogic o;
         o.SelectBaud(c.selectedBefore);
-        o.ClickInterface(c.interface);
+        o.ClickInterface(*InterfaceKindAt(c.interface));
         EXPECT_EQ(o.selectedBaud(), c.selectedAfter) << c.interface << " from " << c.selectedBefore;
         for (int i = 0; i < kBaudCount; ++i) EXPECT_EQ(o.baudEnabled(i), c.enabled[i]);
     }
     OptionsLogic o;
-    o.ClickInterface(1);
+    o.ClickInterface(InterfaceKind::SerialInterface);
     o.SelectBaud(2);
-    o.ClickInterface(3);  // no such option: nothing changes
-    o.SelectBaud(kBaudCount);
-    EXPECT_EQ(o.selectedInterface(), 1);
+    o.SelectBaud(kBaudCount);  // no such option: nothing changes
+    EXPECT_EQ(o.selectedInterface(), InterfaceKind::SerialInterface);
     EXPECT_EQ(o.selectedBaud(), 2);
     EXPECT_TRUE(o.baudEnabled(1));
 }
@@ -48,13 +47,13 @@ TEST(OptionsConfirm, APortNameWithAControlCharacterIsNotTaken) {
     using namespace std::string_literals;
     for (const std::string& typed : {"/dev/tty\0USB0"s, "COM4\n"s, "\x7f"s}) {
         OptionsLogic o;
-        o.ClickInterface(KindIndex(InterfaceKind::TandemoPort));
+        o.ClickInterface(InterfaceKind::TandemoPort);
         o.SelectBaud(0);
         o.SetComPortText(typed);
         Settings s;
         EXPECT_NE(o.Confirm(s), "");
         EXPECT_EQ(s.ComPort, Settings().ComPort);
-        EXPECT_EQ(InterfaceKindOf(s), InterfaceKind::UsbInterface);
+        EXPECT_EQ(s.Interface, InterfaceKind::UsbInterface);
         EXPECT_EQ(s.BaudRate, 115200);
     }
     OptionsLogic o;

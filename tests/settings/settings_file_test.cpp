@@ -20,7 +20,9 @@ namespace {
 namespace fs = std::filesystem;
 
 // Differs from the defaults in every field, so a fall-back shows.
-Settings NonDefault() { return {ComPortSetting::Number(7), 9600, false, false, "/tmp/old.CDF"}; }
+Settings NonDefault() {
+    return {ComPortSetting::Number(7), 9600, InterfaceKind::TandemoPort, "/tmp/old.CDF"};
+}
 
 TEST(SettingsText, ReadingRules) {
     using Port = ComPortSetting;
@@ -54,7 +56,7 @@ TEST(SettingsText, ReadingRules) {
         EXPECT_EQ(ParseSettingsText(text, true, s).read, read);
         EXPECT_EQ(s.ComPort, port);
         EXPECT_EQ(s.BaudRate, baud);
-        EXPECT_EQ(InterfaceKindOf(s), InterfaceKind::UsbInterface);
+        EXPECT_EQ(s.Interface, InterfaceKind::UsbInterface);
         EXPECT_EQ(s.BackupFileName, file);
     }
     // Whole numbers written with a fraction are read as numbers and written back bare.
@@ -109,12 +111,12 @@ TEST_F(SettingsFileTest, RoundTripKeepsTypedPortTexts) {
     Write(std::string(5000, 'x'));  // a longer file is emptied first
     for (const ComPortSetting& port : {ComPortSetting::Number(5), ComPortSetting::Text("COM4"),
                                        ComPortSetting::Text("/dev/ttyUSB0")}) {
-        ASSERT_TRUE(SaveSettings(path_, {port, 16666, false, false, "/x.CDF"}));
+        ASSERT_TRUE(SaveSettings(path_, {port, 16666, InterfaceKind::TandemoPort, "/x.CDF"}));
         Settings in = NonDefault();
         EXPECT_TRUE(LoadSettings(path_, in));
         EXPECT_EQ(in.ComPort, port);
         EXPECT_EQ(in.BaudRate, 16666);
-        EXPECT_EQ(InterfaceKindOf(in),
+        EXPECT_EQ(in.Interface,
                   InterfaceKind::UsbInterface);  // every run starts with the USB interface
         EXPECT_EQ(in.BackupFileName, "");
     }

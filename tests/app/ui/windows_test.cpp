@@ -233,7 +233,7 @@ private slots:
         auto* box = opt->findChild<PortNameBox*>("ComPortTxT");
         box->setText(device);
         Click(opt->findChild<QPushButton*>("OK_But"));
-        QCOMPARE(InterfaceKindOf(settings), InterfaceKind::TandemoPort);
+        QCOMPARE(settings.Interface, InterfaceKind::TandemoPort);
         QCOMPARE(settings.BaudRate, 9600L);
         QCOMPARE(settings.ComPort, ComPortSetting::Text(device.toStdString()));
         QVERIFY(!opt->isVisible() && TransferButtonsEnabled());
@@ -314,7 +314,7 @@ private slots:
         typeAhead();
         opt->close();
         QVERIFY(TransferButtonsEnabled());
-        QCOMPARE(InterfaceKindOf(settings), InterfaceKind::UsbInterface);
+        QCOMPARE(settings.Interface, InterfaceKind::UsbInterface);
         QCOMPARE(settings.BaudRate, 19200L);
         OpenOptions();
         QCOMPARE(port->text(), QString("3"));

@@ -170,7 +170,7 @@ TEST_F(NativeWindowsTest, OptionsCoupleInterfaceAndRateAndOnlyOkChangesTheSettin
     Click(opt.hwnd(), OptWin::kOK_But);
     EXPECT_EQ(Shown(MainWin::kBdRtTxt), "19200");
     EXPECT_EQ(Shown(MainWin::kComPortNrTxt), "COM4");
-    EXPECT_FALSE(settings.LocoNetIfFlag);
+    EXPECT_EQ(settings.Interface, InterfaceKind::TandemoPort);
     EXPECT_TRUE(ButtonsEnabled());
 }
 
