@@ -65,7 +65,7 @@ ProcedureResult BackupProcedure::Run() {
     // A step failed: the station's status, or the file could not be written.
     auto failed = [&] { return Status != 0 || file.failed(); };
     auto run = [&]() -> bool {
-        Status = parts_.link.OpenLink();
+        Status = parts_.link.OpenLink(LinkConfigOf(settings));
         if (failed()) return false;
         if (image_) {
             image_->clear();

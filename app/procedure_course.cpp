@@ -10,6 +10,8 @@ namespace {
 constexpr std::int16_t kCursorColumn = 10;
 constexpr std::int16_t kCursorRow = 50;
 
+constexpr const char* kPortRestrictionTitle = "CV2 Sicherung";
+
 // How many answers a run gave up on, each after a whole reply wait.
 std::string AnswersLostText(Device& device) {
     const int lost = device.frames().tally().repeats + 1;
@@ -54,7 +56,12 @@ ProcedureResult ReportFailure(ProcedureParts& parts, const char* title, StatusCo
         if (Status % 100 == kAnswersLost) result.message += AnswersLostText(parts.device);
     }
     if (!note.empty()) result.message += note + "\r";
-    if (!parts.link.failureShown()) {
+    if (parts.link.failure() == LinkFailure::PortRestricted) {
+        // The interface's port restriction is a hint rather than a failure of
+        // the run: a box of its own, in place of the failure box.
+        parts.boxes.Show(result.message, kPortRestrictionTitle, BoxButtons::Ok,
+                         BoxIcon::Exclamation);
+    } else {
         parts.boxes.Show(result.message, title, BoxButtons::Ok, BoxIcon::Critical);
     }
     return result;

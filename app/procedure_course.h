@@ -72,10 +72,10 @@ bool ForEachSection(ProcedureHost& host, bool restore, Step step) {
 }
 
 // The failure path's box: the link's own account of a port it could not set
-// up, the file's system error, or the status code's text, with note (if any)
-// on a line of its own below. No box when the link set-up has already told the
-// user (the serial interface's port restriction), nor for a run cancelled from
-// outside: nobody is waiting to read it.
+// up (the serial interface's port restriction as a hint box of its own), the
+// file's system error, or the status code's text, with note (if any) on a line
+// of its own below. No box for a run cancelled from outside: nobody is waiting
+// to read it.
 ProcedureResult ReportFailure(ProcedureParts& parts, const char* title, StatusCode Status,
                               const BackupFile& file, const std::string& note = {});
 

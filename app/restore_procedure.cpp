@@ -93,7 +93,7 @@ ProcedureResult RestoreProcedure::Run() {
     std::uint32_t fileSerial = 0, stationSerial = 0;
     auto failed = [&] { return Status != 0 || file.failed(); };
     auto run = [&]() -> bool {
-        Status = parts_.link.OpenLink();
+        Status = parts_.link.OpenLink(LinkConfigOf(settings));
         if (failed()) return false;
         file.OpenMemory(image.bytes);
         if (!StartStation(parts_, kDisplayGreeting, Status) || failed()) return false;

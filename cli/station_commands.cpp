@@ -21,8 +21,8 @@
 #include "cli/station_info.h"
 #include "cli/terminal.h"
 #include "device/error_help.h"
-#include "device/status_table.h"
 #include "device/error_text.h"
+#include "device/status_table.h"
 #include "platform/end_requests.h"
 #include "platform/number_format.h"
 #include "platform/platform_stack.h"
@@ -257,7 +257,7 @@ struct Composition {
           tracedIo(trace ? std::make_unique<TracingPortIo>(platform->io(), *trace) : nullptr),
           boxes(args.yes, args.otherStation, stdin, stderr, isatty(fileno(stdin)) != 0),
           link(tracedComm ? *tracedComm : platform->comm1(), tracedIo ? *tracedIo : platform->io(),
-               platform->clock(), platform->events(), boxes, settings),
+               platform->clock(), platform->events()),
           device(link, keys),
           host(
               stderr, isatty(fileno(stderr)) != 0, platform->clock(), [this] { link.ClosePort(); },
@@ -324,7 +324,7 @@ int RunStationCommand(const CliArgs& args, const KeySource& keys) {
         Composition c(args, traceFile, keys.keys);
         c.settings.BackupFileName = path;
         if (args.command == Command::Info) {
-            const StationProbe probe = ProbeStation(c.link, c.device);
+            const StationProbe probe = ProbeStation(c.link, c.device, LinkConfigOf(c.settings));
             exitCode = ReportProbe(args, keys, probe, compared, c.link.cancellation().requested());
         } else if (args.command == Command::Restore) {
             GivenFile file(path);

@@ -168,10 +168,10 @@ void TalkToStation(Link& link, Device& device, StepLog& log) {
 
 }  // namespace
 
-StationProbe ProbeStation(Link& link, Device& device) {
+StationProbe ProbeStation(Link& link, Device& device, const LinkConfig& config) {
     StationProbe probe;
     StepLog log{probe, link.clock()};
-    if (log.Note(ProbeStep::Open, link.OpenLink())) {
+    if (log.Note(ProbeStep::Open, link.OpenLink(config))) {
         TalkToStation(link, device, log);
     } else {
         probe.portProblem = link.failureText();

@@ -37,7 +37,7 @@ struct StationProbe {
 };
 
 // Runs the first contact over an unopened link; the port is closed again at the end.
-StationProbe ProbeStation(Link& link, Device& device);
+StationProbe ProbeStation(Link& link, Device& device, const LinkConfig& config);
 
 // What the user is told besides the probe: how the station is reached, which
 // keys are in use, and the backup file asked about (path empty: none).

@@ -57,18 +57,10 @@ constexpr int kInputModeText = 0;
 constexpr int kReceiveThreshold = 1;
 constexpr int kSendThreshold = 0;
 
-constexpr const char* kBoxTitle = "CV2 Sicherung";
-
 }  // namespace
 
-Link::Link(SerialControl& comm, PortIo& io, Clock& clock, EventPump& events, MessageBoxes& boxes,
-           const Settings& settings)
-    : comm_(comm),
-      io_(io),
-      clock_(clock),
-      waits_(events, comm, clock),
-      boxes_(boxes),
-      settings_(settings) {
+Link::Link(SerialControl& comm, PortIo& io, Clock& clock, EventPump& events)
+    : comm_(comm), io_(io), clock_(clock), waits_(events, comm, clock), config_() {
     comm_.SetOnComm([this](int commEvent) { Comm1_OnComm(commEvent); });
 }
 
@@ -158,7 +150,7 @@ bool Link::SendFrame(std::span<const std::int16_t> frame, std::int16_t n) {
     comm_.ClearInBuffer();
     comm_.ClearOutBuffer();
     int checksum = kChecksumSeed;
-    const InterfaceKind kind = settings_.Interface;
+    const InterfaceKind kind = config_.kind;
 
     if (kind == InterfaceKind::UsbInterface) {
         std::string text;
@@ -197,16 +189,16 @@ void Link::ClosePort() {
     if (comm_.PortOpen()) comm_.SetPortOpen(false);
 }
 
-std::int16_t Link::OpenLink() {
+std::int16_t Link::OpenLink(const LinkConfig& config) {
+    config_ = config;
     failureText_.clear();
-    failureShown_ = false;
+    failure_ = LinkFailure::None;
     ResetPacing();
     // Never opened: the system would cut the name at a NUL and open another device.
-    if (std::string problem = PortNameProblem(settings_.ComPort.ToText()); !problem.empty()) {
-        failureText_ = std::move(problem);
-        return kLinkFailed;
+    if (std::string problem = PortNameProblem(config_.port.ToText()); !problem.empty()) {
+        return Failed(LinkFailure::PortName, std::move(problem));
     }
-    switch (settings_.Interface) {
+    switch (config_.kind) {
         case InterfaceKind::TandemoPort:
             return OpenTandemoPort();
         case InterfaceKind::SerialInterface:
@@ -218,18 +210,24 @@ std::int16_t Link::OpenLink() {
 }
 
 std::string Link::PortName() const {
-    return comm_.CommPort().empty() ? PortDeviceName(settings_.ComPort) : comm_.CommPort();
+    return comm_.CommPort().empty() ? PortDeviceName(config_.port) : comm_.CommPort();
+}
+
+std::int16_t Link::Failed(LinkFailure failure, std::string text) {
+    failure_ = failure;
+    failureText_ = std::move(text);
+    return kLinkFailed;
 }
 
 std::int16_t Link::PortFailure(const std::string& what) {
-    failureText_ = "Die Schnittstelle " + PortName() + " " + what + ": " + comm_.ErrorText();
-    return kLinkFailed;
+    return Failed(LinkFailure::Port,
+                  "Die Schnittstelle " + PortName() + " " + what + ": " + comm_.ErrorText());
 }
 
 std::int16_t Link::UnitSilent() {
-    failureText_ = "Die Tandemo/Centrova-Einheit an der Schnittstelle " + PortName() +
-                   " antwortet nicht.\rIst sie angeschlossen und eingeschaltet?";
-    return kLinkFailed;
+    return Failed(LinkFailure::UnitSilent,
+                  "Die Tandemo/Centrova-Einheit an der Schnittstelle " + PortName() +
+                      " antwortet nicht.\rIst sie angeschlossen und eingeschaltet?");
 }
 
 namespace {
@@ -240,24 +238,19 @@ constexpr const char* kCannotOpen = "kann nicht geöffnet werden";
 }  // namespace
 
 std::int16_t Link::OpenSerialInterface() {
-    const long number = ComPortNumber(settings_.ComPort);
-    if (number != 1 && number != 2) {
-        boxes_.Show(kComPortRestriction, kBoxTitle, BoxButtons::Ok, BoxIcon::Exclamation);
-        failureText_ = kComPortRestriction;
-        failureShown_ = true;
-        return kLinkFailed;
-    }
-    if (!comm_.PortOpen()) comm_.SetCommPort(PortDeviceName(settings_.ComPort));
+    const long number = ComPortNumber(config_.port);
+    if (number != 1 && number != 2) return Failed(LinkFailure::PortRestricted, kComPortRestriction);
+    if (!comm_.PortOpen()) comm_.SetCommPort(PortDeviceName(config_.port));
     if (!comm_.SetRTSEnable(true)) return PortFailure(Refused("RTS"));
     comm_.SetInputMode(kInputModeText);
-    const std::string lineSettings = settings_.BaudRate == kLocoNetRate
+    const std::string lineSettings = config_.baudRate == kLocoNetRate
                                          ? std::string(kLocoNetOpenSettings)
-                                         : std::to_string(settings_.BaudRate) + kLineFormat81;
+                                         : std::to_string(config_.baudRate) + kLineFormat81;
     if (!comm_.SetSettings(lineSettings)) return PortFailure(Refused(lineSettings));
     comm_.SetInputLen(1);
     if (!comm_.PortOpen() && !comm_.SetPortOpen(true)) return PortFailure(kCannotOpen);
     comm_.ClearInBuffer();
-    if (settings_.BaudRate == kLocoNetRate) {
+    if (config_.baudRate == kLocoNetRate) {
         const std::int16_t base = number == 1 ? kCom1Base : kCom2Base;
         const std::int16_t lcr = io_.Inp32(static_cast<std::int16_t>(base + kLineControl));
         io_.Out32(static_cast<std::int16_t>(base + kLineControl),
@@ -273,7 +266,7 @@ std::int16_t Link::OpenSerialInterface() {
 }
 
 std::int16_t Link::OpenUsbInterface() {
-    if (!comm_.PortOpen()) comm_.SetCommPort(PortDeviceName(settings_.ComPort));
+    if (!comm_.PortOpen()) comm_.SetCommPort(PortDeviceName(config_.port));
     comm_.SetInputMode(kInputModeText);
     if (!comm_.SetSettings(kUsbSettings)) return PortFailure(Refused(kUsbSettings));
     comm_.SetInputLen(0);
@@ -286,7 +279,7 @@ std::int16_t Link::OpenUsbInterface() {
 }
 
 std::int16_t Link::OpenTandemoPort() {
-    if (!comm_.PortOpen()) comm_.SetCommPort(PortDeviceName(settings_.ComPort));
+    if (!comm_.PortOpen()) comm_.SetCommPort(PortDeviceName(config_.port));
     if (!comm_.SetSettings(kTandemoStartSettings))
         return PortFailure(Refused(kTandemoStartSettings));
     if (!comm_.PortOpen() && !comm_.SetPortOpen(true)) return PortFailure(kCannotOpen);

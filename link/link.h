@@ -12,28 +12,48 @@
 #include "platform/cancellation.h"
 #include "platform/clock.h"
 #include "platform/event_pump.h"
-#include "platform/message_box.h"
 #include "platform/port_io.h"
 #include "platform/serial_control.h"
 #include "settings/settings.h"
 
 namespace cv2 {
 
+// What the link needs to reach the station: the port, its rate and the kind
+// of interface behind it.
+struct LinkConfig {
+    ComPortSetting port;
+    long baudRate = 115200;
+    InterfaceKind kind = InterfaceKind::UsbInterface;
+};
+inline LinkConfig LinkConfigOf(const Settings& s) { return {s.ComPort, s.BaudRate, s.Interface}; }
+
+// Why the link could not be set up.
+enum class LinkFailure {
+    None,
+    PortName,        // the name cannot name a port (a control character in it)
+    PortRestricted,  // the serial interface works on COM1 or COM2 only
+    Port,            // the port could not be opened or refused a setting
+    UnitSilent,      // the Tandemo/Centrova unit did not answer its dialogue
+};
+
 class Link {
 public:
     // Registers Comm1_OnComm as the serial control's receive event handler.
-    Link(SerialControl& comm, PortIo& io, Clock& clock, EventPump& events, MessageBoxes& boxes,
-         const Settings& settings);
+    Link(SerialControl& comm, PortIo& io, Clock& clock, EventPump& events);
     ~Link();
     Link(const Link&) = delete;
     Link& operator=(const Link&) = delete;
 
-    // Opens and configures the port for the interface kind of the settings.
-    // 0: ready; 1: not, and failureText() says why in German. Only the serial
-    // interface's port restriction shows a box of its own (failureShown()).
-    std::int16_t OpenLink();
+    // Opens and configures the port for the interface kind. 0: ready; 1: not,
+    // failure() says how and failureText() why, in German.
+    std::int16_t OpenLink(const LinkConfig& config);
+    // Takes over a port that is already open and set up for this configuration.
+    void Adopt(const LinkConfig& config) {
+        config_ = config;
+        ResetPacing();
+    }
+    LinkFailure failure() const { return failure_; }
     const std::string& failureText() const { return failureText_; }
-    bool failureShown() const { return failureShown_; }
     // Waits more than the given seconds while processing events; a cancelled
     // run does not wait.
     void Pause(double seconds);
@@ -73,7 +93,6 @@ public:
     // The event processing for every wait on the link (see WaitEvents).
     EventPump& events() { return waits_; }
     SerialControl& comm() { return comm_; }
-    const Settings& settings() const { return settings_; }
     // Set from outside (a signal handler may) to end the run in progress.
     Cancellation& cancellation() { return cancel_; }
 
@@ -85,6 +104,7 @@ private:
     bool AwaitPrompt();
     // Keeps why the port could not be set up; returns the set-up's failure status.
     std::int16_t PortFailure(const std::string& what);
+    std::int16_t Failed(LinkFailure failure, std::string text);
     // The Tandemo/Centrova unit did not take a command text or did not prompt.
     std::int16_t UnitSilent();
     std::string PortName() const;
@@ -99,8 +119,7 @@ private:
     PortIo& io_;
     Clock& clock_;
     WaitEvents waits_;
-    MessageBoxes& boxes_;
-    const Settings& settings_;
+    LinkConfig config_;
     ReceiveAssembler rx_;
     FramePacing pacing_;
     bool inBurst_ = false;    // a burst taken one character per receive event goes on
@@ -108,7 +127,7 @@ private:
     double lastArrival_ = 0;  // when the receive event last took bytes
     Cancellation cancel_;
     std::string failureText_;
-    bool failureShown_ = false;
+    LinkFailure failure_ = LinkFailure::None;
 };
 
 }  // namespace cv2

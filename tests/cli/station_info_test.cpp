@@ -46,7 +46,7 @@ TEST(StationInfo, FindsWhatKeepsABackupFromRunningAndChangesNothing) {
         StationRig rig;
         row.change(rig);
 
-        const StationProbe probe = ProbeStation(rig.link, rig.device);
+        const StationProbe probe = ProbeStation(rig.link, rig.device, LinkConfigOf(rig.settings));
         std::vector<StatusCode> steps;
         for (const ProbeStepResult& r : probe.steps) steps.push_back(r.status);
         EXPECT_EQ(steps, row.steps);
@@ -72,7 +72,7 @@ TEST(StationInfo, FindsWhatKeepsABackupFromRunningAndChangesNothing) {
 // file would ask about another station; JSON says the same for scripts.
 TEST(StationInfo, ReportsEveryStepAndWhetherTheFileIsFromThisStation) {
     StationRig rig;
-    const StationProbe probe = ProbeStation(rig.link, rig.device);
+    const StationProbe probe = ProbeStation(rig.link, rig.device, LinkConfigOf(rig.settings));
     InfoContext context{"./port", InterfaceKind::UsbInterface, 115200, {}, "a.CDF", {}};
     context.file.serial = 1200000001;
     context.file.versions.fill(5);

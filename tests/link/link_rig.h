@@ -35,6 +35,7 @@ struct LinkRig : FakePlatform {
         serial.SetInputLen(inputLen);
         serial.SetRThreshold(1);
         serial.SetPortOpen(true);
+        link.Adopt(LinkConfigOf(settings));
         serial.log.clear();
     }
 };

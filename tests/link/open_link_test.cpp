@@ -48,14 +48,17 @@ TEST(OpenLinkSerialInterface, OnlyCom1AndCom2AndTheUartDivisorOnlyAt16666) {
         const std::int16_t low = row.base, high = low + 1, lcr = low + 3;
         rig.io.registers[lcr] = 0x07;  // 8 data bits, 2 stop bits, no parity
         if (row.base == kRefused) {
-            EXPECT_EQ(rig.link.OpenLink(), 1);
+            EXPECT_EQ(rig.link.OpenLink(LinkConfigOf(rig.settings)), 1);
             EXPECT_TRUE(rig.serial.log.empty());
-            ExpectOneBox(
-                rig, "Sie können das LocoNet-Interface nur mit Comport 1 oder Comport 2 benutzen!");
-            EXPECT_TRUE(rig.link.failureShown());  // the procedure adds no second box
+            // The procedure shows it as a hint of its own.
+            EXPECT_EQ(rig.link.failure(), LinkFailure::PortRestricted);
+            EXPECT_EQ(
+                rig.link.failureText(),
+                "Sie können das LocoNet-Interface nur mit Comport 1 oder Comport 2 benutzen!");
+            EXPECT_TRUE(rig.boxes.shown.empty());
             continue;
         }
-        ASSERT_EQ(rig.link.OpenLink(), 0);
+        ASSERT_EQ(rig.link.OpenLink(LinkConfigOf(rig.settings)), 0);
         const std::string line = row.base == kNoUart ? std::to_string(row.rate) : "19200";
         EXPECT_EQ(rig.serial.log,
                   (Log{"CommPort=" + ComPortDeviceName(row.com), "RTSEnable=1", "InputMode=0",
@@ -74,7 +77,7 @@ TEST(OpenLinkSerialInterface, OnlyCom1AndCom2AndTheUartDivisorOnlyAt16666) {
 
 TEST(OpenLinkUsbInterface, AnyPortAt115200WhateverTheRate) {
     LinkRig rig(2, Port::Number(7), 9600);
-    ASSERT_EQ(rig.link.OpenLink(), 0);
+    ASSERT_EQ(rig.link.OpenLink(LinkConfigOf(rig.settings)), 0);
     EXPECT_EQ(rig.serial.log,
               (Log{"CommPort=" + ComPortDeviceName(7), "InputMode=0", "Settings=115200,n,8,1",
                    "InputLen=0", "Handshaking=0", "PortOpen=1", "InBufferCount=0", "SThreshold=0",
@@ -109,18 +112,18 @@ TEST(OpenLinkFailures, APortThatCannotBeSetUpNamesPortAndReason) {
         LinkRig rig(row.kind, row.kind == 2 ? Port::Text("/dev/ttyUSB0") : Port::Number(1),
                     row.rate);
         row.inject(rig);
-        EXPECT_EQ(rig.link.OpenLink(), 1);
+        EXPECT_EQ(rig.link.OpenLink(LinkConfigOf(rig.settings)), 1);
         // The procedure shows the one box; the link keeps the text for it.
         EXPECT_TRUE(rig.boxes.shown.empty());
-        EXPECT_FALSE(rig.link.failureShown());
+        EXPECT_NE(rig.link.failure(), LinkFailure::PortRestricted);
         EXPECT_TRUE(rig.link.failureText().starts_with(row.text)) << rig.link.failureText();
     }
     // The next run that gets its port reports its own failures, not this one.
     LinkRig rig(2, Port::Text("/dev/ttyUSB0"), 115200);
     rig.serial.openError = "Device or resource busy";
-    EXPECT_EQ(rig.link.OpenLink(), 1);
+    EXPECT_EQ(rig.link.OpenLink(LinkConfigOf(rig.settings)), 1);
     rig.serial.openError.clear();
-    EXPECT_EQ(rig.link.OpenLink(), 0);
+    EXPECT_EQ(rig.link.OpenLink(LinkConfigOf(rig.settings)), 0);
     EXPECT_EQ(rig.link.failureText(), "");
 }
 
@@ -130,7 +133,7 @@ TEST(OpenLinkFailures, APortNameWithAControlCharacterIsNeverOpened) {
     using namespace std::string_literals;
     for (int kind : {0, 1, 2}) {
         LinkRig rig(kind, Port::Text("/dev/tty\0USB0"s), 115200);
-        EXPECT_EQ(rig.link.OpenLink(), 1);
+        EXPECT_EQ(rig.link.OpenLink(LinkConfigOf(rig.settings)), 1);
         EXPECT_FALSE(rig.serial.PortOpen());
         EXPECT_EQ(rig.serial.CommPort(), "");
         EXPECT_TRUE(rig.boxes.shown.empty());
@@ -164,7 +167,7 @@ TEST(OpenLinkTandemo, SwitchesTheUnitInto19200FrameModeWithoutEventsWhileWaiting
         Log commands;
         AnswerTexts(rig, commands, {reply, reply}, delay);
         const double start = rig.clock.Now();
-        ASSERT_EQ(rig.link.OpenLink(), 0);
+        ASSERT_EQ(rig.link.OpenLink(LinkConfigOf(rig.settings)), 0);
         EXPECT_EQ(commands, (Log{"xB19200\r", "x&LN$3C96\r"}));
         EXPECT_EQ(rig.serial.log,
                   (Log{"RThreshold=1", "CommPort=" + ComPortDeviceName(1), "Settings=2400,n,8,2",
@@ -192,7 +195,7 @@ TEST(OpenLink, AnOpenPortKeepsItsNameAndOnlyTheUnitsDialogueReopensIt) {
         rig.OpenQuietly(1);
         Log commands;
         AnswerTexts(rig, commands, {"]", "]"}, 0.05);
-        ASSERT_EQ(rig.link.OpenLink(), 0);
+        ASSERT_EQ(rig.link.OpenLink(LinkConfigOf(rig.settings)), 0);
         EXPECT_EQ(rig.serial.CommPort(), "/dev/ttyUSB3");
         const Log& log = rig.serial.log;
         EXPECT_EQ(std::count_if(log.begin(), log.end(),
@@ -210,7 +213,7 @@ TEST(OpenLinkTandemo, PromptSplitOverSeveralArrivals) {
     Log commands;
     AnswerTexts(rig, commands, {"x", "]"}, 0.01);
     rig.serial.InjectAt(rig.clock.Now() + 3.0, "B1]");  // the rest, well after the CR
-    EXPECT_EQ(rig.link.OpenLink(), 0);
+    EXPECT_EQ(rig.link.OpenLink(LinkConfigOf(rig.settings)), 0);
 }
 
 TEST(OpenLinkTandemo, NoPromptInTimeOrNoCtsFailsWithoutABox) {
@@ -230,7 +233,7 @@ TEST(OpenLinkTandemo, NoPromptInTimeOrNoCtsFailsWithoutABox) {
         rig.serial.cts = row.cts;
         Log commands;
         AnswerTexts(rig, commands, row.replies, row.delay);
-        EXPECT_EQ(rig.link.OpenLink(), 1);
+        EXPECT_EQ(rig.link.OpenLink(LinkConfigOf(rig.settings)), 1);
         EXPECT_EQ(commands.size(), row.commands);
         EXPECT_EQ(rig.serial.written.empty(), !row.cts);
         EXPECT_TRUE(rig.boxes.shown.empty());

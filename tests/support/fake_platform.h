@@ -29,7 +29,7 @@ struct FakePlatform {
     FakeMessageBoxes boxes;
     Settings settings;
     KeyTable keys;
-    Link link{serial, io, clock, pump, boxes, settings};
+    Link link{serial, io, clock, pump};
     Device device{link, keys};
 };
 

@@ -86,12 +86,13 @@ protected:
     UartPortIo io{comm.DivisorRateSink()};
     FakeMessageBoxes boxes;
     Settings settings;
-    Link link{comm, io, clock, pump, boxes, settings};
+    Link link{comm, io, clock, pump};
 };
 
 TEST_F(PtyLink, UsbKindSendsAFrameAndAssemblesThePeersBytesOnlyWhileEventsRun) {
     settings.ComPort = ComPortSetting::Text(pty.slaveName());
-    ASSERT_EQ(link.OpenLink(), 0) << (boxes.shown.empty() ? "" : boxes.shown[0].text);
+    ASSERT_EQ(link.OpenLink(LinkConfigOf(settings)), 0)
+        << (boxes.shown.empty() ? "" : boxes.shown[0].text);
     ASSERT_TRUE(link.SendFrame(std::array<std::int16_t, 1>{0x81}, 0));
     EXPECT_EQ(pty.Read(2, 2000ms), Bytes({0x81, 0x7E}));
 
@@ -113,7 +114,8 @@ TEST_F(PtyLink, UsbKindSendsAFrameAndAssemblesThePeersBytesOnlyWhileEventsRun) {
 
 TEST_F(PtyLink, AWaitEndsOnTheReceiveEventAndLeavesNoTimerToWakeAnIdleProgram) {
     settings.ComPort = ComPortSetting::Text(pty.slaveName());
-    ASSERT_EQ(link.OpenLink(), 0) << (boxes.shown.empty() ? "" : boxes.shown[0].text);
+    ASSERT_EQ(link.OpenLink(LinkConfigOf(settings)), 0)
+        << (boxes.shown.empty() ? "" : boxes.shown[0].text);
     pty.Write(Bytes({0x81, 0x7E, 0xB4, 0x6D, 0x7F, 0x59}));
     ASSERT_TRUE(comm.WaitForInput(2.0));
     // A limit of an hour: only the characters can end this pass in time.
@@ -142,7 +144,7 @@ TEST_F(PtyLink, MissingModemLinesAreAcceptedAndDivisorSevenRunsThePortAt16457) {
 
 TEST_F(PtyLink, AFrameFedByteByByteIsReadTwiceOnceItsPaceIsKnown) {
     settings.ComPort = ComPortSetting::Text(pty.slaveName());
-    ASSERT_EQ(link.OpenLink(), 0) << link.failureText();
+    ASSERT_EQ(link.OpenLink(LinkConfigOf(settings)), 0) << link.failureText();
     EXPECT_GE(TakeSlowFrame(1), 20);  // the first teaches the pace: a read per byte
     // Then its first bytes and the hold's end: two reads a frame. A byte late
     // on a busy machine costs one or two more; a read per byte would be 93.
@@ -151,7 +153,7 @@ TEST_F(PtyLink, AFrameFedByteByByteIsReadTwiceOnceItsPaceIsKnown) {
 
 TEST_F(PtyLink, HalfAFrameAndThenSilenceEndsTheReplyWaitAtItsLimit) {
     settings.ComPort = ComPortSetting::Text(pty.slaveName());
-    ASSERT_EQ(link.OpenLink(), 0) << link.failureText();
+    ASSERT_EQ(link.OpenLink(LinkConfigOf(settings)), 0) << link.failureText();
     TakeSlowFrame(1);
     // Ten bytes from 1.9 s into the wait on: the rest would be due after its
     // limit, so the port holds them across it.
