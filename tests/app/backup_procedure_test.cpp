@@ -157,6 +157,10 @@ TEST(BackupProcedure, APortOrFileThatFailsIsNamedAndEndsTheRun) {
     ASSERT_EQ(com3.boxes.shown.size(), 1u);
     EXPECT_EQ(com3.boxes.shown[0].text,
               "Sie können das LocoNet-Interface nur mit Comport 1 oder Comport 2 benutzen!");
+    // A hint under the program's name, not the failure box.
+    EXPECT_EQ(com3.boxes.shown[0].title, "CV2 Sicherung");
+    EXPECT_TRUE(com3.boxes.shown[0].icon == BoxIcon::Exclamation &&
+                com3.boxes.shown[0].buttons == BoxButtons::Ok);
 
     // A file that cannot be written is named with the system's reason.
     BackupRig rig;
