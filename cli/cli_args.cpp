@@ -23,14 +23,15 @@ constexpr unsigned kJson =
 constexpr unsigned kTrace = Bit(Command::Backup) | Bit(Command::Restore) | Bit(Command::Info);
 constexpr unsigned kKeys = kStation | Bit(Command::Version);
 
-struct CommandSpec {
+// A command as the command line names it, with the files it takes.
+struct CommandWord {
     std::string_view name;
     Command command;
     int files;                   // FILE arguments the command needs
     bool filesOptional = false;  // ... or none at all
 };
 
-constexpr std::array<CommandSpec, 8> kCommands = {{
+constexpr std::array<CommandWord, 8> kCommands = {{
     {"backup", Command::Backup, 1},
     {"restore", Command::Restore, 1},
     {"verify", Command::Verify, 1},
@@ -41,13 +42,14 @@ constexpr std::array<CommandSpec, 8> kCommands = {{
     {"--version", Command::Version, 0},
 }};
 
-struct OptionSpec {
+// An option as the command line names it, and the commands it belongs to.
+struct OptionWord {
     std::string_view name;
     bool takesValue;
     unsigned commands;
 };
 
-constexpr std::array<OptionSpec, 12> kOptions = {{
+constexpr std::array<OptionWord, 12> kOptions = {{
     {"--port", true, kStation},
     {"--interface", true, kStation},
     {"--baud", true, kStation},
@@ -120,7 +122,7 @@ bool CoupleBaud(CliArgs& args, const std::string* baudText, std::string& error) 
 std::vector<std::string> CommandFirst(const std::vector<std::string>& words) {
     for (std::size_t i = 0; i < words.size(); ++i) {
         const std::string& word = words[i];
-        for (const CommandSpec& c : kCommands) {
+        for (const CommandWord& c : kCommands) {
             if (c.name != word) continue;
             std::vector<std::string> ordered{word};
             ordered.insert(ordered.end(), words.begin(), words.begin() + static_cast<long>(i));
@@ -128,7 +130,7 @@ std::vector<std::string> CommandFirst(const std::vector<std::string>& words) {
             return ordered;
         }
         if (word.size() < 2 || word[0] != '-' || word == "--") break;
-        for (const OptionSpec& o : kOptions) {
+        for (const OptionWord& o : kOptions) {
             if (o.takesValue && o.name == word) ++i;  // its value is no command
         }
     }
@@ -165,8 +167,8 @@ ParseResult ParseCliArgs(const std::vector<std::string>& given) {
         result.args = args;
         return result;
     }
-    const CommandSpec* command = nullptr;
-    for (const CommandSpec& c : kCommands) {
+    const CommandWord* command = nullptr;
+    for (const CommandWord& c : kCommands) {
         if (c.name == first) command = &c;
     }
     if (!command) return fail("Unbekannter Befehl: " + first);
@@ -192,8 +194,8 @@ ParseResult ParseCliArgs(const std::vector<std::string>& given) {
         // "--name value" or "--name=value".
         const std::size_t eq = word.find('=');
         const std::string name = word.substr(0, eq);
-        const OptionSpec* option = nullptr;
-        for (const OptionSpec& o : kOptions) {
+        const OptionWord* option = nullptr;
+        for (const OptionWord& o : kOptions) {
             if (o.name == name) option = &o;
         }
         if (!option || !(option->commands & Bit(args.command))) {
