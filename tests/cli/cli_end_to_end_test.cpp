@@ -355,31 +355,18 @@ TEST(CliTrace, NamesEveryFrameOfAShortFailingRun) {
 }
 
 // Other devices talk on the bus and now and then an answer is lost: the backup
-// and a restore onto another station go through and say what they met.
-TEST(CliOnALiveLocoNet, BackupAndRestoreAmongOtherDevicesSayWhatTheyMet) {
+// goes through and says what it met (a restore says it the same way).
+TEST(CliOnALiveLocoNet, ABackupAmongOtherDevicesSaysWhatItMet) {
     TempDir dir;
-    const std::vector<std::string> busy = {"--traffic", "50", "--lose-answer", "10000"};
-    {
-        std::vector<std::string> options = {"--seed", kSeedOption};
-        options.insert(options.end(), busy.begin(), busy.end());
-        Simulator sim(dir, options);
-        const CliRun run = RunCli(dir, "backup --json --port ./port a.CDF");
-        ASSERT_EQ(run.code, 0) << run.err;
-        station::StationOptions content;
-        content.seed = kSeed;
-        EXPECT_TRUE(ReadAll(dir.File("a.CDF")) ==
-                    station::CommandStation(content).ExpectedBackup());
-        EXPECT_EQ(run.out.find("\"foreign_frames\":0"), std::string::npos) << run.out;
-        EXPECT_NE(run.out.find("\"foreign_frames\":"), std::string::npos) << run.out;
-        EXPECT_EQ(run.out.find("\"repeated_requests\":0"), std::string::npos) << run.out;
-    }
-    std::vector<std::string> other = {"--identity", "1"};
-    other.insert(other.end(), busy.begin(), busy.end());
-    Simulator sim(dir, other);
-    const CliRun run = RunCli(dir, "restore --yes --other-station --port ./port a.CDF");
+    Simulator sim(dir, {"--seed", kSeedOption, "--traffic", "50", "--lose-answer", "10000"});
+    const CliRun run = RunCli(dir, "backup --json --port ./port a.CDF");
     ASSERT_EQ(run.code, 0) << run.err;
-    EXPECT_NE(run.out.find(" Meldungen anderer LocoNet-Geräte, "), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find(" wiederholt.\n"), std::string::npos) << run.out;
+    station::StationOptions content;
+    content.seed = kSeed;
+    EXPECT_TRUE(ReadAll(dir.File("a.CDF")) == station::CommandStation(content).ExpectedBackup());
+    EXPECT_NE(run.out.find("\"foreign_frames\":"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("\"foreign_frames\":0"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("\"repeated_requests\":0"), std::string::npos) << run.out;
 }
 
 // A busy machine: cv2cli stands still for half a second right after its first
