@@ -58,9 +58,12 @@ std::string Trimmed(std::string text) {
 }
 
 // What a run met on the bus, for people: other devices' messages and requests
-// asked again; empty when there was neither.
-std::string TrafficText(const LineTally& tally) {
+// asked again; when there was neither, empty, or with sayNone that it was so.
+std::string TrafficText(const LineTally& tally, bool sayNone = false) {
     const int repeats = tally.repeats + tally.fsRetries;
+    if (sayNone && tally.foreignFrames == 0 && repeats == 0) {
+        return "keine Meldungen anderer LocoNet-Geräte, keine Anfrage wiederholt";
+    }
     std::string text;
     if (tally.foreignFrames > 0) {
         text = std::to_string(tally.foreignFrames) +
@@ -76,9 +79,9 @@ std::string TrafficText(const LineTally& tally) {
 // Unanswered requests on a bus that carried other devices' messages: the line
 // to the bus works, so the advice is not the cable's.
 bool TrafficExplains(StatusCode status, const LineTally& tally) {
-    const int detail = status % 100;
     return tally.foreignFrames > 0 &&
-           (detail == kReplyTimedOut || detail == kAnswersLost || detail == 11 || detail == 31);
+           (HasDetail(status, Detail::TimedOut) || HasDetail(status, Detail::AnswersLost) ||
+            HasDetail(status, Detail::NoAnswer) || HasDetail(status, Detail::ModuleSilent));
 }
 
 std::string TrafficAdvice(const LineTally& tally) {
@@ -220,10 +223,7 @@ std::string RunSummary(const CliArgs& args, const std::string& path, const Proce
     line += ", " + GroupedNumber(kBackupFileSize) + " Bytes, " + std::to_string(sections) +
             " Abschnitte, " + LocaleNumber(minutes) + " min";
     // A verbose run always says what it met on the bus; otherwise only when it met anything.
-    std::string traffic = TrafficText(tally);
-    if (traffic.empty() && args.detail == CliArgs::Detail::Verbose) {
-        traffic = "keine Meldungen anderer LocoNet-Geräte, keine Anfrage wiederholt";
-    }
+    const std::string traffic = TrafficText(tally, args.detail == CliArgs::Detail::Verbose);
     if (!traffic.empty()) line += "; " + traffic;
     return comparison + line + ".\n";
 }
@@ -269,10 +269,7 @@ struct Composition {
     // The trace's last line: what the run met on the bus.
     void TraceTally() {
         if (!trace) return;
-        const std::string traffic = TrafficText(device.frames().tally());
-        trace->Step(traffic.empty()
-                        ? "keine Meldungen anderer LocoNet-Geräte, keine Anfrage wiederholt"
-                        : traffic);
+        trace->Step(TrafficText(device.frames().tally(), true));
     }
     ~Composition() { StopWatchingEndRequests(); }
 

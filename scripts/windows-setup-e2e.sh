@@ -46,29 +46,10 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-fail() {
-  echo "FEHLER: $*"
-  failures=$((failures + 1))
-}
 source "$(dirname "$0")/sim-control.sh"
+source "$(dirname "$0")/wine-windows.sh"
 e2e_begin=$(date +%s.%N)
 
-# The id of a visible window whose title matches $1, waiting up to $2 seconds.
-window() {
-  local deadline=$((SECONDS + ${2:-30})) id
-  while [ "$SECONDS" -le "$deadline" ]; do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
-press() {
-  local id=$1
-  shift
-  xdotool windowfocus --sync "$id" 2>/dev/null
-  xdotool key --delay 60 "$@"
-}
 
 # A fresh prefix with Wine's own fonts and window frames drawn by Wine, as the
 # other Windows tests have it.
@@ -95,7 +76,7 @@ setup_win="Z:${setup_exe//\//\\}"
 # Yes cancel the installation before anything is written.
 wine "$setup_win" >"$work/setup-ui.out" 2>&1 </dev/null &
 prog_pid=$!
-if welcome=$(window "^Installation von CV2 Sicherung\$" 60); then
+if welcome=$(window "Installation von CV2 Sicherung" 60); then
   sleep 1
   import -window "$welcome" "$shots/setup-welcome.png" 2>/dev/null || fail "Bildschirmfoto der Willkommensseite"
   # The question whether to cancel has the setup's title too.
@@ -190,7 +171,7 @@ grep -q '^Anleitung: Anleitung\\anleitung.html' <<<"$help" || fail "cv2cli.exe -
 # The installed window program opens and ends on its close box.
 wine "C:\\Program Files\\CV2 Sicherung\\cv2sicherung.exe" >"$work/program.out" 2>&1 </dev/null &
 prog_pid=$!
-if main=$(window "^CV2 Sicherung - Ver.: $version\$" 90); then
+if main=$(window "CV2 Sicherung - Ver.: $version" 90); then
   echo "== installiertes cv2sicherung.exe: Hauptfenster offen"
   # Windows keeps a running program's file from being replaced: a silent update
   # meanwhile ends with exit code 2 and leaves the installation whole.

@@ -40,23 +40,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-fail() {
-  echo "FEHLER: $*"
-  failures=$((failures + 1))
-}
 source "$(dirname "$0")/sim-control.sh"
+source "$(dirname "$0")/wine-windows.sh"
 e2e_begin=$(date +%s.%N)
 
-# The id of the window titled exactly $1, waiting up to $2 seconds for it.
-window() {
-  local deadline=$((SECONDS + ${2:-30})) id
-  while [ "$SECONDS" -le "$deadline" ]; do
-    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
 # Waits up to 30 seconds until the window $1 is no longer shown.
 gone() {
   local deadline=$((SECONDS + 30))
@@ -65,13 +52,6 @@ gone() {
     sleep 0.1
   done
   return 1
-}
-# Keys typed into window $1, which gets the keyboard first.
-press() {
-  local id=$1
-  shift
-  xdotool windowfocus --sync "$id" 2>/dev/null
-  xdotool key --delay 60 "$@"
 }
 shot() { import -window "$1" "$shots/$2.png" 2>/dev/null || fail "Bildschirmfoto $2"; }
 # Waits up to $2 seconds for the file $1 to exist.
