@@ -13,8 +13,8 @@ namespace {
 constexpr std::int16_t kLinkReady = 0;
 constexpr std::int16_t kLinkFailed = 1;
 
-constexpr double kFrameBytesLimit =
-    3.0;  // seconds for all bytes of a frame (Tandemo port and serial interface)
+// Seconds for all bytes of a frame (Tandemo port and serial interface).
+constexpr double kFrameBytesLimit = 3.0;
 constexpr double kFrameChecksumLimit = 5.0;  // seconds until the checksum may go (Tandemo port)
 constexpr double kSendTextLimit = 5.0;       // seconds for a whole command text
 // CTS raises no event, so a sender waiting for it looks again after this long.
@@ -60,7 +60,7 @@ constexpr int kSendThreshold = 0;
 }  // namespace
 
 Link::Link(SerialControl& comm, PortIo& io, Clock& clock, EventPump& events)
-    : comm_(comm), io_(io), clock_(clock), waits_(events, comm, clock), config_() {
+    : comm_(comm), io_(io), clock_(clock), waits_(events, comm, clock) {
     comm_.SetOnComm([this](int commEvent) { Comm1_OnComm(commEvent); });
 }
 
