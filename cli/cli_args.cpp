@@ -267,7 +267,7 @@ ParseResult ParseCliArgs(const std::vector<std::string>& given) {
         if (std::string problem = PortNameProblem(args.port); !problem.empty()) {
             return fail(problem + " (--port)");
         }
-        if (std::string problem = PortSettingProblem(args.ToSettings()); !problem.empty()) {
+        if (std::string problem = PortSettingProblem(LinkConfigOf(args.ToSettings())); !problem.empty()) {
             return fail(problem + " (--port " + args.port + ")");
         }
     }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "fuzz/fuzz_check.h"
+#include "link/port_name.h"
 #include "settings/options_logic.h"
 #include "settings/settings_file.h"
 

@@ -4,7 +4,6 @@
 
 #include "link/loconet.h"
 #include "link/port_name.h"
-#include "settings/settings_file.h"
 
 namespace cv2 {
 

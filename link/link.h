@@ -7,6 +7,7 @@
 #include <string>
 
 #include "link/frame_pacing.h"
+#include "link/link_config.h"
 #include "link/receive_assembler.h"
 #include "link/wait_events.h"
 #include "platform/cancellation.h"
@@ -14,18 +15,8 @@
 #include "platform/event_pump.h"
 #include "platform/port_io.h"
 #include "platform/serial_control.h"
-#include "settings/settings.h"
 
 namespace cv2 {
-
-// What the link needs to reach the station: the port, its rate and the kind
-// of interface behind it.
-struct LinkConfig {
-    ComPortSetting port;
-    long baudRate = 115200;
-    InterfaceKind kind = InterfaceKind::UsbInterface;
-};
-inline LinkConfig LinkConfigOf(const Settings& s) { return {s.ComPort, s.BaudRate, s.Interface}; }
 
 // Why the link could not be set up.
 enum class LinkFailure {

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <charconv>
+#include <cstdio>
 #include <optional>
 #include <string_view>
 
@@ -68,17 +69,37 @@ std::string PortDeviceName(const ComPortSetting& port) {
     return std::string(Trim(port.text));
 }
 
-std::string PortSettingProblem(const Settings& settings) {
-    const ComPortSetting& port = settings.ComPort;
+std::string PortSettingProblem(const LinkConfig& config) {
+    const ComPortSetting& port = config.port;
     const std::optional<long> plain = port.isText ? WholeNumber(port.text) : port.number;
     if (plain && *plain < 1) {
         return "Den COM-Port " + std::to_string(*plain) + " gibt es nicht: COM-Ports zählen ab 1.";
     }
     const long number = ComPortNumber(port);
-    if (settings.Interface == InterfaceKind::SerialInterface && number != 1 && number != 2) {
+    if (config.kind == InterfaceKind::SerialInterface && number != 1 && number != 2) {
         return kComPortRestriction;
     }
     return {};
+}
+
+std::string PortNameProblem(const std::string& text) {
+    std::string shown;
+    std::string found;
+    for (const char c : text) {
+        const auto code = static_cast<unsigned char>(c);
+        if (code >= 0x20 && code != 0x7F) {
+            shown += c;
+            continue;
+        }
+        // Shown by its code, so that the name is seen as it stands.
+        char escaped[8];
+        std::snprintf(escaped, sizeof escaped, "\\x%02X", code);
+        shown += escaped;
+        if (found.empty()) found = escaped;
+    }
+    if (found.empty()) return {};
+    return "Der Schnittstellenname „" + shown + "“ enthält ein Steuerzeichen (" + found +
+           "); so heißt keine Schnittstelle, er wird nicht verwendet.";
 }
 
 long ComPortNumber(const ComPortSetting& port) {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "settings/settings.h"
+#include "link/link_config.h"
 
 namespace cv2 {
 
@@ -25,9 +25,15 @@ long ComPortNumber(const ComPortSetting& port);
 inline constexpr const char* kComPortRestriction =
     "Sie können das LocoNet-Interface nur mit Comport 1 oder Comport 2 benutzen!";
 
-// Why the settings name no port their interface can use, found without
+// Why the configuration names no port its interface can use, found without
 // opening anything (a COM number below 1; for the serial interface, a port
-// other than COM1 or COM2); empty when there is nothing against them.
-std::string PortSettingProblem(const Settings& settings);
+// other than COM1 or COM2); empty when there is nothing against it.
+std::string PortSettingProblem(const LinkConfig& config);
+
+// Why text cannot be the name of a port: it holds a control character (a NUL
+// among them), at which the system would cut the name, opening another device,
+// or which it would pass on. Empty when there is nothing against it.
+std::string PortNameProblem(const std::string& text);
+
 
 }  // namespace cv2

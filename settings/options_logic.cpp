@@ -1,5 +1,6 @@
 #include "settings/options_logic.h"
 
+#include "link/port_name.h"
 #include "settings/settings_file.h"
 
 namespace cv2 {

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <optional>
 
+#include "link/port_name.h"
 #include "settings/options_logic.h"
 
 namespace cv2 {
@@ -117,26 +118,6 @@ std::string FormatSettingsText(const Settings& s) {
     out += std::to_string(s.BaudRate) + kLineEnd;
     out += std::string("\"\"") + kLineEnd;
     return out;
-}
-
-std::string PortNameProblem(const std::string& text) {
-    std::string shown;
-    std::string found;
-    for (const char c : text) {
-        const auto code = static_cast<unsigned char>(c);
-        if (code >= 0x20 && code != 0x7F) {
-            shown += c;
-            continue;
-        }
-        // Shown by its code, so that the name is seen as it stands.
-        char escaped[8];
-        std::snprintf(escaped, sizeof escaped, "\\x%02X", code);
-        shown += escaped;
-        if (found.empty()) found = escaped;
-    }
-    if (found.empty()) return {};
-    return "Der Schnittstellenname „" + shown + "“ enthält ein Steuerzeichen (" + found +
-           "); so heißt keine Schnittstelle, er wird nicht verwendet.";
 }
 
 SettingsLoad ParseSettingsText(const std::string& text, bool complete, Settings& s) {

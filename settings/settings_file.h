@@ -19,11 +19,6 @@ constexpr std::size_t kSettingsReadCap = 64 * 1024;
 // written empty, so the next run starts without a file.
 std::string FormatSettingsText(const Settings& s);
 
-// Why text cannot be the name of a port: it holds a control character (a NUL
-// among them), at which the system would cut the name, opening another device,
-// or which it would pass on. Empty when there is nothing against it.
-std::string PortNameProblem(const std::string& text);
-
 // What reading the settings came to.
 struct SettingsLoad {
     bool read = false;    // false: the defaults were used

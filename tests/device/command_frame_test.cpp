@@ -111,7 +111,9 @@ TEST(ReplyWait, ALostAnswerIsAskedForOnceMoreAfterTheLineFellQuiet) {
         const double start = rig.clock.Now();
         EXPECT_EQ(rig.Run(PackAndSend, row.script), row.status);
         EXPECT_EQ(rig.serial.writes.size(), row.sent);
-        if (row.sent == 2) EXPECT_EQ(rig.serial.writes[0], rig.serial.writes[1]);
+        if (row.sent == 2) {
+            EXPECT_EQ(rig.serial.writes[0], rig.serial.writes[1]);
+        }
         EXPECT_EQ(rig.device.frames().tally().repeats, row.repeats);
         EXPECT_GE(rig.clock.Now() - start, row.from);
         EXPECT_LE(rig.clock.Now() - start, row.to);

@@ -17,15 +17,6 @@ namespace {
 using Log = std::vector<std::string>;
 using Port = ComPortSetting;
 
-// Exactly one box, with the text, the program's title, an exclamation mark and OK.
-void ExpectOneBox(const LinkRig& rig, const std::string& text) {
-    ASSERT_EQ(rig.boxes.shown.size(), 1u);
-    EXPECT_EQ(rig.boxes.shown[0].text, text);
-    EXPECT_EQ(rig.boxes.shown[0].title, "CV2 Sicherung");
-    EXPECT_EQ(rig.boxes.shown[0].icon, BoxIcon::Exclamation);
-    EXPECT_EQ(rig.boxes.shown[0].buttons, BoxButtons::Ok);
-}
-
 TEST(OpenLinkSerialInterface, OnlyCom1AndCom2AndTheUartDivisorOnlyAt16666) {
     constexpr int kRefused = -1, kNoUart = 0;
     struct Row {
