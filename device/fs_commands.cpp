@@ -66,6 +66,30 @@ Link::WaitEnd WaitForAnswer(Device& device, double limit, bool cancellable = tru
 
 bool Cancelled(Device& device) { return device.link().cancellation().requested(); }
 
+// One entry's request, sent again after each time-out, at most kAttempts
+// times (clearing the input buffer first when clearEachAttempt); the first
+// answer sets Status through taken(answer). A failed send ends with the
+// transmitter's failure; no answer at all, or a cancel, with kNoAnswer or
+// kCancelled at step.
+template <typename Taken>
+void AskEntry(Device& device, const FsFrameArray& frame, const Expectation& expect,
+              StatusCode step, bool clearEachAttempt, StatusCode& Status, Taken taken) {
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        if (Cancelled(device)) break;
+        if (clearEachAttempt) device.link().comm().ClearInBuffer();
+        if (const StatusCode failed = SendRequest(device, frame, expect, attempt); failed != 0) {
+            Status = failed;
+            return;
+        }
+        const Link::WaitEnd end = WaitForAnswer(device, kEntryLimit);
+        if (end == Link::WaitEnd::Cancelled) break;
+        if (end == Link::WaitEnd::TimedOut) continue;
+        Status = taken(device.frames().answer());
+        return;
+    }
+    Status = (Cancelled(device) ? kCancelled : kNoAnswer) + step;
+}
+
 }  // namespace
 
 void FsEncodeFrame(FsFrameArray& FsFrame) {
@@ -112,47 +136,26 @@ void FsProgOn(Device& device, std::int32_t A, std::int32_t& K, StatusCode& Statu
 
 void FsReadEntry(Device& device, std::int32_t A, std::int32_t E, std::int32_t& value,
                  StatusCode& Status) {
-    Link& link = device.link();
-    for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        if (Cancelled(device)) break;
-        const FsFrameArray frame = RequestFrame(kOpRequest, 0x21, A, E, 0, 0x00);
-        link.comm().ClearInBuffer();
-        // A reply for another entry is no answer to this request.
-        if (const StatusCode failed = SendRequest(device, frame, ReplyTo(frame, E), attempt);
-            failed != 0) {
-            Status = failed;
-            return;
-        }
-        const Link::WaitEnd end = WaitForAnswer(device, kEntryLimit);
-        if (end == Link::WaitEnd::Cancelled) break;
-        if (end == Link::WaitEnd::TimedOut) continue;
-        value = ToSigned16(FsField(device.frames().answer(), kValueField));
-        Status = 0;
-        return;
-    }
-    Status = (Cancelled(device) ? kCancelled : kNoAnswer) + kStepRead;
+    const FsFrameArray frame = RequestFrame(kOpRequest, 0x21, A, E, 0, 0x00);
+    // A reply for another entry is no answer to this request; each attempt
+    // starts with an empty input buffer.
+    AskEntry(device, frame, ReplyTo(frame, E), kStepRead, true, Status,
+             [&](const std::int16_t* answer) {
+                 value = ToSigned16(FsField(answer, kValueField));
+                 return StatusCode{0};
+             });
 }
 
 void FsWriteEntry(Device& device, std::int32_t A, std::int32_t E, std::int32_t V,
                   StatusCode& Status) {
-    Link& link = device.link();
-    link.comm().ClearInBuffer();
-    for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        if (Cancelled(device)) break;
-        const FsFrameArray frame = RequestFrame(kOpRequest, 0x20, A, E, V, 0x00);
-        if (const StatusCode failed = SendRequest(device, frame, {AnswerShape::FsAck}, attempt);
-            failed != 0) {
-            Status = failed;
-            return;
-        }
-        const Link::WaitEnd end = WaitForAnswer(device, kEntryLimit);
-        if (end == Link::WaitEnd::Cancelled) break;
-        if (end == Link::WaitEnd::TimedOut) continue;
-        // An answer that refuses is final: no retry.
-        Status = device.frames().answer()[2] == kAckAccepted ? 0 : kProgrammingFailed + kStepWrite;
-        return;
-    }
-    Status = (Cancelled(device) ? kCancelled : kNoAnswer) + kStepWrite;
+    device.link().comm().ClearInBuffer();
+    const FsFrameArray frame = RequestFrame(kOpRequest, 0x20, A, E, V, 0x00);
+    // An answer that refuses is final: no retry.
+    AskEntry(device, frame, {AnswerShape::FsAck}, kStepWrite, false, Status,
+             [](const std::int16_t* answer) {
+                 return answer[2] == kAckAccepted ? StatusCode{0}
+                                                  : kProgrammingFailed + kStepWrite;
+             });
 }
 
 void FsProgOff(Device& device, std::int32_t A, std::int32_t K, StatusCode& Status) {
