@@ -36,18 +36,14 @@ done
 export WINEPREFIX=$win/wine-setup WINEDEBUG=-all WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml="
 work=$(mktemp -d /tmp/cv2-win-setup-XXXXXX)
 mkdir -p "$shots"
-sim_pid=
-prog_pid=
-failures=0
+source "$(dirname "$0")/wine-windows.sh"
 cleanup() {
-  [ -n "$sim_pid" ] && kill -KILL "$sim_pid" 2>/dev/null
-  [ -n "$prog_pid" ] && kill -KILL "$prog_pid" 2>/dev/null
+  end_started
   wineserver --kill >/dev/null 2>&1
   rm -rf "$work"
 }
 trap cleanup EXIT
 source "$(dirname "$0")/sim-control.sh"
-source "$(dirname "$0")/wine-windows.sh"
 e2e_begin=$(date +%s.%N)
 
 

@@ -30,18 +30,14 @@ export WINEPREFIX=${WINEPREFIX:-$win/wine} WINEDEBUG=-all
 com5=$WINEPREFIX/dosdevices/com5
 work=$(mktemp -d /tmp/cv2-win-ui-XXXXXX)
 mkdir -p "$shots"
-sim_pid=
-prog_pid=
-failures=0
+source "$(dirname "$0")/wine-windows.sh"
 cleanup() {
-  [ -n "$sim_pid" ] && kill -KILL "$sim_pid" 2>/dev/null
-  [ -n "$prog_pid" ] && kill -KILL "$prog_pid" 2>/dev/null
+  end_started
   rm -rf "$work"
 }
 trap cleanup EXIT
 
 source "$(dirname "$0")/sim-control.sh"
-source "$(dirname "$0")/wine-windows.sh"
 e2e_begin=$(date +%s.%N)
 
 # Waits up to 30 seconds until the window $1 is no longer shown.
