@@ -76,7 +76,7 @@ private:
 // A window program: the program below the windows with the main window Window
 // on top, built over its settings and serial port, its transfer buttons
 // running the procedures. Window is built from (settings, comm1, boxes,
-// fileDialog, settingsPath, quit) and has the buttons' onReadDF and onWriteDF.
+// fileDialog, settingsPath, quit) and has its MainWinLogic as logic().
 template <class Window>
 class ProgramWith {
 public:
@@ -88,9 +88,9 @@ public:
         : core_(boxes, fileDialog, keys),
           mainWin_(core_.settings(), core_.comm1(), boxes, fileDialog, std::move(settingsPath),
                    std::move(quit)) {
-        core_.Attach(mainWin_);
-        mainWin_.onReadDF = [this] { core_.RunBackup(); };
-        mainWin_.onWriteDF = [this] { core_.RunRestore(); };
+        core_.Attach(mainWin_.logic());
+        mainWin_.logic().onReadDF = [this] { core_.RunBackup(); };
+        mainWin_.logic().onWriteDF = [this] { core_.RunRestore(); };
     }
 
     Window& mainWin() { return mainWin_; }

@@ -6,15 +6,11 @@
 #include <QMenuBar>
 #include <QPushButton>
 
-#include "app/file_choice.h"
 #include "app/ui/frm_hinweis.h"
 #include "app/ui/opt_win.h"
 #include "app/ui/port_name.h"
 #include "app/ui/program_icon.h"
 #include "app/ui/twips.h"
-#include "platform/number_format.h"
-#include "platform/serial_control.h"
-#include "settings/settings_file.h"
 
 namespace cv2 {
 
@@ -48,12 +44,7 @@ MainWin::MainWin(Settings& settings, SerialControl& comm1, MessageBoxes& boxes,
                  FileDialog& fileDialog, std::string settingsPath, std::function<void()> quit,
                  QWidget* parent)
     : QMainWindow(parent),
-      settings_(settings),
-      comm1_(comm1),
-      boxes_(boxes),
-      fileDialog_(fileDialog),
-      settingsPath_(std::move(settingsPath)),
-      quit_(std::move(quit)) {
+      logic_(*this, settings, comm1, boxes, fileDialog, std::move(settingsPath), std::move(quit)) {
     setObjectName("MainWin");
     setWindowIcon(ProgramIcon());
     UseDesignFont(*this);
@@ -61,13 +52,7 @@ MainWin::MainWin(Settings& settings, SerialControl& comm1, MessageBoxes& boxes,
     BuildControls();
     resize(TwipsX(*this, design::kMainWidth),
            TwipsY(*this, design::kMainHeight) + menuBar()->sizeHint().height());
-
-    // Start-up: empty bar, caption with the version, settings read and shown.
-    progress_.SetProgress(0);
-    setWindowTitle(QString::fromStdString(
-        MainWinCaption(CV2_VERSION_MAJOR, CV2_VERSION_MINOR, CV2_VERSION_PATCH)));
-    LoadSettingsAtStart(settingsPath_, settings_, boxes_);
-    ShowSettings();
+    logic_.Start();
 }
 
 MainWin::~MainWin() = default;
@@ -75,21 +60,17 @@ MainWin::~MainWin() = default;
 void MainWin::BuildMenus() {
     Datei_menu = menuBar()->addMenu("Datei");
     Datei_menu->setObjectName("Datei_menu");
-    QAction* load = Datei_menu->addAction("Datei", this, [this] { LoadMenu(); });
+    QAction* load = Datei_menu->addAction("Datei", this, [this] { logic_.ChooseFile(); });
     load->setObjectName("Load_menu");
-    QAction* options = Datei_menu->addAction("Optionen", this, [this] {
-        // The restore leaves this menu usable; its settings must not change under it.
-        if (!guard_.running()) ShowOptions();
-    });
+    QAction* options = Datei_menu->addAction("Optionen", this, [this] { logic_.ChooseOptions(); });
     options->setObjectName("Opt_menu");
-    QAction* quit = Datei_menu->addAction("Beenden", this, [this] { SaveSettingsAndQuit(); });
+    QAction* quit = Datei_menu->addAction("Beenden", this, [this] { logic_.ChooseEnd(); });
     quit->setObjectName("ende_menu");
     // A top-level entry without items: choosing it opens the notice window.
     QAction* notice = menuBar()->addAction("Hinweis");
     notice->setObjectName("Hinweis_menu");
-    connect(notice, &QAction::triggered, this, [this] { ShowNotice(); });
+    connect(notice, &QAction::triggered, this, [this] { logic_.ChooseNotice(); });
 }
-
 void MainWin::BuildControls() {
     auto* client = new QWidget(this);
     client->setObjectName("client");
@@ -119,11 +100,11 @@ void MainWin::BuildControls() {
     ReadDF_But = new QPushButton(QString::fromUtf8(design::kReadDF_But.caption), client);
     ReadDF_But->setObjectName("ReadDF_But");
     ReadDF_But->setGeometry(TwipsRect(ref, design::kReadDF_But));
-    connect(ReadDF_But, &QPushButton::clicked, this, [this] { RunProcedure(onReadDF); });
+    connect(ReadDF_But, &QPushButton::clicked, this, [this] { logic_.ClickReadDF(); });
     WriteDF_But = new QPushButton(QString::fromUtf8(design::kWriteDF_But.caption), client);
     WriteDF_But->setObjectName("WriteDF_But");
     WriteDF_But->setGeometry(TwipsRect(ref, design::kWriteDF_But));
-    connect(WriteDF_But, &QPushButton::clicked, this, [this] { RunProcedure(onWriteDF); });
+    connect(WriteDF_But, &QPushButton::clicked, this, [this] { logic_.ClickWriteDF(); });
     setTabOrder(ReadDF_But, WriteDF_But);
     ReadDF_But->setFocus();
 
@@ -136,73 +117,56 @@ void MainWin::BuildControls() {
     ProzTxt->setAlignment(Qt::AlignCenter);
 }
 
-void MainWin::RunProcedure(const std::function<void()>& procedure) { guard_.Run(procedure); }
-
-void MainWin::ShowSettings() {
-    BdRtTxt->setText(QString::number(settings_.BaudRate));
-    ShowPortName(*ComPortNrTxt, QString::fromStdString(settings_.ComPort.ToText()));
-    DF_FileTxt->setText(QString::fromStdString(FileNamePart(settings_.BackupFileName)));
+void MainWin::SetCaption(const std::string& text) {
+    setWindowTitle(QString::fromStdString(text));
 }
 
-void MainWin::SaveSettingsAndQuit() {
-    // A file that cannot be written does not keep the program from ending.
-    SaveSettings(settingsPath_, settings_);
-    if (quit_) quit_();
+void MainWin::SetLabel(MainWinLabel label, const std::string& text) {
+    const QString shown = QString::fromStdString(text);
+    switch (label) {
+        case MainWinLabel::ComPort:
+            ShowPortName(*ComPortNrTxt, shown);
+            break;
+        case MainWinLabel::BaudRate:
+            BdRtTxt->setText(shown);
+            break;
+        case MainWinLabel::FileName:
+            DF_FileTxt->setText(shown);
+            break;
+        case MainWinLabel::Status:
+            ComTxt->setText(shown);
+            break;
+    }
 }
 
 void MainWin::closeEvent(QCloseEvent* event) {
-    SaveSettingsAndQuit();
+    logic_.ChooseEnd();
     event->accept();
 }
 
-void MainWin::OptionsClosed() {
-    if (!guard_.running()) EnableButtons();
-}
-
 OptWin* MainWin::ShowOptions() {
-    if (!optWin_) optWin_ = std::make_unique<OptWin>(settings_, *this);
+    if (!optWin_) optWin_ = std::make_unique<OptWin>(logic_);
     optWin_->show();
     optWin_->raise();
     optWin_->activateWindow();
     return optWin_.get();
 }
 
-void MainWin::ShowNotice() {
+void MainWin::OpenNotice() {
     FrmHinweis notice(this);
     notice.exec();
 }
 
-void MainWin::DisableButtons() {
-    ReadDF_But->setEnabled(false);
-    WriteDF_But->setEnabled(false);
-}
-
-void MainWin::EnableButtons() {
-    ReadDF_But->setEnabled(true);
-    WriteDF_But->setEnabled(true);
+void MainWin::SetButtonsEnabled(bool enabled) {
+    ReadDF_But->setEnabled(enabled);
+    WriteDF_But->setEnabled(enabled);
 }
 
 void MainWin::SetDateiMenuEnabled(bool enabled) { Datei_menu->menuAction()->setEnabled(enabled); }
 
-void MainWin::ClosePort() {
-    if (comm1_.PortOpen()) comm1_.SetPortOpen(false);
-}
-
-void MainWin::SetComTxt(const std::string& text) { ComTxt->setText(QString::fromStdString(text)); }
-
-void MainWin::LoadMenu() {
-    // A cancel gives the empty name, which clears the file in use.
-    LoadMenuFileChoice(fileDialog_, settings_);
-    DF_FileTxt->setText(QString::fromStdString(FileNamePart(settings_.BackupFileName)));
-}
-
-std::string MainWin::FormatNumber(double value) { return LocaleNumber(value); }
-
 void MainWin::SetBarWidth(double twips) {
     ProzBalken->resize(TwipsX(*this, twips), ProzBalken->height());
 }
-
-double MainWin::BackgroundWidth() const { return design::kProzBalkenWeiss.width; }
 
 void MainWin::SetPercentText(const std::string& text) {
     ProzTxt->setText(QString::fromStdString(text));

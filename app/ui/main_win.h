@@ -1,6 +1,6 @@
 // The main window: the settings in use, the two transfer buttons, the status
-// line, the progress bar and the menus. It starts the program (settings loaded
-// and shown) and ends it (settings written, then out at once, whatever runs).
+// line, the progress bar and the menus, as Qt widgets. What they do is
+// MainWinLogic's; the window creates, lays out and shows them.
 #pragma once
 
 #include <QMainWindow>
@@ -8,10 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "app/main_win_texts.h"
-#include "app/progress.h"
-#include "app/window_program.h"
-#include "settings/settings.h"
+#include "app/main_win_logic.h"
 
 class QAction;
 class QLabel;
@@ -25,7 +22,7 @@ class MessageBoxes;
 class OptWin;
 class SerialControl;
 
-class MainWin : public QMainWindow, public MainWindow, public ProgressView {
+class MainWin : public QMainWindow, public MainWinView {
     Q_OBJECT
 public:
     // quit ends the program; it is called right after the settings file is
@@ -34,41 +31,21 @@ public:
             std::string settingsPath, std::function<void()> quit, QWidget* parent = nullptr);
     ~MainWin() override;
 
-    // The backup and restore procedures, run inside the click of their button.
-    std::function<void()> onReadDF;
-    std::function<void()> onWriteDF;
+    MainWinLogic& logic() { return logic_; }
 
-    void ShowSettings() override;
-    void SaveSettingsAndQuit() override;
-    // The options window is done (O.K. or close box): the buttons come back,
-    // unless a procedure is still running and will enable them at its end.
-    void OptionsClosed();
     // Opens the options window, modeless and without owner.
     OptWin* ShowOptions();
-    // Opens the notice window modally; returns when it is closed.
-    void ShowNotice();
-    bool ProcedureRunning() const override { return guard_.running(); }
 
-    // MainWindow
-    void DisableButtons() override;
-    void EnableButtons() override;
+    // MainWinView: texts, the windows it opens, enabled states and the bar.
+    void SetCaption(const std::string& text) override;
+    // A port name too long for its label shows its end, and whole as a tooltip.
+    void SetLabel(MainWinLabel label, const std::string& text) override;
+    void OpenOptions() override { ShowOptions(); }
+    void OpenNotice() override;
+    void SetButtonsEnabled(bool enabled) override;
     void SetDateiMenuEnabled(bool enabled) override;
-    void ClosePort() override;
-    void SetComTxt(const std::string& text) override;
-    void LoadMenu() override;
-    std::string FormatNumber(double value) override;
-
-    // ProgressView
     void SetBarWidth(double twips) override;
-    double BackgroundWidth() const override;
     void SetPercentText(const std::string& text) override;
-
-    // What the procedures are wired to.
-    Settings& settings() { return settings_; }
-    SerialControl& comm1() { return comm1_; }
-    MessageBoxes& boxes() { return boxes_; }
-    FileDialog& fileDialog() { return fileDialog_; }
-    Progress& progress() override { return progress_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -76,16 +53,8 @@ protected:
 private:
     void BuildControls();
     void BuildMenus();
-    void RunProcedure(const std::function<void()>& procedure);
 
-    Settings& settings_;
-    SerialControl& comm1_;
-    MessageBoxes& boxes_;
-    FileDialog& fileDialog_;
-    std::string settingsPath_;
-    std::function<void()> quit_;
-    Progress progress_{*this};
-    ProcedureGuard guard_;
+    MainWinLogic logic_;
     std::unique_ptr<OptWin> optWin_;
 
     QLabel* ComPortNrTxt = nullptr;

@@ -13,10 +13,9 @@
 #include <utility>
 
 #include "app/ui/design_frame.h"
-#include "app/ui/main_win.h"
+#include "app/main_win_logic.h"
 #include "app/ui/port_name.h"
 #include "app/ui/twips.h"
-#include "platform/message_box.h"
 #include "platform/port_list.h"
 
 namespace cv2 {
@@ -46,11 +45,8 @@ QRadioButton* MakeOption(QWidget* frame, const QString& name, const design::Plac
 
 }  // namespace
 
-OptWin::OptWin(Settings& settings, MainWin& mainWin)
-    : QWidget(nullptr, Qt::Window),
-      listPorts(AvailablePorts),
-      settings_(settings),
-      mainWin_(mainWin) {
+OptWin::OptWin(MainWinLogic& mainWin)
+    : QWidget(nullptr, Qt::Window), listPorts(AvailablePorts), mainWin_(mainWin) {
     setObjectName("OptWin");
     setWindowTitle(design::kOptionsTitle);
     UseDesignFont(*this);
@@ -135,10 +131,10 @@ void OptWin::showEvent(QShowEvent* event) {
 }
 
 void OptWin::Activate() {
-    logic_.Activate(settings_);
+    logic_.Activate(mainWin_.settings());
     Mirror();
     OfferPorts();
-    mainWin_.DisableButtons();
+    mainWin_.OptionsOpened();
 }
 
 void OptWin::Mirror() {
@@ -163,12 +159,7 @@ void OptWin::OfferPorts() {
 }
 
 void OptWin::OkClicked() {
-    // A refused port name keeps the window open with the name to correct.
-    if (const std::string problem = logic_.Confirm(settings_); !problem.empty()) {
-        mainWin_.boxes().Show(problem, design::kOptionsTitle, BoxButtons::Ok, BoxIcon::Exclamation);
-        return;
-    }
-    mainWin_.ShowSettings();
+    if (!mainWin_.ConfirmOptions(logic_)) return;
     hide();
     mainWin_.OptionsClosed();
 }

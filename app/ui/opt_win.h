@@ -20,13 +20,13 @@ class QRadioButton;
 
 namespace cv2 {
 
-class MainWin;
+class MainWinLogic;
 class PortNameBox;
 
 class OptWin : public QWidget {
     Q_OBJECT
 public:
-    OptWin(Settings& settings, MainWin& mainWin);
+    explicit OptWin(MainWinLogic& mainWin);
 
     const OptionsLogic& logic() const { return logic_; }
 
@@ -45,8 +45,7 @@ private:
     void OkClicked();
     void OfferPorts();
 
-    Settings& settings_;
-    MainWin& mainWin_;
+    MainWinLogic& mainWin_;
     OptionsLogic logic_;
     bool awayFromProgram_ = false;
 

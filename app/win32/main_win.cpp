@@ -1,14 +1,9 @@
 #include "app/win32/main_win.h"
 
-#include "app/file_choice.h"
-#include "app/main_win_texts.h"
 #include "app/twips_to_pixels.h"
 #include "app/win32/frm_hinweis.h"
 #include "app/win32/opt_win.h"
-#include "platform/number_format.h"
-#include "platform/serial_control.h"
 #include "platform/win32/wide_text.h"
-#include "settings/settings_file.h"
 
 namespace cv2 {
 
@@ -35,25 +30,13 @@ const Label kLabels[] = {
 
 MainWin::MainWin(Settings& settings, SerialControl& comm1, MessageBoxes& boxes,
                  FileDialog& fileDialog, std::string settingsPath, std::function<void()> quit)
-    : settings_(settings),
-      comm1_(comm1),
-      boxes_(boxes),
-      fileDialog_(fileDialog),
-      settingsPath_(std::move(settingsPath)),
-      quit_(std::move(quit)) {
+    : logic_(*this, settings, comm1, boxes, fileDialog, std::move(settingsPath), std::move(quit)) {
     font_ = DesignFont(dpi_, kDesignPoints);
     boldFont_ = DesignFont(dpi_, kDesignPoints, true);
     Create(L"CV2SicherungMainWin", "", kStyle, design::kMainWidth, design::kMainHeight,
            BuildMenus());
     BuildControls();
-
-    // Start-up: empty bar, caption with the version, settings read and shown.
-    progress_.SetProgress(0);
-    SetWindowTextW(
-        hwnd(),
-        Wide(MainWinCaption(CV2_VERSION_MAJOR, CV2_VERSION_MINOR, CV2_VERSION_PATCH)).c_str());
-    LoadSettingsAtStart(settingsPath_, settings_, boxes_);
-    ShowSettings();
+    logic_.Start();
 }
 
 MainWin::~MainWin() {
@@ -120,8 +103,7 @@ LRESULT MainWin::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             return 0;
         case WM_CLOSE:
-            // Every close request ends the program; nothing cancels it.
-            SaveSettingsAndQuit();
+            logic_.ChooseEnd();
             return 0;
         case WM_QUERYENDSESSION:
             return TRUE;
@@ -136,23 +118,22 @@ LRESULT MainWin::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 void MainWin::Command(int id) {
     switch (id) {
         case kReadDF_But:
-            guard_.Run(onReadDF);
+            logic_.ClickReadDF();
             break;
         case kWriteDF_But:
-            guard_.Run(onWriteDF);
+            logic_.ClickWriteDF();
             break;
         case kLoad_menu:
-            LoadMenu();
+            logic_.ChooseFile();
             break;
         case kOpt_menu:
-            // The restore leaves this menu usable; its settings must not change under it.
-            if (!guard_.running()) ShowOptions();
+            logic_.ChooseOptions();
             break;
         case kende_menu:
-            SaveSettingsAndQuit();
+            logic_.ChooseEnd();
             break;
         case kHinweis_menu:
-            ShowNotice();
+            logic_.ChooseNotice();
             break;
         default:
             break;
@@ -187,43 +168,29 @@ void MainWin::RedrawBar() {
     InvalidateRect(hwnd(), &area, FALSE);
 }
 
-void MainWin::ShowSettings() {
-    SetDlgItemTextW(hwnd(), kBdRtTxt, std::to_wstring(settings_.BaudRate).c_str());
-    SetDlgItemTextW(hwnd(), kComPortNrTxt, Wide(settings_.ComPort.ToText()).c_str());
-    SetDlgItemTextW(hwnd(), kDF_FileTxt, Wide(FileNamePart(settings_.BackupFileName)).c_str());
-}
+void MainWin::SetCaption(const std::string& text) { SetWindowTextW(hwnd(), Wide(text).c_str()); }
 
-void MainWin::SaveSettingsAndQuit() {
-    // A file that cannot be written does not keep the program from ending.
-    SaveSettings(settingsPath_, settings_);
-    if (quit_) quit_();
-}
-
-void MainWin::OptionsClosed() {
-    if (!guard_.running()) EnableButtons();
+void MainWin::SetLabel(MainWinLabel label, const std::string& text) {
+    // In the order of MainWinLabel.
+    static constexpr int kLabelIds[] = {kComPortNrTxt, kBdRtTxt, kDF_FileTxt, kComTxt};
+    SetDlgItemTextW(hwnd(), kLabelIds[static_cast<int>(label)], Wide(text).c_str());
 }
 
 OptWin& MainWin::ShowOptions() {
-    if (!optWin_) optWin_ = std::make_unique<OptWin>(settings_, *this);
+    if (!optWin_) optWin_ = std::make_unique<OptWin>(logic_);
     optWin_->Open();
     return *optWin_;
 }
 
-void MainWin::ShowNotice() {
+void MainWin::OpenNotice() {
     FrmHinweis notice(hwnd());
     notice.RunModal();
 }
 
-void MainWin::DisableButtons() {
-    EnableWindow(control(kReadDF_But), FALSE);
-    EnableWindow(control(kWriteDF_But), FALSE);
-}
-
-void MainWin::EnableButtons() {
-    EnableWindow(control(kReadDF_But), TRUE);
-    EnableWindow(control(kWriteDF_But), TRUE);
-    // A disabled button lost the focus; the keyboard finds the first one again.
-    if (GetForegroundWindow() == hwnd() && GetParent(GetFocus()) != hwnd()) {
+void MainWin::SetButtonsEnabled(bool enabled) {
+    EnableWindow(control(kReadDF_But), enabled);
+    EnableWindow(control(kWriteDF_But), enabled);
+    if (enabled && GetForegroundWindow() == hwnd() && GetParent(GetFocus()) != hwnd()) {
         SetFocus(control(kReadDF_But));
     }
 }
@@ -233,28 +200,10 @@ void MainWin::SetDateiMenuEnabled(bool enabled) {
     DrawMenuBar(hwnd());
 }
 
-void MainWin::ClosePort() {
-    if (comm1_.PortOpen()) comm1_.SetPortOpen(false);
-}
-
-void MainWin::SetComTxt(const std::string& text) {
-    SetDlgItemTextW(hwnd(), kComTxt, Wide(text).c_str());
-}
-
-void MainWin::LoadMenu() {
-    // A cancel gives the empty name, which clears the file in use.
-    LoadMenuFileChoice(fileDialog_, settings_);
-    SetDlgItemTextW(hwnd(), kDF_FileTxt, Wide(FileNamePart(settings_.BackupFileName)).c_str());
-}
-
-std::string MainWin::FormatNumber(double value) { return LocaleNumber(value); }
-
 void MainWin::SetBarWidth(double twips) {
     barWidth_ = TwipsToPixels(twips, dpi_.x);
     RedrawBar();
 }
-
-double MainWin::BackgroundWidth() const { return design::kProzBalkenWeiss.width; }
 
 void MainWin::SetPercentText(const std::string& text) {
     percentText_ = Wide(text);

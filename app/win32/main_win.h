@@ -1,17 +1,15 @@
 // The main window on the Win32 API: the settings in use, the two transfer
-// buttons, the status line, the progress bar and the menus. It starts the
-// program (settings loaded and shown) and ends it (settings written, then out
-// at once, whatever runs).
+// buttons, the status line, the progress bar and the menus, as native
+// controls. What they do is MainWinLogic's; the window creates, lays out and
+// paints them.
 #pragma once
 
 #include <functional>
 #include <memory>
 #include <string>
 
-#include "app/progress.h"
+#include "app/main_win_logic.h"
 #include "app/win32/native_window.h"
-#include "app/window_program.h"
-#include "settings/settings.h"
 
 namespace cv2 {
 
@@ -20,7 +18,7 @@ class MessageBoxes;
 class OptWin;
 class SerialControl;
 
-class MainWin : public NativeWindow, public MainWindow, public ProgressView {
+class MainWin : public NativeWindow, public MainWinView {
 public:
     // quit ends the program; it is called right after the settings file is
     // written and in the program never returns.
@@ -28,45 +26,32 @@ public:
             std::string settingsPath, std::function<void()> quit);
     ~MainWin() override;
 
-    // The backup and restore procedures, run inside the click of their button.
-    std::function<void()> onReadDF;
-    std::function<void()> onWriteDF;
+    MainWinLogic& logic() { return logic_; }
     // The session ends (log-off, shut-down).
     std::function<void()> onEndSession;
 
     // Shows the window and gives the focus to ReadDF_But.
     void Show(int showCommand);
-    // The options window is done (O.K. or close box): the buttons come back,
-    // unless a procedure is still running and will enable them at its end.
-    void OptionsClosed();
     // Opens the options window, modeless and without owner.
     OptWin& ShowOptions();
-    // Opens the notice window modally; returns when it is closed.
-    void ShowNotice();
-
-    MessageBoxes& boxes() { return boxes_; }
 
     // The controls, for the tests.
     HWND control(int id) const { return GetDlgItem(hwnd(), id); }
     int barWidth() const { return barWidth_; }
     const std::wstring& percentText() const { return percentText_; }
 
-    // MainWindow
-    void ShowSettings() override;
-    void SaveSettingsAndQuit() override;
-    Progress& progress() override { return progress_; }
-    bool ProcedureRunning() const override { return guard_.running(); }
-    void DisableButtons() override;
-    void EnableButtons() override;
+    // MainWinView: the windows it opens, the texts and enabled states of the
+    // controls, and the bar, which is painted with the window (the two calls
+    // redraw its area).
+    void OpenOptions() override { ShowOptions(); }
+    void OpenNotice() override;
+    void SetCaption(const std::string& text) override;
+    void SetLabel(MainWinLabel label, const std::string& text) override;
+    // Enabled again, the first button takes the focus when no control of the
+    // window holds it (a disabled button lost it).
+    void SetButtonsEnabled(bool enabled) override;
     void SetDateiMenuEnabled(bool enabled) override;
-    void ClosePort() override;
-    void SetComTxt(const std::string& text) override;
-    void LoadMenu() override;
-    std::string FormatNumber(double value) override;
-
-    // ProgressView
     void SetBarWidth(double twips) override;
-    double BackgroundWidth() const override;
     void SetPercentText(const std::string& text) override;
 
     // Control and menu identifiers.
@@ -97,14 +82,7 @@ private:
     void Paint();
     void RedrawBar();
 
-    Settings& settings_;
-    SerialControl& comm1_;
-    MessageBoxes& boxes_;
-    FileDialog& fileDialog_;
-    std::string settingsPath_;
-    std::function<void()> quit_;
-    Progress progress_{*this};
-    ProcedureGuard guard_;
+    MainWinLogic logic_;
     std::unique_ptr<OptWin> optWin_;
     HFONT font_ = nullptr;
     HFONT boldFont_ = nullptr;

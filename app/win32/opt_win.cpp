@@ -33,7 +33,7 @@ std::string ControlText(HWND control) {
 
 }  // namespace
 
-OptWin::OptWin(Settings& settings, MainWin& mainWin) : settings_(settings), mainWin_(mainWin) {
+OptWin::OptWin(MainWinLogic& mainWin) : mainWin_(mainWin) {
     font_ = DesignFont(dpi_, kDesignPoints);
     boldFont_ = DesignFont(dpi_, kDesignPoints, true);
     // The window opens at its designed size, lower than its frames reach; the
@@ -132,9 +132,9 @@ LRESULT OptWin::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void OptWin::Activate() {
-    logic_.Activate(settings_);
+    logic_.Activate(mainWin_.settings());
     Mirror();
-    mainWin_.DisableButtons();
+    mainWin_.OptionsOpened();
 }
 
 void OptWin::Mirror() {
@@ -156,12 +156,7 @@ void OptWin::Mirror() {
 }
 
 void OptWin::OkClicked() {
-    // A refused port name keeps the window open with the name to correct.
-    if (const std::string problem = logic_.Confirm(settings_); !problem.empty()) {
-        mainWin_.boxes().Show(problem, design::kOptionsTitle, BoxButtons::Ok, BoxIcon::Exclamation);
-        return;
-    }
-    mainWin_.ShowSettings();
+    if (!mainWin_.ConfirmOptions(logic_)) return;
     ShowWindow(hwnd(), SW_HIDE);
     mainWin_.OptionsClosed();
 }

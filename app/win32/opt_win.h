@@ -13,11 +13,11 @@
 
 namespace cv2 {
 
-class MainWin;
+class MainWinLogic;
 
 class OptWin : public NativeWindow {
 public:
-    OptWin(Settings& settings, MainWin& mainWin);
+    explicit OptWin(MainWinLogic& mainWin);
     ~OptWin() override;
 
     // Shows and activates the window.
@@ -46,8 +46,7 @@ private:
     void Mirror();
     void OkClicked();
 
-    Settings& settings_;
-    MainWin& mainWin_;
+    MainWinLogic& mainWin_;
     OptionsLogic logic_;
     HFONT font_ = nullptr;
     HFONT boldFont_ = nullptr;

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/procedure_guard.h"
-
 namespace cv2 {
 namespace {
 
@@ -20,25 +18,6 @@ TEST(MainWinTexts, TheFileNamePartIsWhatFollowsTheLastFolderSeparator) {
     EXPECT_EQ(FileNamePart("anlage.CDF"), "anlage.CDF");
     EXPECT_EQ(FileNamePart(""), "");
     EXPECT_EQ(FileNamePart("C:\\Sicherungen\\"), "");
-}
-
-TEST(ProcedureGuard, AClickInsideARunningProcedureStartsNothingAndTheNextClickRuns) {
-    ProcedureGuard guard;
-    int runs = 0;
-    bool innerRan = true;
-    EXPECT_TRUE(guard.Run([&] {
-        ++runs;
-        EXPECT_TRUE(guard.running());
-        // A procedure processes window events while it waits: a click arrives.
-        innerRan = guard.Run([&] { ++runs; });
-    }));
-    EXPECT_FALSE(innerRan);
-    EXPECT_EQ(runs, 1);
-    EXPECT_FALSE(guard.running());
-    EXPECT_TRUE(guard.Run([&] { ++runs; }));
-    EXPECT_EQ(runs, 2);
-    // A button without a procedure behind it does nothing.
-    EXPECT_FALSE(guard.Run({}));
 }
 
 }  // namespace

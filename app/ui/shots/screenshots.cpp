@@ -69,21 +69,21 @@ std::string_view BackupTextAt(std::int32_t offset) {
 bool RenderProcedureScreenshots(const QDir& dir, MainWin& mainWin) {
     // A backup half-way: buttons off, status line and bar where the run would be.
     const std::int32_t halfway = kProgressTotal / 2;
-    mainWin.settings().BackupFileName = "/home/anlage/Anlage.CDF";
-    mainWin.ShowSettings();
-    mainWin.DisableButtons();
-    mainWin.SetComTxt(std::string(BackupTextAt(halfway)));
-    mainWin.progress().ResetProgress();
-    mainWin.progress().AddBytes(halfway);
+    mainWin.logic().settings().BackupFileName = "/home/anlage/Anlage.CDF";
+    mainWin.logic().ShowSettings();
+    mainWin.logic().DisableButtons();
+    mainWin.logic().SetComTxt(std::string(BackupTextAt(halfway)));
+    mainWin.logic().progress().ResetProgress();
+    mainWin.logic().progress().AddBytes(halfway);
     mainWin.show();
     QApplication::processEvents();
     bool ok = mainWin.grab().save(dir.filePath("MainWin-backup.png"));
-    mainWin.progress().ResetProgress();
-    mainWin.progress().SetProgress(0);
-    mainWin.SetComTxt("");
-    mainWin.EnableButtons();
-    mainWin.settings().BackupFileName.clear();
-    mainWin.ShowSettings();
+    mainWin.logic().progress().ResetProgress();
+    mainWin.logic().progress().SetProgress(0);
+    mainWin.logic().SetComTxt("");
+    mainWin.logic().EnableButtons();
+    mainWin.logic().settings().BackupFileName.clear();
+    mainWin.logic().ShowSettings();
 
     ok = SaveBox(dir, "restore-question.png", kOverwriteQuestion, kOverwriteQuestionTitle,
                  BoxButtons::YesNo, BoxIcon::None) &&

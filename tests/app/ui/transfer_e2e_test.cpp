@@ -77,7 +77,7 @@ class TransferEndToEnd : public QObject {
         w->program = std::make_unique<Program>(
             w->boxes, w->fileDialog, Path("CV2_DF.INF"), keys.keys, [raw] {
                 raw->ended = true;
-                raw->portOpenAtEnd |= raw->win().comm1().PortOpen();
+                raw->portOpenAtEnd |= raw->program->link().comm().PortOpen();
             });
         w->win().show();
         if (before) before(*w);
@@ -94,7 +94,7 @@ class TransferEndToEnd : public QObject {
         QCOMPARE(w->Text("ProzTxt"), QString("100%"));
         QVERIFY(w->Text("ComTxt").startsWith(" Zeit: ") && w->Text("ComTxt").endsWith(" min"));
         QVERIFY(w->win().findChild<QPushButton*>("ReadDF_But")->isEnabled());
-        QVERIFY(!w->win().comm1().PortOpen());
+        QVERIFY(!w->program->link().comm().PortOpen());
 
         const Bytes written = testing::ReadAll(Path("sicherung.CDF"));
         QCOMPARE(written.size(), std::size_t{574252});
@@ -109,7 +109,7 @@ private slots:
 
         QCOMPARE(w->boxes.shown.size(), size_t{1});  // the overwrite question only
         QCOMPARE(w->Text("DF_FileTxt"), QString("sicherung.CDF"));
-        QVERIFY(!w->win().comm1().PortOpen());
+        QVERIFY(!w->program->link().comm().PortOpen());
         QVERIFY(StopSimulatorAndReadDump() == testing::ReadAll(Path("sicherung.CDF")));
     }
 
@@ -130,7 +130,7 @@ private slots:
 
         QVERIFY(w->ended && !w->portOpenAtEnd);  // ended after the run, not in its middle
         QVERIFY(w->boxes.shown.empty());
-        QVERIFY(!w->win().comm1().PortOpen());
+        QVERIFY(!w->program->link().comm().PortOpen());
         QVERIFY(std::filesystem::exists(Path("CV2_DF.INF")));
         QVERIFY(testing::ReadAll(Path("alt.CDF")) == previous);
         QVERIFY(!std::filesystem::exists(Path("alt.CDF.tmp")));

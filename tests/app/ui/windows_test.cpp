@@ -1,10 +1,12 @@
-// The windows as a user meets them, offscreen: start-up, the file choice and
-// the notice, the options window and its coupling, and the end that writes the
-// settings file even while a procedure is waiting.
+// The Qt windows as a user meets them, offscreen: what the main window's
+// controls show and reach (its behaviour is tested once, against its logic),
+// the notice, the options window with its port box, suggestions and
+// activation, and every window's layout.
 #include <qpa/qwindowsysteminterface.h>
 
 #include <QtTest>
 #include <QtWidgets>
+#include <cstdio>
 #include <memory>
 
 #include "app/ui/design_frame.h"
@@ -12,10 +14,7 @@
 #include "app/ui/main_win.h"
 #include "app/ui/opt_win.h"
 #include "app/ui/port_name.h"
-#include "platform/fake/fake_clock.h"
-#include "platform/fake/fake_dialogs.h"
-#include "platform/fake/fake_serial.h"
-#include "platform/qt/qt_event_pump.h"
+#include "tests/support/main_win_doubles.h"
 
 using namespace cv2;
 
@@ -78,27 +77,16 @@ bool NoticeTextFits(QWidget& notice) {
 
 }  // namespace
 
-class WindowsTest : public QObject {
+class WindowsTest : public QObject, test::MainWinDoubles {
     Q_OBJECT
 
     QTemporaryDir dir;
-    QString settingsPath;
-    FakeClock clock;
-    FakeSerial comm1{clock};
-    FakeMessageBoxes boxes;
-    FakeFileDialog fileDialog;
-    Settings settings;
-    int quits = 0;
     std::unique_ptr<MainWin> win;
     OptWin* opt = nullptr;
 
-    void Start(const QByteArray& settingsFile = {}, std::function<void()> quit = {}) {
-        QFile f(settingsPath);
-        if (!settingsFile.isEmpty() && f.open(QIODevice::WriteOnly)) f.write(settingsFile);
-        f.close();
-        if (!quit) quit = [this] { ++quits; };
-        win = std::make_unique<MainWin>(settings, comm1, boxes, fileDialog,
-                                        settingsPath.toStdString(), std::move(quit));
+    void Start(const std::string& settingsFile = {}) {
+        WriteSettingsFile(settingsFile);
+        win = Open<MainWin>();
         win->show();
         QVERIFY(QTest::qWaitForWindowActive(win.get()));
     }
@@ -107,10 +95,6 @@ class WindowsTest : public QObject {
     QPushButton* Button(const char* name) { return win->findChild<QPushButton*>(name); }
     bool TransferButtonsEnabled() {
         return Button("ReadDF_But")->isEnabled() && Button("WriteDF_But")->isEnabled();
-    }
-    QByteArray SettingsFile() {
-        QFile f(settingsPath);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 
     void OpenOptions() {
@@ -121,6 +105,12 @@ class WindowsTest : public QObject {
         return opt->findChild<QRadioButton*>(QString("%1%2").arg(kind).arg(i));
     }
     void Click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton); }
+    static bool OptionsShown() {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (qobject_cast<OptWin*>(w) && w->isVisible()) return true;
+        }
+        return false;
+    }
     // The four baud options: X selected, x selected but disabled, + enabled, - disabled.
     QString BaudState() {
         QString s;
@@ -133,8 +123,8 @@ class WindowsTest : public QObject {
 
 private slots:
     void init() {
-        settingsPath = dir.filePath("CV2_DF.INF");
-        QFile::remove(settingsPath);
+        settingsPath = dir.filePath("CV2_DF.INF").toStdString();
+        std::remove(settingsPath.c_str());
         fileDialog = FakeFileDialog();
         boxes = FakeMessageBoxes();
         settings = Settings();
@@ -142,55 +132,34 @@ private slots:
     }
     void cleanup() { win.reset(); }
 
-    // --- start-up, file choice and notice ---
+    // --- the main window's controls and what they reach ---
 
-    void startupShowsTheSettingsAndAFileChoiceTheNameWithoutFolder() {
+    void theControlsShowWhatTheLogicSaysAndReachWhatItDoes() {
         Start("\"COM4\"\r\n19200\r\n\"\"\r\n");
         QCOMPARE(win->windowTitle(), QString("CV2 Sicherung - Ver.: 1.0.0"));
         QCOMPARE(Text("ComPortNrTxt") + "|" + Text("BdRtTxt") + "|" + Text("DF_FileTxt"),
                  QString("COM4|19200|"));
         QCOMPARE(Text("ProzTxt"), QString("0%"));
         QCOMPARE(win->findChild<QWidget*>("ProzBalken")->width(), 0);
-        // A cancelled choice clears the name.
-        fileDialog.answers = {"/home/anna/lok.CDF", "C:\\Daten\\alt.CDF", "ohne.CDF", ""};
-        for (const QString name : {"lok.CDF", "alt.CDF", "ohne.CDF", ""}) {
-            Action("Load_menu")->trigger();
-            QCOMPARE(Text("DF_FileTxt"), name);
-        }
-        QCOMPARE(settings.BackupFileName, std::string());
-        const auto& second = fileDialog.shown[1];
-        QVERIFY(second.mode == FileDialogMode::Save);
-        QCOMPARE(
-            second.title + "|" + second.preset + "|" + second.description + "|" + second.pattern,
-            std::string("Sicherungsdatei speichern...|/home/anna/lok.CDF|"
-                        "CV2 Datenflash (*.CDF)|*.CDF"));
-    }
-
-    // A port cut at its NUL would be the terminal ("/dev/tty"): the window says
-    // so at start and uses the default port; the options refuse such a name.
-    void aPortNameWithAControlCharacterIsRefusedAtStartAndInTheOptions() {
-        Start(QByteArray("\"/dev/tty\0USB0\"\r\n19200\r\n\"\"\r\n", 28));
-        QCOMPARE(boxes.shown.size(), std::size_t{1});
-        QCOMPARE(boxes.shown[0].text,
-                 "Die Einstellungsdatei " + settingsPath.toStdString() +
-                     " nennt eine Schnittstelle, die es nicht geben kann.\r"
-                     "Der Schnittstellenname „/dev/tty\\x00USB0“ enthält ein Steuerzeichen "
-                     "(\\x00); so heißt keine Schnittstelle, er wird nicht verwendet. Es gilt der "
-                     "COM-Port 3.");
-        QCOMPARE(Text("ComPortNrTxt") + "|" + Text("BdRtTxt"), QString("3|19200"));
-        QCOMPARE(settings.ComPort, ComPortSetting::Number(3));
-
-        OpenOptions();
-        opt->findChild<PortNameBox*>("ComPortTxT")->setText(QString("COM4\x1b"));
-        Click(opt->findChild<QPushButton*>("OK_But"));
-        QCOMPARE(boxes.shown.size(), std::size_t{2});
-        QCOMPARE(boxes.shown[1].title, std::string("Optionen"));
-        QVERIFY(opt->isVisible());
-        QCOMPARE(settings.ComPort, ComPortSetting::Number(3));
-        opt->findChild<PortNameBox*>("ComPortTxT")->setText("COM4");
-        Click(opt->findChild<QPushButton*>("OK_But"));
-        QCOMPARE(settings.ComPort, ComPortSetting::Text("COM4"));
-        QVERIFY(!opt->isVisible());
+        fileDialog.answers = {"/home/anna/lok.CDF"};
+        Action("Load_menu")->trigger();
+        QCOMPARE(Text("DF_FileTxt"), QString("lok.CDF"));
+        bool lockedInRun = false, optionsInRun = true;
+        win->logic().onReadDF = [&] {
+            win->logic().DisableButtons();
+            lockedInRun = !Button("ReadDF_But")->isEnabled() && !Button("WriteDF_But")->isEnabled();
+            Action("Opt_menu")->trigger();
+            optionsInRun = OptionsShown();
+        };
+        Click(Button("ReadDF_But"));
+        QVERIFY(lockedInRun && !optionsInRun);
+        Action("Opt_menu")->trigger();
+        QVERIFY(OptionsShown());
+        Action("ende_menu")->trigger();
+        QCOMPARE(quits, 1);
+        QCOMPARE(SettingsFile(), std::string("\"COM4\"\r\n19200\r\n\"\"\r\n"));
+        win->close();
+        QCOMPARE(quits, 2);
     }
 
     void noticeOpensModalOverTheMainWindowWithItsWholeText() {
@@ -225,6 +194,10 @@ private slots:
         // A device name longer than the boxes shows its end, and whole as a tooltip.
         const QString device = "/dev/serial/by-path/pci-0000:00:14.0-usb-0:2:1.0-port0";
         auto* box = opt->findChild<PortNameBox*>("ComPortTxT");
+        // A name with a control character keeps the window open with the name to correct.
+        box->setText(device + "\x1b");
+        Click(opt->findChild<QPushButton*>("OK_But"));
+        QVERIFY(opt->isVisible() && boxes.shown.size() == 1);
         box->setText(device);
         Click(opt->findChild<QPushButton*>("OK_But"));
         QCOMPARE(settings.Interface, InterfaceKind::TandemoPort);
@@ -337,50 +310,6 @@ private slots:
         QVERIFY(!win->windowIcon().pixmap(16).isNull() && !notice.windowIcon().pixmap(16).isNull());
     }
 
-    // --- the end ---
-
-    void endMenuWritesSettingsEvenIfUnwritableAndQuits() {
-        Start("\"/dev/ttyUSB0\"\r\n115200\r\n\"\"\r\n");
-        settings.BackupFileName = "/tmp/x.CDF";
-        Action("ende_menu")->trigger();
-        QCOMPARE(quits, 1);
-        QCOMPARE(SettingsFile(), QByteArray("\"/dev/ttyUSB0\"\r\n115200\r\n\"\"\r\n"));
-        settingsPath = dir.filePath("missing-folder/CV2_DF.INF");
-        Start();
-        win->close();
-        QCOMPARE(quits, 2);
-    }
-
-    void whileAProcedureWaitsNothingElseStartsAndACloseWritesTheSettingsAndQuits() {
-        QByteArray atQuit;
-        bool runningAtQuit = false;
-        Start({}, [&] {
-            ++quits;
-            atQuit = SettingsFile();
-            runningAtQuit = win->ProcedureRunning();
-        });
-        settings.BaudRate = 16666;
-        QtEventPump pump;
-        int passes = 0, writes = 0;
-        bool enabledAfterOptions = true;
-        win->onWriteDF = [&] { ++writes; };
-        win->onReadDF = [&] {
-            win->DisableButtons();
-            OpenOptions();
-            opt->close();  // would bring the buttons back in an idle window
-            enabledAfterOptions = TransferButtonsEnabled();
-            Button("WriteDF_But")->click();
-            // The window is asked to close while the procedure waits for a reply.
-            QCoreApplication::postEvent(win.get(), new QCloseEvent);
-            while (quits == 0 && ++passes < 1000) pump.ProcessEvents();
-        };
-        Button("ReadDF_But")->click();
-        QVERIFY(!enabledAfterOptions);
-        QCOMPARE(writes, 0);
-        QCOMPARE(quits, 1);
-        QVERIFY(runningAtQuit);
-        QCOMPARE(atQuit, QByteArray("3\r\n16666\r\n\"\"\r\n"));
-    }
 };
 
 QTEST_MAIN(WindowsTest)

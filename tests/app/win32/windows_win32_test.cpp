@@ -1,25 +1,21 @@
-// The native windows as a user meets them: start-up from the settings file,
+// The native windows as a user meets them: what the main window's controls
+// show and reach (its behaviour is tested once, against its logic), the focus,
 // every caption whole in the font the system draws, the options window's
-// coupling and its effect on the main window, and the end that writes the
-// settings file even while a procedure is waiting. Without a display (Wine
+// coupling and its effect on the main window, and the bar in pixels. Without a display (Wine
 // outside xvfb) there are no windows, and the tests skip.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 
 #include "app/main_win_texts.h"
 #include "app/win32/frm_hinweis.h"
 #include "app/win32/main_win.h"
 #include "app/win32/opt_win.h"
-#include "platform/fake/fake_clock.h"
-#include "platform/fake/fake_dialogs.h"
-#include "platform/fake/fake_serial.h"
 #include "platform/win32/wide_text.h"
+#include "tests/support/main_win_doubles.h"
 #include "tests/support/win32_display.h"
 
 namespace cv2 {
@@ -56,7 +52,7 @@ std::vector<std::string> CutLabels(HWND window) {
     return cut;
 }
 
-class NativeWindowsTest : public ::testing::Test {
+class NativeWindowsTest : public ::testing::Test, protected test::MainWinDoubles {
 protected:
     void SetUp() override {
         if (!WindowsCanBeShown()) GTEST_SKIP() << "keine Anzeige";
@@ -68,9 +64,8 @@ protected:
         std::remove(settingsPath.c_str());
     }
     void Start(const std::string& settingsFile = {}) {
-        if (!settingsFile.empty()) std::ofstream(settingsPath, std::ios::binary) << settingsFile;
-        win = std::make_unique<MainWin>(settings, comm1, boxes, fileDialog, settingsPath,
-                                        [this] { ++quits; });
+        WriteSettingsFile(settingsFile);
+        win = Open<MainWin>();
         win->Show(SW_SHOWNORMAL);
         Pump();
     }
@@ -79,30 +74,17 @@ protected:
         return IsWindowEnabled(win->control(MainWin::kReadDF_But)) &&
                IsWindowEnabled(win->control(MainWin::kWriteDF_But));
     }
-    std::string SettingsFile() {
-        std::ifstream in(settingsPath, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
     void Click(HWND window, int id) {
         SendMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
     }
     bool Checked(OptWin& opt, int id) { return IsDlgButtonChecked(opt.hwnd(), id) == BST_CHECKED; }
 
-    std::string settingsPath;
-    FakeClock clock;
-    FakeSerial comm1{clock};
-    FakeMessageBoxes boxes;
-    FakeFileDialog fileDialog;
-    Settings settings;
-    int quits = 0;
     std::unique_ptr<MainWin> win;
 };
 
-TEST_F(NativeWindowsTest, StartUpShowsTheVersionTheSettingsAndAnEmptyBar) {
-    Start("\"4\"\r\n19200\r\n\"C:\\\\alt\\\\x.CDF\"\r\n");
+TEST_F(NativeWindowsTest, TheControlsShowWhatTheLogicSaysAndTheFocusStartsOnTheFirstButton) {
+    Start("\"4\"\r\n19200\r\n\"\"\r\n");
     EXPECT_EQ(Text(win->hwnd()), "CV2 Sicherung - Ver.: 1.0.0");
     EXPECT_EQ(Shown(MainWin::kComPortNrTxt), "4");
     EXPECT_EQ(Shown(MainWin::kBdRtTxt), "19200");
@@ -110,15 +92,9 @@ TEST_F(NativeWindowsTest, StartUpShowsTheVersionTheSettingsAndAnEmptyBar) {
     EXPECT_EQ(win->barWidth(), 0);
     EXPECT_EQ(win->percentText(), L"0%");
     EXPECT_EQ(GetFocus(), win->control(MainWin::kReadDF_But));
-
-    // The file menu's choice shows the name without its folder; a cancel clears it.
-    fileDialog.answers = {"C:\\Sicherungen\\anlage.CDF", ""};
+    fileDialog.answers = {"C:\\Sicherungen\\anlage.CDF"};
     SendMessageW(win->hwnd(), WM_COMMAND, MainWin::kLoad_menu, 0);
     EXPECT_EQ(Shown(MainWin::kDF_FileTxt), "anlage.CDF");
-    EXPECT_EQ(fileDialog.shown.back().title, "Sicherungsdatei speichern...");
-    SendMessageW(win->hwnd(), WM_COMMAND, MainWin::kLoad_menu, 0);
-    EXPECT_EQ(Shown(MainWin::kDF_FileTxt), "");
-    EXPECT_EQ(settings.BackupFileName, "");
 }
 
 TEST_F(NativeWindowsTest, EveryCaptionShowsWholeInTheSystemsFont) {
@@ -174,43 +150,38 @@ TEST_F(NativeWindowsTest, OptionsCoupleInterfaceAndRateAndOnlyOkChangesTheSettin
     EXPECT_TRUE(ButtonsEnabled());
 }
 
-TEST_F(NativeWindowsTest, WhileAProcedureWaitsNothingElseStartsAndACloseWritesTheSettings) {
+TEST_F(NativeWindowsTest, TheButtonsMenusAndCloseBoxReachWhatTheyDo) {
     Start("\"COM7\"\r\n115200\r\n\"\"\r\n");
     int reads = 0, writes = 0;
-    std::string atQuit;
-    bool enabledAfterOptions = true, runningAtQuit = false;
-    win->onWriteDF = [&] { ++writes; };
-    win->onReadDF = [&] {
+    bool lockedInRun = false;
+    win->logic().onWriteDF = [&] { ++writes; };
+    win->logic().onReadDF = [&] {
         ++reads;
-        win->DisableButtons();
-        // The options window closed inside a run leaves the buttons to the run.
-        OptWin& opt = win->ShowOptions();
-        SendMessageW(opt.hwnd(), WM_CLOSE, 0, 0);
-        enabledAfterOptions = ButtonsEnabled();
-        Click(win->hwnd(), MainWin::kReadDF_But);
-        Click(win->hwnd(), MainWin::kWriteDF_But);
-        runningAtQuit = win->ProcedureRunning();
+        win->logic().DisableButtons();
+        lockedInRun = !IsWindowEnabled(win->control(MainWin::kReadDF_But)) &&
+                      !IsWindowEnabled(win->control(MainWin::kWriteDF_But));
         SendMessageW(win->hwnd(), WM_CLOSE, 0, 0);
-        atQuit = SettingsFile();
     };
     Click(win->hwnd(), MainWin::kReadDF_But);
+    Click(win->hwnd(), MainWin::kWriteDF_But);
     EXPECT_EQ(reads, 1);
-    EXPECT_EQ(writes, 0);
-    EXPECT_FALSE(enabledAfterOptions);
-    EXPECT_TRUE(runningAtQuit);
+    EXPECT_EQ(writes, 1);
+    EXPECT_TRUE(lockedInRun);
     EXPECT_EQ(quits, 1);
-    EXPECT_EQ(atQuit, "\"COM7\"\r\n115200\r\n\"\"\r\n");
+    EXPECT_EQ(SettingsFile(), "\"COM7\"\r\n115200\r\n\"\"\r\n");
+    SendMessageW(win->hwnd(), WM_COMMAND, MainWin::kende_menu, 0);
+    EXPECT_EQ(quits, 2);
 }
 
 TEST_F(NativeWindowsTest, TheBarFollowsTheProgressInPixelsOfItsBackground) {
     Start();
-    win->progress().ResetProgress();
-    win->progress().ProgressBytes = kProgressTotal / 2;
-    win->progress().UpdateProgress();
-    const RECT background = TwipsRect(win->dpi(), 120, 3660, 3195, 315);
+    win->logic().progress().ResetProgress();
+    win->logic().progress().ProgressBytes = kProgressTotal / 2;
+    win->logic().progress().UpdateProgress();
+    const RECT background = TwipsRect(win->dpi(), design::kProzBalkenWeiss);
     EXPECT_NEAR(win->barWidth(), (background.right - background.left) / 2, 1);
     EXPECT_EQ(win->percentText(), L"50%");
-    win->progress().CompleteProgress();
+    win->logic().progress().CompleteProgress();
     EXPECT_EQ(win->barWidth(), background.right - background.left);
 }
 
