@@ -1,5 +1,5 @@
 // A link on fake platform layers: fake clock and event pump, a scriptable
-// serial control, recording port I/O and message boxes.
+// serial control and recording port I/O.
 #pragma once
 
 #include <cstdint>
