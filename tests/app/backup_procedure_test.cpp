@@ -128,7 +128,7 @@ TEST(BackupProcedure, OnlyTheBootloaderEndFailingKeepsTheCompleteBackup) {
     testing::WriteAll(rig.path, Bytes(kComplete, 0x5C));
     const ProcedureResult result = rig.backup.Run();
     EXPECT_EQ(result.outcome, Outcome::Failed);
-    EXPECT_EQ(result.status, 120013);
+    EXPECT_EQ(result.status, Code(Step::BootloaderEnd, Kind::None, Detail::TimedOut));
     ExpectFailure(rig,
                   "\rBootloader beenden: Timeout: kein Antwort auf LocoNet! \rDie Sicherung "
                   "ist vollständig in " +
@@ -198,16 +198,20 @@ TEST(CancelledRun, StopsSendingAndLeavesTheFileAndTheModuleAsTheyWere) {
         int progOffs;       // programming-off frames sent after the cancel
         StatusCode status;  // the step it stopped in
     };
+    // Cancelled in the step.
+    constexpr auto In = [](Step step) { return Code(step, Kind::None, Detail::Cancelled); };
     const Row rows[] = {
-        {"backup before the bootloader start", false, " Datenbank prüfen", {}, 0, false, 0, 110098},
-        {"backup in the locomotives", false, " Lokdaten ", {}, 0, false, 0, 210098},
+        {"backup before the bootloader start", false, " Datenbank prüfen", {}, 0, false, 0, In(Step::BootloaderStart)},
+        {"backup in the locomotives", false, " Lokdaten ", {}, 0, false, 0, In(Step::ReadLongData)},
         {"backup in a silent module's first attempt", false, nullptr, Request::FsProgOn, 1, true, 1,
-         300098},
+         In(Step::FsProgOn)},
         {"backup as the module is switched on", false, nullptr, Request::FsProgOn, 1, false, 1,
-         310098},
-        {"backup reading the module", false, nullptr, Request::FsReadEntry, 3, false, 1, 310098},
-        {"restore in the accessories", true, " Magnetartikel", {}, 0, false, 0, 260098},
-        {"restore writing the module", true, nullptr, Request::FsWriteEntry, 3, false, 1, 320098},
+         In(Step::FsRead)},
+        {"backup reading the module", false, nullptr, Request::FsReadEntry, 3, false, 1,
+         In(Step::FsRead)},
+        {"restore in the accessories", true, " Magnetartikel", {}, 0, false, 0, In(Step::WritePage)},
+        {"restore writing the module", true, nullptr, Request::FsWriteEntry, 3, false, 1,
+         In(Step::FsWrite)},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);

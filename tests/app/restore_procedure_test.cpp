@@ -176,7 +176,8 @@ TEST(RestoreProcedure, ANoOrAFileThatCannotBeABackupLeavesTheStationAsItWas) {
         // clang-format off
         {other, {BoxAnswer::No}, 0, ""},
         {other, {BoxAnswer::Yes, BoxAnswer::No}, 0, ""},
-        {version4, {}, 140099, "\rDatenbank Version im Backup File: keine gültige Version!\r"},
+        {version4, {}, Code(Step::FileVersion, Kind::None, Detail::InvalidVersion),
+         "\rDatenbank Version im Backup File: keine gültige Version!\r"},
         {shortFile, {}, 0, "Die Datei " + shortFile + " ist keine vollständige Sicherung: sie hat "
                            "574.251 Bytes, eine Sicherung hat 574.252 Bytes."},
         {oneByte, {}, 0, "Die Datei " + oneByte + " ist keine vollständige Sicherung: sie hat "
@@ -273,10 +274,12 @@ TEST(RestoreProcedure, AFailureEndsTheRunWithOneBoxAndLeavesLaterSectionsUntouch
     };
     // clang-format off
     const Row rows[] = {
-        {"station's own version word", [](BackupRig&) {}, 10099, 0, 0, 6u},
+        {"station's own version word", [](BackupRig&) {},
+         Code(Step::DatabaseId, Kind::None, Detail::InvalidVersion), 0, 0, 6u},
         // 34 writes carry the ID table, 33 the preset; the 69th commits page 8180.
         {"extra data page refused",
-         [](BackupRig& rig) { rig.station().options().faults.refuseWrite = 69; }, 1411, 69, 0, {}},
+         [](BackupRig& rig) { rig.station().options().faults.refuseWrite = 69; },
+         Code(Kind::DataFlashWrite, Detail::NoAnswer), 69, 0, {}},
         // Refusals of the preset do not count, silence does: the first write
         // that gets no answer at all (asked for once more) ends the run, not the 33rd.
         {"station silent from the preset on", [](BackupRig& rig) {
@@ -290,7 +293,7 @@ TEST(RestoreProcedure, AFailureEndsTheRunWithOneBoxAndLeavesLaterSectionsUntouch
              rig.host.onComTxt = [&rig](const std::string& text) {
                  if (text == " Booster") rig.station().options().faults.refuseWrite = Writes(rig) + 3;
              };
-         }, 221611, -1, 0, {}},
+         }, Code(Step::WriteLongData, Kind::SendData, Detail::NoAnswer), -1, 0, {}},
         {"module refuses an entry", [](BackupRig& rig) {
              rig.serial.onOutput = [&rig, forward = rig.serial.onOutput](const std::string& b) {
                  forward(b);
@@ -298,7 +301,7 @@ TEST(RestoreProcedure, AFailureEndsTheRunWithOneBoxAndLeavesLaterSectionsUntouch
                  if (rig.station().Count(Request::FsProgOn) == 1 && faults.refuseWrite == 0)
                      faults.refuseWrite = Writes(rig) + 3;
              };
-         }, 320032, -1, 1, {}},
+         }, Code(Step::FsWrite, Kind::None, Detail::ProgrammingFailed), -1, 1, {}},
     };
     // clang-format on
     for (const Row& row : rows) {
@@ -321,7 +324,7 @@ TEST(RestoreProcedure, AFailureEndsTheRunWithOneBoxAndLeavesLaterSectionsUntouch
         EXPECT_EQ(rig.station().Count(Request::FsProgOff), row.fsProgOffs);
         EXPECT_FALSE(rig.station().fsProgramming());
         ExpectReady(rig);
-        if (row.status / 10000 != 22) continue;
+        if (StepOf(row.status) != static_cast<int>(Step::WriteLongData)) continue;
         // Written before the failure: the locomotives; behind it, as it was.
         const Bytes after = rig.sim.ExpectedBackup();
         EXPECT_TRUE(std::equal(after.begin() + kLocos, after.begin() + kLocos + 40000,
