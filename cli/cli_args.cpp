@@ -267,7 +267,13 @@ ParseResult ParseCliArgs(const std::vector<std::string>& given) {
         if (std::string problem = PortNameProblem(args.port); !problem.empty()) {
             return fail(problem + " (--port)");
         }
-        if (std::string problem = PortSettingProblem(LinkConfigOf(args.ToSettings())); !problem.empty()) {
+        // Checked as given: the settings would not take a port text the options refuse.
+        const LinkConfig given{ComPortSetting::Text(args.port), args.baud, args.interfaceKind};
+        if (std::string problem = TcpPortProblem(given); !problem.empty()) {
+            return fail(problem + " (--port)");
+        }
+        if (std::string problem = PortSettingProblem(LinkConfigOf(args.ToSettings()));
+            !problem.empty()) {
             return fail(problem + " (--port " + args.port + ")");
         }
     }
