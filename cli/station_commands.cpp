@@ -23,6 +23,7 @@
 #include "device/error_help.h"
 #include "device/error_text.h"
 #include "device/status_table.h"
+#include "link/port_switch.h"
 #include "platform/end_requests.h"
 #include "platform/number_format.h"
 #include "platform/platform_stack.h"
@@ -252,12 +253,11 @@ struct Composition {
     Composition(const CliArgs& args, std::FILE* traceFile, const KeyTable& keys)
         : settings(args.ToSettings()),
           trace(traceFile ? std::make_unique<FrameTrace>(traceFile, platform->clock()) : nullptr),
-          tracedComm(trace ? std::make_unique<TracingSerialControl>(platform->comm1(), *trace)
-                           : nullptr),
+          tracedComm(trace ? std::make_unique<TracingSerialControl>(ports, *trace) : nullptr),
           tracedIo(trace ? std::make_unique<TracingPortIo>(platform->io(), *trace) : nullptr),
           boxes(args.yes, args.otherStation, stdin, stderr, isatty(fileno(stdin)) != 0),
-          link(tracedComm ? *tracedComm : platform->comm1(), tracedIo ? *tracedIo : platform->io(),
-               platform->clock(), platform->events()),
+          link(tracedComm ? *tracedComm : static_cast<SerialControl&>(ports),
+               tracedIo ? *tracedIo : platform->io(), platform->clock(), platform->events()),
           device(link, keys),
           host(
               stderr, isatty(fileno(stderr)) != 0, platform->clock(), [this] { link.ClosePort(); },
@@ -275,6 +275,8 @@ struct Composition {
 
     Settings settings;
     std::unique_ptr<PlatformStack> platform = MakePlatformStack();
+    // The serial port, or a LocoNet server over TCP when --port says tcp://.
+    PortSwitch ports{platform->comm1(), platform->socket(), platform->clock(), platform->events()};
     std::unique_ptr<FrameTrace> trace;
     std::unique_ptr<TracingSerialControl> tracedComm;
     std::unique_ptr<TracingPortIo> tracedIo;

@@ -82,6 +82,23 @@ std::string EncodeReceiveLine(std::span<const std::uint8_t> message) {
     return EncodeLine(kReceive, message);
 }
 
+bool MessageCutter::Step(std::uint8_t b) {
+    if (b & 0x80) {
+        message_.assign(1, b);
+        const std::int16_t length = FrameLength(b);
+        expected_ = length == kLengthFollows ? 0 : static_cast<std::size_t>(length);
+        return false;
+    }
+    if (message_.empty()) return false;
+    message_.push_back(b);
+    if (message_.size() == 2 && expected_ == 0) expected_ = b;
+    if (expected_ < 2 || message_.size() > static_cast<std::size_t>(kLongestFrame)) {
+        message_.clear();
+        return false;
+    }
+    return message_.size() == expected_;
+}
+
 bool TcpLineDecoder::EndLine(TcpLine& read) {
     const bool ok = !tooLong_ && Read(line_, read);
     line_.clear();

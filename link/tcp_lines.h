@@ -89,4 +89,29 @@ private:
     bool unused_ = false;
 };
 
+// Cuts a byte stream into whole LocoNet messages, as a server does before it
+// writes each in a RECEIVE line: a byte with bit 7 set begins a message (an
+// unfinished one before it is dropped), bytes outside a message are dropped,
+// and a message longer than a receive slot is never passed on.
+class MessageCutter {
+public:
+    // Calls sink(std::span<const std::uint8_t>) for every message completed.
+    template <typename Sink>
+    void Feed(std::string_view bytes, Sink&& sink) {
+        for (const char c : bytes) {
+            if (Step(static_cast<std::uint8_t>(c))) {
+                sink(std::span<const std::uint8_t>(message_));
+                message_.clear();
+            }
+        }
+    }
+
+private:
+    // Takes one byte; true when it completes the message.
+    bool Step(std::uint8_t b);
+
+    std::vector<std::uint8_t> message_;
+    std::size_t expected_ = 0;
+};
+
 }  // namespace cv2
