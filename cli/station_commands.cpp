@@ -232,8 +232,8 @@ std::string RunSummary(const CliArgs& args, const std::string& path, const Proce
 // cv2cli info: what the first contact found on stdout; when the contact failed
 // or was cancelled, that as the other commands give it on stderr.
 int ReportProbe(const CliArgs& args, const KeySource& keys, const StationProbe& probe,
-                const BackupImage& file, bool cancelled) {
-    InfoContext context{args.port, args.interfaceKind, args.baud, keys, {}, {}};
+                const BackupImage& file, bool cancelled, const std::string& server) {
+    InfoContext context{args.port, args.interfaceKind, args.baud, keys, {}, {}, server};
     if (!args.files.empty()) {
         context.filePath = args.files[0];
         context.file = Summarize(file);
@@ -265,6 +265,9 @@ struct Composition {
           progress(host) {
         WatchEndRequests("cv2cli", link.cancellation(), nullptr);
         if (trace) device.frames().SetObserver([t = trace.get()](FrameRole r) { t->Label(r); });
+        if (trace)
+            ports.SetOnServerVersion(
+                [t = trace.get()](const std::string& v) { t->Step("Server: " + v); });
     }
     // The trace's last line: what the run met on the bus.
     void TraceTally() {
@@ -324,7 +327,9 @@ int RunStationCommand(const CliArgs& args, const KeySource& keys) {
         c.settings.BackupFileName = path;
         if (args.command == Command::Info) {
             const StationProbe probe = ProbeStation(c.link, c.device, LinkConfigOf(c.settings));
-            exitCode = ReportProbe(args, keys, probe, compared, c.link.cancellation().requested());
+            const TcpTransport* tcp = c.ports.tcp();
+            exitCode = ReportProbe(args, keys, probe, compared, c.link.cancellation().requested(),
+                                   tcp ? tcp->serverVersion() : std::string());
         } else if (args.command == Command::Restore) {
             GivenFile file(path);
             RestoreProcedure restore(c.host, c.settings, c.link, c.device, c.progress, c.boxes,

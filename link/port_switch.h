@@ -43,6 +43,10 @@ public:
 
     // The TCP transport, when the port text chose it; else nothing.
     const TcpTransport* tcp() const { return port_ == tcp_.get() ? tcp_.get() : nullptr; }
+    // Told what a LocoNet server says of itself, as it says it.
+    void SetOnServerVersion(std::function<void(const std::string&)> handler) {
+        if (tcp_) tcp_->onVersion = std::move(handler);
+    }
 
 private:
     SerialControl& serial_;

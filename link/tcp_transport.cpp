@@ -115,6 +115,7 @@ bool TcpTransport::TakeReceived() {
                 break;
             case TcpLine::Kind::Version:
                 version_ = line.text;
+                if (onVersion) onVersion(version_);
                 break;
             case TcpLine::Kind::SentOk:
             case TcpLine::Kind::Send:

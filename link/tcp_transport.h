@@ -67,6 +67,8 @@ public:
 
     // What the server said of itself in its VERSION line; empty if nothing.
     const std::string& serverVersion() const { return version_; }
+    // Told the VERSION text as it comes (for the trace).
+    std::function<void(const std::string&)> onVersion;
     // Lines skipped as malformed since the connection was made.
     int malformedLines() const { return decoder_.malformed(); }
 

@@ -73,6 +73,7 @@ bool QtTcpSocket::Write(const std::string& bytes) {
 }
 
 std::string QtTcpSocket::Read() {
+    if (!socket_.isOpen()) return {};
     const QByteArray data = socket_.readAll();
     return std::string(data.constData(), static_cast<std::size_t>(data.size()));
 }
