@@ -335,6 +335,9 @@ std::string UsageText() {
            "  --port PORT       COM-Nummer oder Gerätename, " +
            std::string(kPortExample) +
            "  (COM number or device path)\n"
+           "                    oder ein LocoNet-Server im Netzwerk: tcp://RECHNER[:PORT],"
+           " ohne PORT 1234\n"
+           "                    (LocoNet over TCP; --interface and --baud do not apply)\n"
            "  --interface I     usb (Standard), serial oder tandemo"
            "  (interface kind, default usb)\n"
            "  --baud RATE       9600, 16666, 19200 oder 115200, wie die Schnittstelle erlaubt"
