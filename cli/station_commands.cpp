@@ -269,10 +269,17 @@ struct Composition {
             ports.SetOnServerVersion(
                 [t = trace.get()](const std::string& v) { t->Step("Server: " + v); });
     }
-    // The trace's last line: what the run met on the bus.
+    // The trace's last lines: what the run met on the bus.
     void TraceTally() {
         if (!trace) return;
         trace->Step(TrafficText(device.frames().tally(), true));
+        // Lines of a LocoNet server that were no whole message were skipped, never fed half.
+        if (const TcpTransport* tcp = ports.tcp(); tcp && tcp->malformedLines() > 0) {
+            const int n = tcp->malformedLines();
+            trace->Step(std::to_string(n) +
+                        (n == 1 ? " fehlerhafte Zeile" : " fehlerhafte Zeilen") +
+                        " des LocoNet-Servers übergangen");
+        }
     }
     ~Composition() { StopWatchingEndRequests(); }
 

@@ -3,7 +3,8 @@
 serial port (cv2sim's pseudo-terminal): each SEND line goes onto the port as
 bytes, and every message read from the port goes to the client as a RECEIVE
 line, the echo of the client's own message included. SENT OK comes before or
-after the echo, by turns, as servers differ in this. Prints the port text
+after the echo, by turns, as servers differ in this; on connecting it also
+sends a line of a newer protocol version and a malformed one. Prints the port text
 tcp://127.0.0.1:PORT on its first line and serves until it is ended.
 
 usage: loconet_tcp_bridge.py SERIAL_PORT
@@ -61,7 +62,8 @@ def main():
     while True:
         client, _ = server.accept()
         client.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
-        client.sendall(b"VERSION bridge 1\n")
+        # A newer server's line, and one that is no whole message: both are passed over.
+        client.sendall(b"VERSION bridge 1\nTIMESTAMP 0\r\nRECEIVE B4 6D\r\n")
         serve(client, line)
         client.close()
 
