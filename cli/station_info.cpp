@@ -228,12 +228,14 @@ std::string InfoText(const InfoContext& c, const StationProbe& probe) {
 
 std::string InfoJson(const InfoContext& c, const StationProbe& probe) {
     auto orNull = [](bool known, const std::string& value) { return known ? value : "null"; };
-    std::string out = "{\"interface\":\"" + std::string(InterfaceName(c.interfaceKind)) +
-                      "\",\"port\":" + JsonString(c.port) + ",\"baud\":" + std::to_string(c.baud) +
-                      ",\"server\":" + orNull(!c.server.empty(), JsonString(c.server)) +
-                      ",\"keys\":{\"built_in\":" + (c.keys.builtIn() ? "true" : "false") +
-                      ",\"file\":" + (c.keys.builtIn() ? "null" : JsonString(c.keys.path)) +
-                      "},\"steps\":[";
+    // Over TCP neither the interface kind nor the rate applies.
+    const bool tcp = IsTcpPortText(c.port);
+    std::string out =
+        "{\"interface\":\"" + std::string(tcp ? "tcp" : InterfaceName(c.interfaceKind)) +
+        "\",\"port\":" + JsonString(c.port) + ",\"baud\":" + orNull(!tcp, std::to_string(c.baud)) +
+        ",\"server\":" + orNull(!c.server.empty(), JsonString(c.server)) +
+        ",\"keys\":{\"built_in\":" + (c.keys.builtIn() ? "true" : "false") +
+        ",\"file\":" + (c.keys.builtIn() ? "null" : JsonString(c.keys.path)) + "},\"steps\":[";
     for (std::size_t i = 0; i < probe.steps.size(); ++i) {
         const ProbeStepResult& r = probe.steps[i];
         out += std::string(i ? "," : "") + "{\"step\":\"" + NameOf(r.step).key +

@@ -45,6 +45,9 @@ TEST(CliOverTcp, BackupAndRestoreThroughServersInFrontOfABusyStation) {
         EXPECT_TRUE(info.out.starts_with("Schnittstelle: LocoNet über TCP an " + bridge.firstLine +
                                          ", Server: bridge 1\n"))
             << info.out;
+        const CliRun json = RunCli(dir, "info --json --port " + bridge.firstLine);
+        EXPECT_NE(json.out.find(R"("interface":"tcp",)"), std::string::npos) << json.out;
+        EXPECT_NE(json.out.find(R"("baud":null,"server":"bridge 1",)"), std::string::npos);
     }
     // Onto another station, through the bridge and through cv2sim's own server,
     // as onto the same station over its serial line.
