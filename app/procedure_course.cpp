@@ -46,9 +46,15 @@ bool FinishStation(ProcedureParts& parts, StatusCode& Status) {
 ProcedureResult ReportFailure(ProcedureParts& parts, const char* title, StatusCode Status,
                               const BackupFile& file, const std::string& note) {
     if (parts.link.cancellation().requested()) return {Outcome::Cancelled, Status, {}};
+    // Whatever step met it, a broken connection to the server ended the run.
+    if (Status != 0 && parts.link.failure() == LinkFailure::Broken) {
+        Status += Code(Detail::ServerBroken) - DetailOf(Status);
+    }
     ProcedureResult result{Outcome::Failed, Status, {}};
     if (Status == 0) {
         result.message = file.errorText();
+    } else if (parts.link.failure() == LinkFailure::Broken) {
+        result.message = ErrorText(Status) + parts.link.failureText() + "\r";
     } else if (!parts.link.failureText().empty()) {
         result.message = parts.link.failureText();
     } else {

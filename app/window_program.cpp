@@ -25,7 +25,7 @@ WindowProgram::WindowProgram(MessageBoxes& boxes, FileDialog& fileDialog, const 
     : boxes_(boxes),
       fileDialog_(fileDialog),
       keys_(keys),
-      link_(platform_->comm1(), platform_->io(), platform_->clock(), platform_->events()),
+      link_(ports_, platform_->io(), platform_->clock(), platform_->events()),
       device_(link_, keys_) {}
 
 void WindowProgram::EndRequested() {

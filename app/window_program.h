@@ -14,6 +14,7 @@
 #include "app/progress.h"
 #include "device/device.h"
 #include "link/link.h"
+#include "link/port_switch.h"
 #include "platform/platform_stack.h"
 #include "settings/settings.h"
 
@@ -47,7 +48,8 @@ public:
 
     Settings& settings() { return settings_; }
     Link& link() { return link_; }
-    SerialControl& comm1() { return platform_->comm1(); }
+    // The port the link drives: the serial port, or a LocoNet server over TCP.
+    SerialControl& comm1() { return ports_; }
 
     // The clicks of ReadDF_But and WriteDF_But.
     void RunBackup();
@@ -66,6 +68,8 @@ private:
     MessageBoxes& boxes_;
     FileDialog& fileDialog_;
     std::unique_ptr<PlatformStack> platform_ = MakePlatformStack();
+    PortSwitch ports_{platform_->comm1(), platform_->socket(), platform_->clock(),
+                      platform_->events()};
     Settings settings_;
     KeyTable keys_;
     Link link_;

@@ -1,11 +1,12 @@
 // A complete backup and a complete restore against the simulated station,
 // timed: in process on the fake clock (which also models how long the same
 // exchanges take on the wire), and cv2cli against cv2sim on a pseudo-terminal,
-// at instant speed and at a multiple of wire speed; then stretches of a backup
-// with the station sending byte by byte at line pace, cv2cli beside the bare
-// client of the same exchanges (and an earlier cv2cli, if given), a restore's
-// stretch and a backup's among other devices' messages; then the idle
-// window program's wake-ups. Prints a table and writes the figures as JSON.
+// at instant speed (the backup also over loopback TCP) and at a multiple of
+// wire speed; then stretches of a backup with the station sending byte by byte
+// at line pace, cv2cli beside the bare client of the same exchanges (and an
+// earlier cv2cli, if given), a restore's stretch, a backup's among other
+// devices' messages and one over loopback TCP; then the idle window program's
+// wake-ups. Prints a table and writes the figures as JSON.
 //   bench_backup [--factor F] [--no-pty] [--no-paced] [--no-idle] [--only-paced] [--idle-seconds S]
 //                [--paced-exchanges N] [--paced-rounds R] [--baseline DIR] [--json FILE]
 #include <unistd.h>
@@ -162,16 +163,19 @@ struct PtyFigures {
     std::string note;
 };
 
-// cv2cli runs the job against cv2sim; both are timed by the system.
+// cv2cli runs the job against cv2sim (on a pseudo-terminal, or with --tcp 0
+// among the options as a LocoNet server); both are timed by the system.
 PtyFigures OverPty(Job job, const std::string& bin, const std::string& speed,
-                   const std::string& file) {
+                   const std::string& file, const std::vector<std::string>& simOptions = {}) {
     PtyFigures f;
     const std::string dump = file + ".dump";
     const std::string seed = std::to_string(job == Job::Backup ? kBackupSeed : kRestoreTargetSeed);
     int out[2];
     if (pipe(out) != 0) return f;
-    const Child sim =
-        Spawn({bin + "/cv2sim", "--speed", speed, "--seed", seed, "--dump", dump}, out[1]);
+    std::vector<std::string> simArgs = {bin + "/cv2sim", "--speed", speed, "--seed", seed,
+                                        "--dump",        dump};
+    simArgs.insert(simArgs.end(), simOptions.begin(), simOptions.end());
+    const Child sim = Spawn(simArgs, out[1]);
     close(out[1]);
     const std::string pty = NextLine(out[0]);
     close(out[0]);
@@ -321,7 +325,8 @@ void PacedRows(const std::string& bin, const std::string& baseline, const std::s
     // The restore writes back what the model's backup read, into the same station;
     // its own model gives the line time of its exchanges.
     const std::string restoreFile = file + ".restore";
-    std::filesystem::copy_file(file, restoreFile, std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::copy_file(file, restoreFile,
+                               std::filesystem::copy_options::overwrite_existing);
     const InProcessFigures restoreModel =
         InProcess(Job::Restore, SpeedOf(speed), file + ".restore-model");
     std::filesystem::remove(file + ".restore-model");
@@ -338,10 +343,12 @@ void PacedRows(const std::string& bin, const std::string& baseline, const std::s
     std::vector<Client> clients = {{"cv2cli", cli(bin)}};
     clients.push_back({"cv2cli restore", [dir = bin, &restoreFile](const std::string& port) {
                            return std::vector<std::string>{dir + "/cv2cli", "restore", "--yes",
-                                                           "--port", port, restoreFile};
+                                                           "--port",        port,      restoreFile};
                        }});
     // Other devices' messages between echo and answer of every 50th request.
     clients.push_back({"cv2cli traffic", cli(bin), {"--traffic", "50"}});
+    // The same backup through cv2sim's LocoNet server over loopback TCP.
+    clients.push_back({"cv2cli tcp", cli(bin), {"--tcp", "0"}});
     if (!baseline.empty()) clients.push_back({"cv2cli today", cli(baseline)});
     clients.push_back({"bare bytes", bare("bytes")});
     if (everyWay) clients.push_back({"bare vmin", bare("vmin")});
@@ -375,9 +382,9 @@ void PacedRows(const std::string& bin, const std::string& baseline, const std::s
     against.figures.push_back({"restore_cpu_vs_backup", restore.PerExchange(restore.used.cpu) /
                                                             ours.PerExchange(ours.used.cpu)});
     const PacedTotals& busy = totals["cv2cli traffic"];
-    against.figures.push_back(
-        {"traffic_wakeups_vs_silent", busy.PerExchange(static_cast<double>(busy.used.wakeups)) /
-                                          ours.PerExchange(static_cast<double>(ours.used.wakeups))});
+    against.figures.push_back({"traffic_wakeups_vs_silent",
+                               busy.PerExchange(static_cast<double>(busy.used.wakeups)) /
+                                   ours.PerExchange(static_cast<double>(ours.used.wakeups))});
     if (!baseline.empty()) {
         const PacedTotals& today = totals["cv2cli today"];
         against.figures.push_back(
@@ -487,7 +494,11 @@ int main(int argc, char** argv) {
         // The backup also beside the floor, taking turns, the fastest of each:
         // a machine busy with other work slows a single run of a few seconds
         // by more than the difference measured.
+        // The backup over loopback TCP as well, in the same rounds.
+        const std::vector<std::string> overTcp = {"--tcp", "0"};
         PtyFigures quick = OverPty(job, bin, "instant", file);
+        PtyFigures tcp =
+            job == Job::Backup ? OverPty(job, bin, "instant", file, overTcp) : PtyFigures{};
         Ended floor;
         for (int round = 0; job == Job::Backup && round < kInstantRounds; ++round) {
             const Ended bare = BareInstant(bin, script);
@@ -495,6 +506,8 @@ int main(int argc, char** argv) {
             if (round == 0) continue;
             const PtyFigures again = OverPty(job, bin, "instant", file);
             if (again.ok && again.cli.wall < quick.cli.wall) quick = again;
+            const PtyFigures againTcp = OverPty(job, bin, "instant", file, overTcp);
+            if (againTcp.ok && againTcp.cli.wall < tcp.cli.wall) tcp = againTcp;
         }
         Row row{name + " cv2cli instant",
                 {{"wall_s", quick.cli.wall},
@@ -518,6 +531,17 @@ int main(int argc, char** argv) {
         targets.push_back({row.name, "sim_cpu_s", 1.0});
         targets.push_back({row.name, "peak_mb", 30.0});
         add(row);
+        if (job == Job::Backup) {
+            add({name + " cv2cli instant tcp",
+                 {{"wall_s", tcp.cli.wall},
+                  {"cli_cpu_s", tcp.cli.cpu},
+                  {"sim_cpu_s", tcp.sim.cpu},
+                  {"us_per_exchange", tcp.cli.wall / exchanges * 1e6},
+                  {"tcp_vs_pty", quick.cli.wall > 0 ? tcp.cli.wall / quick.cli.wall : 0}},
+                 tcp.ok,
+                 tcp.note});
+            targets.push_back({rows.back().name, "tcp_vs_pty", 1.5, true});
+        }
         const PtyFigures slow = OverPty(job, bin, factor, file);
         add({name + " cv2cli " + fast,
              {{"wall_s", slow.cli.wall},
@@ -540,6 +564,7 @@ int main(int argc, char** argv) {
             PacedRows(bin, baseline, speed, window, rounds, speed != "wire", script, file, add);
             const std::string prefix = "paced " + (speed == "wire" ? speed : "x" + speed) + " ";
             targets.push_back({prefix + "cv2cli", "wakeups_per_exchange", 4.0, true});
+            targets.push_back({prefix + "cv2cli tcp", "wakeups_per_exchange", 4.0, true});
             if (speed == "10") targets.push_back({prefix + "cv2cli", "cpu_share_pct", 1.0});
             targets.push_back({prefix + "cv2cli against", "cpu_vs_bare", 1.5, true});
             targets.push_back({prefix + "cv2cli against", "restore_cpu_vs_backup", 1.2, true});

@@ -267,7 +267,13 @@ ParseResult ParseCliArgs(const std::vector<std::string>& given) {
         if (std::string problem = PortNameProblem(args.port); !problem.empty()) {
             return fail(problem + " (--port)");
         }
-        if (std::string problem = PortSettingProblem(LinkConfigOf(args.ToSettings())); !problem.empty()) {
+        // Checked as given: the settings would not take a port text the options refuse.
+        const LinkConfig given{ComPortSetting::Text(args.port), args.baud, args.interfaceKind};
+        if (std::string problem = TcpPortProblem(given); !problem.empty()) {
+            return fail(problem + " (--port)");
+        }
+        if (std::string problem = PortSettingProblem(LinkConfigOf(args.ToSettings()));
+            !problem.empty()) {
             return fail(problem + " (--port " + args.port + ")");
         }
     }
@@ -329,6 +335,9 @@ std::string UsageText() {
            "  --port PORT       COM-Nummer oder Gerätename, " +
            std::string(kPortExample) +
            "  (COM number or device path)\n"
+           "                    oder ein LocoNet-Server im Netzwerk: tcp://RECHNER[:PORT],"
+           " ohne PORT 1234\n"
+           "                    (LocoNet over TCP; --interface and --baud do not apply)\n"
            "  --interface I     usb (Standard), serial oder tandemo"
            "  (interface kind, default usb)\n"
            "  --baud RATE       9600, 16666, 19200 oder 115200, wie die Schnittstelle erlaubt"

@@ -76,6 +76,7 @@ public:
     bool PortOpen() const override { return inner_.PortOpen(); }
     bool SetPortOpen(bool open) override;
     std::string ErrorText() const override { return inner_.ErrorText(); }
+    std::string Broken() const override { return inner_.Broken(); }
     void SetInputMode(int mode) override { inner_.SetInputMode(mode); }
     void SetInputLen(int length) override { inner_.SetInputLen(length); }
     int InBufferCount() const override { return inner_.InBufferCount(); }

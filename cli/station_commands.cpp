@@ -23,6 +23,7 @@
 #include "device/error_help.h"
 #include "device/error_text.h"
 #include "device/status_table.h"
+#include "link/port_switch.h"
 #include "platform/end_requests.h"
 #include "platform/number_format.h"
 #include "platform/platform_stack.h"
@@ -231,8 +232,8 @@ std::string RunSummary(const CliArgs& args, const std::string& path, const Proce
 // cv2cli info: what the first contact found on stdout; when the contact failed
 // or was cancelled, that as the other commands give it on stderr.
 int ReportProbe(const CliArgs& args, const KeySource& keys, const StationProbe& probe,
-                const BackupImage& file, bool cancelled) {
-    InfoContext context{args.port, args.interfaceKind, args.baud, keys, {}, {}};
+                const BackupImage& file, bool cancelled, const std::string& server) {
+    InfoContext context{args.port, args.interfaceKind, args.baud, keys, {}, {}, server};
     if (!args.files.empty()) {
         context.filePath = args.files[0];
         context.file = Summarize(file);
@@ -252,12 +253,11 @@ struct Composition {
     Composition(const CliArgs& args, std::FILE* traceFile, const KeyTable& keys)
         : settings(args.ToSettings()),
           trace(traceFile ? std::make_unique<FrameTrace>(traceFile, platform->clock()) : nullptr),
-          tracedComm(trace ? std::make_unique<TracingSerialControl>(platform->comm1(), *trace)
-                           : nullptr),
+          tracedComm(trace ? std::make_unique<TracingSerialControl>(ports, *trace) : nullptr),
           tracedIo(trace ? std::make_unique<TracingPortIo>(platform->io(), *trace) : nullptr),
           boxes(args.yes, args.otherStation, stdin, stderr, isatty(fileno(stdin)) != 0),
-          link(tracedComm ? *tracedComm : platform->comm1(), tracedIo ? *tracedIo : platform->io(),
-               platform->clock(), platform->events()),
+          link(tracedComm ? *tracedComm : static_cast<SerialControl&>(ports),
+               tracedIo ? *tracedIo : platform->io(), platform->clock(), platform->events()),
           device(link, keys),
           host(
               stderr, isatty(fileno(stderr)) != 0, platform->clock(), [this] { link.ClosePort(); },
@@ -265,16 +265,28 @@ struct Composition {
           progress(host) {
         WatchEndRequests("cv2cli", link.cancellation(), nullptr);
         if (trace) device.frames().SetObserver([t = trace.get()](FrameRole r) { t->Label(r); });
+        if (trace)
+            ports.SetOnServerVersion(
+                [t = trace.get()](const std::string& v) { t->Step("Server: " + v); });
     }
-    // The trace's last line: what the run met on the bus.
+    // The trace's last lines: what the run met on the bus.
     void TraceTally() {
         if (!trace) return;
         trace->Step(TrafficText(device.frames().tally(), true));
+        // Lines of a LocoNet server that were no whole message were skipped, never fed half.
+        if (const TcpTransport* tcp = ports.tcp(); tcp && tcp->malformedLines() > 0) {
+            const int n = tcp->malformedLines();
+            trace->Step(std::to_string(n) +
+                        (n == 1 ? " fehlerhafte Zeile" : " fehlerhafte Zeilen") +
+                        " des LocoNet-Servers übergangen");
+        }
     }
     ~Composition() { StopWatchingEndRequests(); }
 
     Settings settings;
     std::unique_ptr<PlatformStack> platform = MakePlatformStack();
+    // The serial port, or a LocoNet server over TCP when --port says tcp://.
+    PortSwitch ports{platform->comm1(), platform->socket(), platform->clock(), platform->events()};
     std::unique_ptr<FrameTrace> trace;
     std::unique_ptr<TracingSerialControl> tracedComm;
     std::unique_ptr<TracingPortIo> tracedIo;
@@ -322,7 +334,9 @@ int RunStationCommand(const CliArgs& args, const KeySource& keys) {
         c.settings.BackupFileName = path;
         if (args.command == Command::Info) {
             const StationProbe probe = ProbeStation(c.link, c.device, LinkConfigOf(c.settings));
-            exitCode = ReportProbe(args, keys, probe, compared, c.link.cancellation().requested());
+            const TcpTransport* tcp = c.ports.tcp();
+            exitCode = ReportProbe(args, keys, probe, compared, c.link.cancellation().requested(),
+                                   tcp ? tcp->serverVersion() : std::string());
         } else if (args.command == Command::Restore) {
             GivenFile file(path);
             RestoreProcedure restore(c.host, c.settings, c.link, c.device, c.progress, c.boxes,

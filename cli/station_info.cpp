@@ -6,6 +6,7 @@
 #include "cli/cli_args.h"
 #include "cli/reports.h"
 #include "device/error_text.h"
+#include "link/tcp_address.h"
 #include "transfer/fs_module.h"
 
 namespace cv2::cli {
@@ -185,8 +186,14 @@ bool Ready(const StationProbe& probe, const InfoContext& context) {
 }
 
 std::string InfoText(const InfoContext& c, const StationProbe& probe) {
-    std::string out = "Schnittstelle: " + std::string(InterfaceName(c.interfaceKind)) + " an " +
-                      c.port + ", " + std::to_string(c.baud) + " Baud\n" + KeysInUse(c.keys) + "\n";
+    // Over TCP neither the interface kind nor the rate applies.
+    std::string out =
+        IsTcpPortText(c.port)
+            ? "Schnittstelle: LocoNet über TCP an " + c.port +
+                  ", Server: " + (c.server.empty() ? "(nennt sich nicht)" : c.server) + "\n"
+            : "Schnittstelle: " + std::string(InterfaceName(c.interfaceKind)) + " an " + c.port +
+                  ", " + std::to_string(c.baud) + " Baud\n";
+    out += KeysInUse(c.keys) + "\n";
     for (const ProbeStepResult& r : probe.steps) {
         char time[16];
         std::snprintf(time, sizeof time, "%7s s  ", Seconds(r.seconds, 2, true).c_str());
@@ -221,11 +228,14 @@ std::string InfoText(const InfoContext& c, const StationProbe& probe) {
 
 std::string InfoJson(const InfoContext& c, const StationProbe& probe) {
     auto orNull = [](bool known, const std::string& value) { return known ? value : "null"; };
-    std::string out = "{\"interface\":\"" + std::string(InterfaceName(c.interfaceKind)) +
-                      "\",\"port\":" + JsonString(c.port) + ",\"baud\":" + std::to_string(c.baud) +
-                      ",\"keys\":{\"built_in\":" + (c.keys.builtIn() ? "true" : "false") +
-                      ",\"file\":" + (c.keys.builtIn() ? "null" : JsonString(c.keys.path)) +
-                      "},\"steps\":[";
+    // Over TCP neither the interface kind nor the rate applies.
+    const bool tcp = IsTcpPortText(c.port);
+    std::string out =
+        "{\"interface\":\"" + std::string(tcp ? "tcp" : InterfaceName(c.interfaceKind)) +
+        "\",\"port\":" + JsonString(c.port) + ",\"baud\":" + orNull(!tcp, std::to_string(c.baud)) +
+        ",\"server\":" + orNull(!c.server.empty(), JsonString(c.server)) +
+        ",\"keys\":{\"built_in\":" + (c.keys.builtIn() ? "true" : "false") +
+        ",\"file\":" + (c.keys.builtIn() ? "null" : JsonString(c.keys.path)) + "},\"steps\":[";
     for (std::size_t i = 0; i < probe.steps.size(); ++i) {
         const ProbeStepResult& r = probe.steps[i];
         out += std::string(i ? "," : "") + "{\"step\":\"" + NameOf(r.step).key +

@@ -48,6 +48,8 @@ struct InfoContext {
     KeySource keys;
     std::string filePath;
     Summary file;
+    // Over TCP: what the LocoNet server said of itself (empty: nothing).
+    std::string server;
 };
 
 // True when a backup and a restore (of the file, when one is given) can run.

@@ -55,6 +55,7 @@ enum class Detail : int {
     SendFailed = 12,  // the frame could not be handed to the port
     TimedOut = 13,    // no answer in 2 s, to the repeat either
     AnswersLost = 14,
+    ServerBroken = 15,  // the LocoNet server ended the connection or refused a message
     ModuleSilent = 31,
     ProgrammingFailed = 32,
     // A run ended from outside (Ctrl-C, the system ending the program) rather

@@ -135,6 +135,13 @@ constexpr DetailMessage kDetails[] = {
      "Antwort kostet 2 Sekunden Wartezeit und eine Wiederholung der Anfrage.",
      "Das LocoNet ist überlastet oder gestört: andere Geräte und Programme am LocoNet während "
      "des Laufs ruhen lassen, Kabel und Schnittstelle prüfen und neu versuchen."},
+    {Detail::ServerBroken, " Verbindung zum LocoNet-Server unterbrochen!",
+     "Über das Netzwerk (LocoNet über TCP): der LocoNet-Server hat die Verbindung beendet, oder "
+     "er konnte eine Nachricht nicht auf das LocoNet senden (SENT ERROR); die Meldung nennt "
+     "den Server und seinen Grund.",
+     "Läuft das Programm, das den LocoNet-Server stellt, noch, und ist sein Interface am "
+     "LocoNet? Server und Netzwerk prüfen und neu beginnen; eine frühere Sicherungsdatei ist "
+     "unverändert."},
     {Detail::ModuleSilent, " Modul antwortet nicht!", "Das FS-Modul antwortet nicht.",
      "Sitz und Stromversorgung des FS-Moduls prüfen."},
     {Detail::ProgrammingFailed, " Programmierung fehlgeschlagen!",

@@ -4,6 +4,7 @@
 
 #include "link/loconet.h"
 #include "link/port_name.h"
+#include "link/tcp_address.h"
 
 namespace cv2 {
 
@@ -108,7 +109,9 @@ void Link::Drain(double quiet, double limit) {
     for (;;) {
         const double now = clock_.Now();
         const double quietSince = std::max(start, lastArrival_);
-        if (now - quietSince > quiet || now - start > limit || cancel_.requested()) return;
+        if (now - quietSince > quiet || now - start > limit || cancel_.requested() || broken()) {
+            return;
+        }
         waits_.WaitForEvents(std::min(quietSince + quiet, start + limit) - now);
     }
 }
@@ -197,6 +200,7 @@ std::int16_t Link::OpenLink(const LinkConfig& config) {
     if (std::string problem = PortNameProblem(config_.port.ToText()); !problem.empty()) {
         return Failed(LinkFailure::PortName, std::move(problem));
     }
+    if (IsTcpPortText(config_.port.ToText())) return OpenTcp();
     switch (config_.kind) {
         case InterfaceKind::TandemoPort:
             return OpenTandemoPort();
@@ -275,6 +279,31 @@ std::int16_t Link::OpenUsbInterface() {
     comm_.SetSThreshold(kSendThreshold);
     comm_.SetRThreshold(kReceiveThreshold);
     return kLinkReady;
+}
+
+std::int16_t Link::OpenTcp() {
+    if (std::string problem = TcpPortProblem(config_); !problem.empty()) {
+        return Failed(LinkFailure::PortName, std::move(problem));
+    }
+    // Messages go out whole, as to the USB interface.
+    config_.kind = InterfaceKind::UsbInterface;
+    if (!comm_.PortOpen()) comm_.SetCommPort(config_.port.ToText());
+    comm_.SetInputLen(0);
+    if (!comm_.PortOpen() && !comm_.SetPortOpen(true)) {
+        return Failed(LinkFailure::Port, comm_.ErrorText());
+    }
+    comm_.ClearInBuffer();
+    comm_.SetRThreshold(kReceiveThreshold);
+    return kLinkReady;
+}
+
+bool Link::broken() {
+    if (failure_ == LinkFailure::Broken) return true;
+    if (!comm_.PortOpen()) return false;
+    std::string why = comm_.Broken();
+    if (why.empty()) return false;
+    Failed(LinkFailure::Broken, std::move(why));
+    return true;
 }
 
 std::int16_t Link::OpenTandemoPort() {

@@ -25,6 +25,7 @@ enum class LinkFailure {
     PortRestricted,  // the serial interface works on COM1 or COM2 only
     Port,            // the port could not be opened or refused a setting
     UnitSilent,      // the Tandemo/Centrova unit did not answer its dialogue
+    Broken,          // an open connection broke (over TCP: the server ended it or refused)
 };
 
 class Link {
@@ -44,6 +45,8 @@ public:
         ResetPacing();
     }
     LinkFailure failure() const { return failure_; }
+    // True once the open connection has broken; failureText() then says why.
+    bool broken();
     const std::string& failureText() const { return failureText_; }
     // Waits more than the given seconds while processing events; a cancelled
     // run does not wait.
@@ -61,6 +64,8 @@ public:
         start = clock_.Now();
         for (;;) {
             if (ready()) return WaitEnd::Ready;
+            // On a broken connection nothing more can come.
+            if (broken()) return WaitEnd::TimedOut;
             if (cancellable && cancel_.requested()) return WaitEnd::Cancelled;
             if (clock_.Now() - start > limit) return WaitEnd::TimedOut;
             waits_.WaitPass(clock_, start, limit);
@@ -91,6 +96,8 @@ private:
     std::int16_t OpenTandemoPort();
     std::int16_t OpenSerialInterface();
     std::int16_t OpenUsbInterface();
+    // LocoNet over TCP: the port text names the server; rate and kind do not apply.
+    std::int16_t OpenTcp();
     // Waits for a text containing "]" without processing events; true when it came.
     bool AwaitPrompt();
     // Keeps why the port could not be set up; returns the set-up's failure status.

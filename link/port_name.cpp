@@ -6,6 +6,8 @@
 #include <optional>
 #include <string_view>
 
+#include "link/tcp_address.h"
+
 namespace cv2 {
 
 namespace {
@@ -69,8 +71,23 @@ std::string PortDeviceName(const ComPortSetting& port) {
     return std::string(Trim(port.text));
 }
 
+std::string TcpPortProblem(const LinkConfig& config) {
+    const ComPortSetting& port = config.port;
+    if (!port.isText || !IsTcpPortText(port.text)) return {};
+    if (std::string problem = TcpAddressProblem(port.text); !problem.empty()) return problem;
+    if (config.kind == InterfaceKind::TandemoPort) {
+        return "Eine Tandemo/Centrova-Einheit lässt sich nur an einer seriellen Schnittstelle "
+               "einrichten, nicht über das Netzwerk (" +
+               std::string(Trim(port.text)) +
+               "). Für LocoNet über TCP das USB- oder das serielle LocoNet-Interface wählen.";
+    }
+    return {};
+}
+
 std::string PortSettingProblem(const LinkConfig& config) {
     const ComPortSetting& port = config.port;
+    // Over TCP there is no COM port: rate and interface restrictions do not apply.
+    if (port.isText && IsTcpPortText(port.text)) return TcpPortProblem(config);
     const std::optional<long> plain = port.isText ? WholeNumber(port.text) : port.number;
     if (plain && *plain < 1) {
         return "Den COM-Port " + std::to_string(*plain) + " gibt es nicht: COM-Ports zählen ab 1.";

@@ -27,13 +27,19 @@ inline constexpr const char* kComPortRestriction =
 
 // Why the configuration names no port its interface can use, found without
 // opening anything (a COM number below 1; for the serial interface, a port
-// other than COM1 or COM2); empty when there is nothing against it.
+// other than COM1 or COM2; a TCP port text, see TcpPortProblem); empty when
+// there is nothing against it.
 std::string PortSettingProblem(const LinkConfig& config);
+
+// Why a TCP port text ("tcp://HOST:PORT") cannot be used: it names no server,
+// or the Tandemo/Centrova unit is chosen, whose text dialogue needs a serial
+// line. Empty for a right TCP port text with a LocoNet interface, and for
+// every other port.
+std::string TcpPortProblem(const LinkConfig& config);
 
 // Why text cannot be the name of a port: it holds a control character (a NUL
 // among them), at which the system would cut the name, opening another device,
 // or which it would pass on. Empty when there is nothing against it.
 std::string PortNameProblem(const std::string& text);
-
 
 }  // namespace cv2

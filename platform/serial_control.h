@@ -37,6 +37,10 @@ public:
 
     // Reason of the last failure, in the system's words.
     virtual std::string ErrorText() const = 0;
+    // Why a connection that was open no longer carries messages (a server
+    // that ended it or refused a message), as a whole German sentence; empty
+    // while it stands. A serial port never breaks this way.
+    virtual std::string Broken() const { return {}; }
 
     virtual void SetInputMode(int mode) = 0;   // 0: text, one character per byte
     virtual void SetInputLen(int length) = 0;  // most characters one Input() returns; 0: all

@@ -5,7 +5,9 @@
 #   run-headless.sh BUILDDIR        cv2cli backup of the simulated station into
 #                                   BUILDDIR/demo.CDF, then inspect and verify
 #   run-headless.sh BUILDDIR PORT   cv2cli backup of the real station on PORT
-#                                   into BUILDDIR/demo.CDF, then inspect
+#                                   into BUILDDIR/demo.CDF, then inspect (a LocoNet
+#                                   server tcp://localhost:N not there yet is the
+#                                   simulated station)
 # CV2SIM_ARGS passes options to cv2sim (default "--speed 200": the backup and
 # the verify take about 10 seconds each).
 # Ends with 0 when every step succeeded, otherwise with the failing step's reason.
@@ -44,6 +46,7 @@ source "$(dirname "$0")/simulator.sh"
 [ -x "$cli" ] || fail "$cli is not built"
 
 if [ -n "$port" ]; then
+    serve_local_tcp "$build/cv2sim" "$port" "$build/cv2sim-demo.out" "--speed 200"
     echo "run: no display; backing up the station on $port with cv2cli"
     step "Backup" "$cli" backup --port "$port" "$demo"
     step "Inspect" "$cli" inspect "$demo"

@@ -3,7 +3,9 @@
 #   run.sh BUILDDIR        against the simulated station: cv2sim serves a
 #                          pseudo-terminal, the settings file names its link,
 #                          and cv2sim is stopped when the program ends.
-#   run.sh BUILDDIR PORT   against a real station on PORT (e.g. /dev/ttyUSB0).
+#   run.sh BUILDDIR PORT   against a real station on PORT (e.g. /dev/ttyUSB0);
+#                          a LocoNet server on this machine (tcp://localhost:1234)
+#                          that is not there yet is the simulated station.
 # CV2SIM_ARGS passes options to cv2sim (default "--speed 10": ten times LocoNet
 # speed, a backup in about 2.5 minutes), e.g. CV2SIM_ARGS="--speed wire --seed 7".
 set -euo pipefail
@@ -36,8 +38,10 @@ write_settings() {
 }
 
 if [ -n "$port" ]; then
+    serve_local_tcp "$build/cv2sim" "$port" "$build/cv2sim.out" "--speed 10"
     write_settings "$port"
-    exec "$program"
+    "$program"
+    exit
 fi
 
 # A short name, so that the window shows it whole: the port label and the

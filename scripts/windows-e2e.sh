@@ -5,7 +5,8 @@
 # A backup must give the same file, a restore (also one from another station)
 # the same station memory, a silent FS module the same exit code and status,
 # a first contact at wire speed the same result, and Ctrl-C the same end; the
-# serial interface at 16666 bit/s on COM2 must find the station ready.
+# serial interface at 16666 bit/s on COM2 must find the station ready, and a
+# backup through cv2sim's LocoNet server over TCP (Winsock) give the same file.
 #
 #   scripts/windows-e2e.sh WINDOWS_BUILD LINUX_BUILD
 # Wine's prefix is WINDOWS_BUILD/wine unless WINEPREFIX names another.
@@ -131,5 +132,18 @@ echo "== Strg+C: Exit $cancel_code, $(grep -a '^Abgebrochen' "$work/cancel.out" 
 [ "$cancel_code" = 130 ] && grep -aq '^Abgebrochen. Schritt: ' "$work/cancel.out" ||
   fail "Strg+C: Exit $cancel_code"
 [ ! -e "$work/cancel.CDF" ] || fail "Strg+C: eine halbe Sicherung blieb liegen"
+
+# LocoNet over TCP through Winsock, among other devices' messages: cv2sim
+# serves on a free port and says which on its first line.
+"$sim" --speed instant --tcp 0 --seed 1 --traffic 50 >"$work/tcp-sim.out" 2>/dev/null &
+sim_pid=$!
+for _ in $(seq 100); do [ -s "$work/tcp-sim.out" ] && break; sleep 0.05; done
+tcp_port=$(head -n 1 "$work/tcp-sim.out")
+timeout 300 wine "$exe" backup -q --port "$tcp_port" "Z:${work//\//\\}\\tcp.CDF" >"$work/tcp.out" 2>&1 </dev/null
+tcp_code=$?
+stop_sim
+echo "== LocoNet über TCP ($tcp_port): Exit $tcp_code"
+[ "$tcp_code" = 0 ] || { sed 's/^/   /' "$work/tcp.out"; fail "LocoNet über TCP: Exit $tcp_code"; }
+same_files "$work/tcp.CDF" "$work/lin-anlage-müller.CDF"
 
 [ "$failures" = 0 ] && echo "cv2cli.exe unter Wine: wie unter Linux" || exit 1

@@ -51,6 +51,9 @@ void OptionsLogic::SelectBaud(int index) {
 
 std::string OptionsLogic::Confirm(Settings& s) const {
     if (std::string problem = PortNameProblem(comPortText_); !problem.empty()) return problem;
+    const LinkConfig chosen{ComPortSetting::Text(comPortText_), s.BaudRate,
+                            interface_.value_or(s.Interface)};
+    if (std::string problem = TcpPortProblem(chosen); !problem.empty()) return problem;
     if (interface_) s.Interface = *interface_;
     if (baud_ != kNoSelection) s.BaudRate = kBaudRates[baud_];
     s.ComPort = ComPortSetting::Text(comPortText_);

@@ -33,7 +33,8 @@ public:
 
     // O.K.: the selected interface and baud rate and the COM port text into
     // the settings. A port text that cannot name a port (a control character
-    // in it) is refused: nothing is stored, and the reason comes back.
+    // in it, a TCP port text naming no server or chosen with the Tandemo/Centrova
+    // unit) is refused: nothing is stored, and the reason comes back.
     std::string Confirm(Settings& s) const;
 
     std::optional<InterfaceKind> selectedInterface() const { return interface_; }

@@ -1,5 +1,6 @@
-// cv2sim: the simulated command station served on a pseudo-terminal, for a
-// first run without hardware and for the end-to-end tests.
+// cv2sim: the simulated command station served on a pseudo-terminal, or as a
+// LocoNet server over TCP, for a first run without hardware and for the
+// end-to-end tests.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,6 +18,7 @@
 #include "station/command_station.h"
 #include "station/pty_server.h"
 #include "station/sim_options.h"
+#include "station/tcp_server.h"
 
 namespace {
 
@@ -64,6 +66,15 @@ bool MakeLink(const std::string& target, const std::string& link, std::string& e
     }
     if (symlink(target.c_str(), link.c_str()) != 0) {
         error = link + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+// The content written as a backup file on exit, when asked; false when it cannot be.
+bool Finish(const cv2::station::SimOptions& options, const cv2::station::CommandStation& station) {
+    if (options.dump && !WriteFile(*options.dump, station.ExpectedBackup())) {
+        std::cerr << "cv2sim: cannot write " << *options.dump << "\n";
         return false;
     }
     return true;
@@ -122,6 +133,28 @@ int main(int argc, char** argv) {
     sigaction(SIGTERM, &sa, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
+    int rc = 0;
+    if (options.tcpPort) {
+        if (options.link) {
+            std::cerr << "cv2sim: --link names a pseudo-terminal; over TCP there is none\n";
+            return 2;
+        }
+        const std::string version = "cv2sim " + std::to_string(CV2_VERSION_MAJOR) + '.' +
+                                    std::to_string(CV2_VERSION_MINOR) + '.' +
+                                    std::to_string(CV2_VERSION_PATCH);
+        TcpServer server(station, options.station.speed, options.sentFirst, version);
+        server.MarkEvery(options.markEvery);
+        if (!server.Open(*options.tcpPort, error)) {
+            std::cerr << "cv2sim: " << error << "\n";
+            return 1;
+        }
+        std::cout << "tcp://127.0.0.1:" << server.port() << std::endl;
+        std::cerr << "cv2sim: serial number " << station.memory().Serial()
+                  << ", LocoNet over TCP on port " << server.port() << "\n";
+        rc = server.Run(stopRequested, &waitMask, error);
+        if (rc != 0) std::cerr << "cv2sim: " << error << "\n";
+        return Finish(options, station) ? rc : 1;
+    }
     PtyServer server(station, options.station.speed);
     server.MarkEvery(options.markEvery);
     if (!server.Open(error)) {
@@ -135,15 +168,10 @@ int main(int argc, char** argv) {
     std::cout << server.slavePath() << std::endl;
     std::cerr << "cv2sim: serial number " << station.memory().Serial() << ", serving on "
               << server.slavePath() << (options.link ? " (" + *options.link + ")" : "") << "\n";
-
-    const int rc = server.Run(stopRequested, &waitMask, error);
+    rc = server.Run(stopRequested, &waitMask, error);
     if (rc != 0) std::cerr << "cv2sim: " << error << "\n";
     // Only a link that is still ours: it may have been replaced meanwhile.
     if (options.link && LinkTarget(*options.link) == server.slavePath())
         unlink(options.link->c_str());
-    if (options.dump && !WriteFile(*options.dump, station.ExpectedBackup())) {
-        std::cerr << "cv2sim: cannot write " << *options.dump << "\n";
-        return 1;
-    }
-    return rc;
+    return Finish(options, station) ? rc : 1;
 }

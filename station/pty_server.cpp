@@ -133,16 +133,9 @@ int PtyServer::Run(const volatile std::sig_atomic_t& stop, const sigset_t* waitM
             return 1;
         }
         for (auto& d : wire_.Write(Now(), Bytes(buf, static_cast<std::size_t>(n)), PcByteTime())) {
-            // Keep the queue in time order; the text prompt can overtake line traffic.
-            auto at = std::upper_bound(due_.begin(), due_.end(), d.time,
-                                       [](double t, const Delivery& e) { return t < e.time; });
-            due_.insert(at, std::move(d));
+            QueueByTime(due_, std::move(d));
         }
-        if (markEvery_ > 0 && station_.requests() >= nextMark_ + markEvery_) {
-            nextMark_ = station_.requests() - station_.requests() % markEvery_;
-            std::printf("%d\n", station_.requests());
-            std::fflush(stdout);
-        }
+        marks_.Note(station_.requests());
     }
     return 0;
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "station/command_station.h"
+#include "station/request_marks.h"
 #include "station/station_wire.h"
 
 namespace cv2::station {
@@ -24,7 +25,7 @@ public:
     const std::string& slavePath() const { return slavePath_; }
     // Prints the request count on stdout each time that many more requests came
     // (0: never), so that a benchmark can time a stretch of a run.
-    void MarkEvery(int requests) { markEvery_ = requests; }
+    void MarkEvery(int requests) { marks_.Every(requests); }
 
     // Serves until stop becomes non-zero. waitMask is the signal mask while
     // waiting (the stop signals unblocked), so a signal ends the wait at once.
@@ -42,8 +43,7 @@ private:
     std::string slavePath_;
     std::deque<Delivery> due_;
     std::string sending_;  // part of a delivery the line did not take yet
-    int markEvery_ = 0;
-    int nextMark_ = 0;
+    RequestMarks marks_;
 };
 
 }  // namespace cv2::station

@@ -45,6 +45,9 @@ std::string SimUsage() {
            "  --byte-paced            each byte of an answer comes when it is through the line\n"
            "                          (a UART without FIFO), not the whole answer with its last\n"
            "  --mark-every N          print the request count each time N more requests came\n"
+           "  --tcp PORT              serve LocoNet over TCP on PORT (0: a free one) instead of\n"
+           "                          a pseudo-terminal; prints tcp://127.0.0.1:PORT\n"
+           "  --sent-first            over TCP: confirm each SEND before its echo, not after it\n"
            "  --direct-boot-ack       answer the bootloader start with ack 0x01\n"
            "  --keys FILE             the station's keys from FILE (default: the key file\n"
            "                          cv2cli reads, else the built-in test values)\n"
@@ -105,6 +108,14 @@ bool ParseSimOptions(int argc, const char* const* argv, SimOptions& o, std::stri
             o.station.speed.byteByByte = true;
         } else if (name == "--mark-every") {
             if (!count(o.markEvery)) return bad("a count");
+        } else if (name == "--tcp") {
+            int port = -1;
+            if (!value() || !Number(v, port) || port < 0 || port > 65535) {
+                return bad("a TCP port 0..65535");
+            }
+            o.tcpPort = port;
+        } else if (name == "--sent-first") {
+            o.sentFirst = true;
         } else if (name == "--direct-boot-ack") {
             o.station.directBootAck = true;
         } else if (name == "--no-echo") {

@@ -14,6 +14,8 @@ struct SimOptions {
     std::optional<std::string> load;  // backup file to take the content from
     std::optional<std::string> dump;  // backup image of the content, written on exit
     int markEvery = 0;                // > 0: a line on stdout every that many requests
+    std::optional<int> tcpPort;       // serve LocoNet over TCP on this port (0: any free one)
+    bool sentFirst = false;           // over TCP: SENT OK before the echo, not after it
     std::string keys;                 // key file; empty: the one the programs look for
     bool help = false;
     bool version = false;

@@ -59,11 +59,7 @@ std::string FakeSerial::Input() {
 bool FakeSerial::WaitForInput(double seconds) {
     // Moves the clock on to the next arrival (or by the seconds), then lets the
     // bytes that have arrived wait in the input without raising the receive event.
-    const double until = clock_.Now() + seconds;
-    if (input_.empty()) {
-        const bool arrives = !pending_.empty() && pending_.front().first <= until;
-        clock_.Set(std::max(clock_.Now(), arrives ? pending_.front().first : until));
-    }
+    if (input_.empty()) pending_.Sleep(clock_, seconds);
     Arrive(clock_.Now());
     return !input_.empty();
 }
@@ -127,27 +123,20 @@ void FakeSerial::SetSThreshold(int count) {
     sThreshold_ = count;
 }
 
-void FakeSerial::InjectAt(double t, const std::string& bytes) {
-    auto it = std::upper_bound(pending_.begin(), pending_.end(), t,
-                               [](double v, const auto& p) { return v < p.first; });
-    pending_.insert(it, {t, bytes});
-}
-
 std::optional<double> FakeSerial::NextDue() const {
     // While a hold is on, only its end wakes the program.
     if (holdUntil_) return *holdUntil_ + wakeLatency;
-    if (!pending_.empty()) return pending_.front().first + wakeLatency;
+    if (const auto t = pending_.NextTime()) return *t + wakeLatency;
     // Characters still waiting keep the receive event coming on the next pass.
     if (open_ && rThreshold_ > 0 && !input_.empty() && onComm_) return clock_.Now();
     return std::nullopt;
 }
 
 void FakeSerial::Arrive(double now) {
-    while (!pending_.empty() && pending_.front().first <= now) {
-        // Bytes reach a closed port's wire but are lost, as on a real line.
-        if (open_) input_ += pending_.front().second;
-        pending_.pop_front();
-    }
+    // Bytes reach a closed port's wire but are lost, as on a real line.
+    pending_.Arrive(now, [this](const std::string& bytes) {
+        if (open_) input_ += bytes;
+    });
 }
 
 void FakeSerial::Raise(bool once) {

@@ -5,13 +5,13 @@
 #pragma once
 
 #include <cstddef>
-#include <deque>
 #include <functional>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "platform/fake/fake_arrivals.h"
 #include "platform/fake/fake_clock.h"
 #include "platform/fake/fake_event_pump.h"
 #include "platform/serial_control.h"
@@ -55,7 +55,7 @@ public:
     // --- test and peer side ---
     // Bytes arriving now / at time t (kept in order of arrival time).
     void Inject(const std::string& bytes) { InjectAt(clock_.Now(), bytes); }
-    void InjectAt(double t, const std::string& bytes);
+    void InjectAt(double t, const std::string& bytes) { pending_.At(t, bytes); }
 
     // Property writes in order: "CommPort=/dev/ttyS1", "Settings=19200,n,8,1", "PortOpen=1", ...
     std::vector<std::string> log;
@@ -94,7 +94,7 @@ private:
     bool open_ = false, break_ = false, rts_ = false;
     int inputMode_ = 0, inputLen_ = 0, rThreshold_ = 0, sThreshold_ = 0, handshaking_ = 0;
     std::string input_;
-    std::deque<std::pair<double, std::string>> pending_;
+    FakeArrivals pending_;
     std::optional<double> holdUntil_;
     std::function<void(int)> onComm_;
 };

@@ -5,6 +5,7 @@
 #include "platform/qt/qt_clock.h"
 #include "platform/qt/qt_event_pump.h"
 #include "platform/qt/qt_serial_control.h"
+#include "platform/qt/qt_tcp_socket.h"
 #include "platform/uart_port_io.h"
 
 namespace cv2 {
@@ -30,6 +31,7 @@ public:
     EventPump& events() override { return pump_; }
     SerialControl& comm1() override { return comm1_; }
     PortIo& io() override { return io_; }
+    TcpSocket* socket() override { return &socket_; }
 
 private:
     // First: the notifiers and timers below belong to its loop.
@@ -38,6 +40,7 @@ private:
     QtEventPump pump_;
     QtSerialControl comm1_;
     UartPortIo io_{comm1_.DivisorRateSink()};
+    QtTcpSocket socket_;
 };
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_event_pump.h"
 #include "platform/win32/win32_serial_control.h"
+#include "platform/win32/win32_tcp_socket.h"
 
 namespace cv2 {
 
@@ -20,11 +21,13 @@ public:
     EventPump& events() override { return pump_; }
     SerialControl& comm1() override { return comm1_; }
     PortIo& io() override { return io_; }
+    TcpSocket* socket() override { return &socket_; }
 
 private:
     Win32Clock clock_;
     Win32SerialControl comm1_;
-    Win32EventPump pump_{comm1_};
+    Win32TcpSocket socket_;
+    Win32EventPump pump_{comm1_, &socket_};
     UartPortIo io_{comm1_.DivisorRateSink()};
 };
 

@@ -12,6 +12,7 @@ bool Win32EventPump::Dispatch() {
         any = true;
     }
     any = port_.DeliverInput() || any;
+    if (socket_) any = socket_->Deliver() || any;
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT) {
@@ -28,9 +29,10 @@ bool Win32EventPump::Dispatch() {
 
 void Win32EventPump::WaitForEvents(double seconds) {
     if (Dispatch()) return;
-    HANDLE handles[2];
+    HANDLE handles[3];
     DWORD count = 0;
     if (HANDLE port = port_.WakeEvent()) handles[count++] = port;
+    if (HANDLE connection = socket_ ? socket_->WakeEvent() : nullptr) handles[count++] = connection;
     if (HANDLE wake = EndRequestWakeEvent()) handles[count++] = wake;
     MsgWaitForMultipleObjectsEx(count, handles, static_cast<DWORD>(SleepMilliseconds(seconds)),
                                 QS_ALLINPUT, MWMO_INPUTAVAILABLE);

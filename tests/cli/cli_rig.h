@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -21,13 +22,11 @@ inline std::string BuildTop() {
     return std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path().string();
 }
 
-// cv2sim serving a pseudo-terminal linked at port; stopped when it goes.
-struct Simulator {
-    Simulator(const TempDir& dir, const std::vector<std::string>& options)
-        : port(dir.File("port")) {
-        std::vector<std::string> words = {BuildTop() + "/cv2sim", "--speed", "instant", "--link",
-                                          port};
-        words.insert(words.end(), options.begin(), options.end());
+// A server started with the given words that says on its first line of
+// output where it serves (cv2sim, a LocoNet server in front of it); stopped
+// when it goes.
+struct Server {
+    Server(const TempDir& dir, std::vector<std::string> words) {
         int out[2];
         if (pipe(out) != 0) return;
         pid = fork();
@@ -41,16 +40,37 @@ struct Simulator {
             _exit(127);
         }
         close(out[1]);
-        char c;  // the first line, the port path, says it is serving
-        while (read(out[0], &c, 1) == 1 && c != '\n') {
-        }
+        char c;
+        while (read(out[0], &c, 1) == 1 && c != '\n') firstLine += c;
         close(out[0]);
     }
-    ~Simulator() {
+    ~Server() { Stop(); }
+    void Stop() {
         if (pid > 0 && kill(pid, SIGTERM) == 0) waitpid(pid, nullptr, 0);
+        pid = -1;
+    }
+    std::string firstLine;
+    pid_t pid = -1;
+};
+
+// cv2sim serving a pseudo-terminal linked at port, or with --tcp among the
+// options a LocoNet server whose port text is port.
+struct Simulator : Server {
+    Simulator(const TempDir& dir, const std::vector<std::string>& options)
+        : Server(dir, Words(dir, options)) {
+        port = IsTcp(options) ? firstLine : dir.File("port");
+    }
+    static bool IsTcp(const std::vector<std::string>& options) {
+        return std::find(options.begin(), options.end(), "--tcp") != options.end();
+    }
+    static std::vector<std::string> Words(const TempDir& dir,
+                                          const std::vector<std::string>& options) {
+        std::vector<std::string> words = {BuildTop() + "/cv2sim", "--speed", "instant"};
+        if (!IsTcp(options)) words.insert(words.end(), {"--link", dir.File("port")});
+        words.insert(words.end(), options.begin(), options.end());
+        return words;
     }
     std::string port;
-    pid_t pid = -1;
 };
 
 struct CliRun {

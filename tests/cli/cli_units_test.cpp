@@ -66,6 +66,12 @@ TEST(CliArgs, OptionsCoupleInterfaceAndBaudLikeTheOptionsWindow) {
         {"backup --port /x --interface serial --baud 16666 a", 0, 0,
          "Sie können das LocoNet-Interface nur mit Comport 1 oder Comport 2 benutzen!"},
         {"inspect --keys k a", 0, 0, "Unbekannte Option für inspect: --keys"},
+        // Over TCP no COM port and no rate restriction applies, but the unit's
+        // text dialogue needs a serial line.
+        {"backup --port tcp://[::1]:4711 --interface serial a", 1, 115200, ""},
+        {"backup --port tcp://cv2-pi --interface tandemo a", 0, 0,
+         "Eine Tandemo/Centrova-Einheit lässt sich nur an einer seriellen Schnittstelle"},
+        {"backup --port tcp://fd00::2 a", 0, 0, "eine IPv6-Adresse gehört in eckige Klammern"},
         {"backup --port 3 --baud 19200 a.CDF", 0, 0,
          "Die Schnittstelle usb erlaubt 19200 Baud nicht, nur 115200."},
         {"backup --port 3 --interface tandemo --baud 115200 a", 0, 0, "nur 9600, 19200."},

@@ -51,7 +51,7 @@ TEST(StationInfo, FindsWhatKeepsABackupFromRunningAndChangesNothing) {
         for (const ProbeStepResult& r : probe.steps) steps.push_back(r.status);
         EXPECT_EQ(steps, row.steps);
         EXPECT_EQ(probe.status, row.status);
-        const InfoContext context{"3", InterfaceKind::UsbInterface, 115200, {}, {}, {}};
+        const InfoContext context{"3", InterfaceKind::UsbInterface, 115200, {}, {}, {}, {}};
         EXPECT_EQ(Ready(probe, context), row.what == std::string_view("good"));
         const std::string text = InfoText(context, probe);
         EXPECT_NE(text.find(row.finding), std::string::npos) << text;
@@ -73,7 +73,7 @@ TEST(StationInfo, FindsWhatKeepsABackupFromRunningAndChangesNothing) {
 TEST(StationInfo, ReportsEveryStepAndWhetherTheFileIsFromThisStation) {
     StationRig rig;
     const StationProbe probe = ProbeStation(rig.link, rig.device, LinkConfigOf(rig.settings));
-    InfoContext context{"./port", InterfaceKind::UsbInterface, 115200, {}, "a.CDF", {}};
+    InfoContext context{"./port", InterfaceKind::UsbInterface, 115200, {}, "a.CDF", {}, {}};
     context.file.serial = 1200000001;
     context.file.versions.fill(5);
     context.file.versions[9] = 4;
@@ -97,18 +97,19 @@ TEST(StationInfo, ReportsEveryStepAndWhetherTheFileIsFromThisStation) {
     context.file.serial = 1200066051;
     context.file.versions[9] = 5;
     context.keys.path = "/etc/cv2sicherung/keys";
-    EXPECT_EQ(InfoJson(context, probe),
-              R"({"interface":"usb","port":"./port","baud":115200,"keys":{"built_in":false,)"
-              R"("file":"/etc/cv2sicherung/keys"},"steps":[{"step":"open","status":0,)"
-              R"("seconds":0.000},{"step":"bootloader_start","status":0,"seconds":1.021},)"
-              R"({"step":"serial_number","status":0,"seconds":0.000},{"step":"version_words",)"
-              R"("status":0,"seconds":0.000},{"step":"fs_module","status":0,"seconds":0.000},)"
-              R"({"step":"bootloader_end","status":0,"seconds":0.501}],"port_problem":null,)"
-              R"("status":0,"serial":1200066051,"identity":[3,2,65,65],"version_words":[5,5,)"
-              R"(5,5,5,5,5,5,5,5],"versions_valid":true,"fs_module_answers":true,"file":{)"
-              R"("path":"a.CDF","serial":1200066051,"same_station":true,)"
-              R"("other_station_question":false,"versions_valid":true},"ready":true})"
-              "\n");
+    EXPECT_EQ(
+        InfoJson(context, probe),
+        R"({"interface":"usb","port":"./port","baud":115200,"server":null,"keys":{"built_in":false,)"
+        R"("file":"/etc/cv2sicherung/keys"},"steps":[{"step":"open","status":0,)"
+        R"("seconds":0.000},{"step":"bootloader_start","status":0,"seconds":1.021},)"
+        R"({"step":"serial_number","status":0,"seconds":0.000},{"step":"version_words",)"
+        R"("status":0,"seconds":0.000},{"step":"fs_module","status":0,"seconds":0.000},)"
+        R"({"step":"bootloader_end","status":0,"seconds":0.501}],"port_problem":null,)"
+        R"("status":0,"serial":1200066051,"identity":[3,2,65,65],"version_words":[5,5,)"
+        R"(5,5,5,5,5,5,5,5],"versions_valid":true,"fs_module_answers":true,"file":{)"
+        R"("path":"a.CDF","serial":1200066051,"same_station":true,)"
+        R"("other_station_question":false,"versions_valid":true},"ready":true})"
+        "\n");
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "link/tcp_address.h"
+
 namespace cv2 {
 namespace {
 
@@ -27,6 +29,37 @@ TEST(PortName, DeviceNameAndComNumberOfEverySetting) {
         SCOPED_TRACE(name);
         EXPECT_EQ(ComPortNumber(ComPortSetting::Text(name)), com);
         EXPECT_EQ(PortDeviceName(ComPortSetting::Text(name)), com ? ComPortDeviceName(com) : name);
+    }
+}
+
+// A port text beginning tcp:// names a server, or says why it does not.
+TEST(PortName, TcpPortTextNamesTheServer) {
+    const struct {
+        const char* text;
+        const char* server;   // as messages name it; empty: refused
+        const char* problem;  // a part of the reason
+    } rows[] = {
+        {"tcp://localhost", "localhost:1234", ""},
+        {" TCP://192.168.1.20:4711/ ", "192.168.1.20:4711", ""},
+        {"tcp://[fd00::2]:1235", "[fd00::2]:1235", ""},
+        {"tcp://[::1]", "[::1]:1234", ""},
+        {"tcp://", "", "fehlt der Rechner"},
+        {"tcp://:1234", "", "fehlt der Rechner"},
+        {"tcp://fd00::2", "", "eckige Klammern"},
+        {"tcp://[fd00::2", "", "schließende Klammer"},
+        {"tcp://[host]:1", "", "keine IPv6-Adresse"},
+        {"tcp://pi:0", "", "keine TCP-Portnummer"},
+        {"tcp://pi:65536", "", "keine TCP-Portnummer"},
+        {"tcp://pi:", "", "keine TCP-Portnummer"},
+        {"tcp://pi:12ab", "", "keine TCP-Portnummer"},
+        {"tcp://p i", "", "kein Rechnername"},
+        {"/dev/ttyUSB0", "", ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        const auto address = ReadTcpAddress(row.text);
+        EXPECT_EQ(address ? address->ToText() : "", row.server);
+        EXPECT_NE(TcpAddressProblem(row.text).find(row.problem), std::string::npos);
     }
 }
 

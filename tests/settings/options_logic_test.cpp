@@ -61,6 +61,14 @@ TEST(OptionsConfirm, APortNameWithAControlCharacterIsNotTaken) {
     Settings s;
     EXPECT_EQ(o.Confirm(s), "");
     EXPECT_EQ(s.ComPort, ComPortSetting::Text("/dev/ttyUSB0"));
+    // A server on the network, but not with the unit whose dialogue needs a serial line.
+    o.SetComPortText("tcp://192.168.1.20:1234");
+    o.ClickInterface(InterfaceKind::TandemoPort);
+    EXPECT_NE(o.Confirm(s).find("Tandemo/Centrova"), std::string::npos);
+    EXPECT_EQ(s.ComPort, ComPortSetting::Text("/dev/ttyUSB0"));
+    o.ClickInterface(InterfaceKind::UsbInterface);
+    EXPECT_EQ(o.Confirm(s), "");
+    EXPECT_EQ(s.ComPort, ComPortSetting::Text("tcp://192.168.1.20:1234"));
 }
 
 }  // namespace

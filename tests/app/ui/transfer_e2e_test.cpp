@@ -1,10 +1,10 @@
 // The window program as a user runs it, offscreen, against cv2sim on a real
 // pseudo-terminal, both with keys of their own from a key file: a click on the
 // backup button with a file chosen in the save dialog must leave a file equal,
-// byte for byte, to the simulator's memory dump, also while other LocoNet
-// devices talk and an answer is lost now and then; a restore of that file into a
-// changed station must bring the content back; a SIGTERM in the middle of a
-// backup ends it and the program in good order.
+// byte for byte, to the simulator's memory dump, also through a LocoNet server
+// over TCP while other LocoNet devices talk and an answer is lost now and then; a restore of that
+// file into a changed station must bring the content back; a SIGTERM in the middle of a backup ends
+// it and the program in good order.
 #include <QLabel>
 #include <QPushButton>
 #include <QtTest>
@@ -86,7 +86,9 @@ class TransferEndToEnd : public QObject {
     }
 
     void CompleteBackupEqualsStationMemory() {
-        StartSimulator("11", "instant", {"--traffic", "50", "--lose-answer", "20000"});
+        // Through cv2sim's LocoNet server: the settings name tcp://127.0.0.1:PORT.
+        StartSimulator("11", "instant",
+                       {"--traffic", "50", "--lose-answer", "20000", "--tcp", "0"});
         auto w = Click("ReadDF_But", "sicherung.CDF");
 
         for (const auto& shown : w->boxes.shown) qWarning("box: %s", shown.text.c_str());
