@@ -17,12 +17,28 @@ namespace cv2 {
 class PlatformStack {
 public:
     virtual ~PlatformStack() = default;
-    virtual Clock& clock() = 0;
-    virtual EventPump& events() = 0;
-    virtual SerialControl& comm1() = 0;
-    virtual PortIo& io() = 0;
-    // The connection for LocoNet over TCP; nothing where the platform has none.
-    virtual TcpSocket* socket() { return nullptr; }
+    PlatformStack(const PlatformStack&) = delete;
+    PlatformStack& operator=(const PlatformStack&) = delete;
+
+    Clock& clock() { return clock_; }
+    EventPump& events() { return events_; }
+    SerialControl& comm1() { return comm1_; }
+    PortIo& io() { return io_; }
+    // The connection for LocoNet over TCP.
+    TcpSocket* socket() { return socket_; }
+
+protected:
+    // Each system's stack builds its parts before this and hands them over.
+    PlatformStack(Clock& clock, EventPump& events, SerialControl& comm1, PortIo& io,
+                  TcpSocket* socket)
+        : clock_(clock), events_(events), comm1_(comm1), io_(io), socket_(socket) {}
+
+private:
+    Clock& clock_;
+    EventPump& events_;
+    SerialControl& comm1_;
+    PortIo& io_;
+    TcpSocket* socket_;
 };
 
 // The system's own stack. A program without windows gets its event loop with

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 
 namespace cv2 {
 
@@ -30,7 +31,7 @@ public:
     virtual State state() const = 0;
     // Why the last connection failed or ended, in German with the system's
     // words after it; empty while nothing went wrong.
-    virtual std::string ErrorText() const = 0;
+    const std::string& ErrorText() const { return error_; }
     // Queues the bytes for sending; false when the connection cannot take them.
     virtual bool Write(const std::string& bytes) = 0;
     // Removes and returns every byte received so far.
@@ -41,7 +42,22 @@ public:
     // Ends the connection (and a connect under way); nothing when none is.
     virtual void Close() = 0;
     // Called from the event loop when bytes arrive or the state changes.
-    virtual void SetOnEvent(std::function<void()> handler) = 0;
+    void SetOnEvent(std::function<void()> handler) { onEvent_ = std::move(handler); }
+
+protected:
+    // Each system's socket tells the handler, and keeps why it failed.
+    void Notify() {
+        if (onEvent_) onEvent_();
+    }
+    void SetError(std::string text) { error_ = std::move(text); }
+    // The server ended the connection, unless another reason came first.
+    void NoteClosed() {
+        if (error_.empty()) error_ = kTcpClosed;
+    }
+
+private:
+    std::string error_;
+    std::function<void()> onEvent_;
 };
 
 }  // namespace cv2

@@ -6,7 +6,7 @@ namespace cv2 {
 
 void FakeTcpSocket::Connect(const std::string& host, int port) {
     connectedTo = host + ":" + std::to_string(port);
-    error_.clear();
+    SetError({});
     received_.clear();
     pending_.Clear();
     hangUpAt_.reset();
@@ -57,7 +57,7 @@ void FakeTcpSocket::Dispatch(double now) {
             state_ = State::Connected;
         } else {
             state_ = State::Closed;
-            error_ = refuse;
+            SetError(refuse);
         }
         happened = true;
     }
@@ -68,11 +68,11 @@ void FakeTcpSocket::Dispatch(double now) {
         if (hangUpAt_ && *hangUpAt_ <= now) {
             hangUpAt_.reset();
             state_ = State::Closed;
-            error_ = kTcpClosed;
+            SetError(kTcpClosed);
             happened = true;
         }
     }
-    if (happened && onEvent_) onEvent_();
+    if (happened) Notify();
 }
 
 }  // namespace cv2

@@ -23,12 +23,10 @@ public:
     // --- what the program drives ---
     void Connect(const std::string& host, int port) override;
     State state() const override { return state_; }
-    std::string ErrorText() const override { return error_; }
     bool Write(const std::string& bytes) override;
     std::string Read() override;
     bool WaitForReadable(double seconds) override;
     void Close() override;
-    void SetOnEvent(std::function<void()> handler) override { onEvent_ = std::move(handler); }
 
     // --- event source on the fake pump ---
     std::optional<double> NextDue() const override;
@@ -54,12 +52,10 @@ private:
 
     FakeClock& clock_;
     State state_ = State::Closed;
-    std::string error_;
     std::string received_;
     FakeArrivals pending_;
     std::optional<double> connectAt_;
     std::optional<double> hangUpAt_;
-    std::function<void()> onEvent_;
 };
 
 }  // namespace cv2

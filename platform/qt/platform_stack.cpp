@@ -25,22 +25,20 @@ std::unique_ptr<QCoreApplication> EventLoopIfNone() {
     return std::make_unique<QCoreApplication>(argc, argv);
 }
 
-class QtPlatformStack final : public PlatformStack {
-public:
-    Clock& clock() override { return clock_; }
-    EventPump& events() override { return pump_; }
-    SerialControl& comm1() override { return comm1_; }
-    PortIo& io() override { return io_; }
-    TcpSocket* socket() override { return &socket_; }
-
-private:
+// The parts, built before the stack that hands them out.
+struct QtParts {
     // First: the notifiers and timers below belong to its loop.
-    std::unique_ptr<QCoreApplication> app_ = EventLoopIfNone();
-    QtClock clock_;
-    QtEventPump pump_;
-    QtSerialControl comm1_;
-    UartPortIo io_{comm1_.DivisorRateSink()};
-    QtTcpSocket socket_;
+    std::unique_ptr<QCoreApplication> app = EventLoopIfNone();
+    QtClock qtClock;
+    QtEventPump qtPump;
+    QtSerialControl qtComm1;
+    UartPortIo uartIo{qtComm1.DivisorRateSink()};
+    QtTcpSocket qtSocket;
+};
+
+class QtPlatformStack final : private QtParts, public PlatformStack {
+public:
+    QtPlatformStack() : PlatformStack(qtClock, qtPump, qtComm1, uartIo, &qtSocket) {}
 };
 
 }  // namespace

@@ -11,7 +11,7 @@ QtTcpSocket::QtTcpSocket() {
     });
     QObject::connect(&socket_, &QTcpSocket::readyRead, [this] { Notify(); });
     QObject::connect(&socket_, &QTcpSocket::disconnected, [this] {
-        if (error_.empty()) error_ = kTcpClosed;
+        NoteClosed();
         Notify();
     });
     QObject::connect(&socket_, &QTcpSocket::errorOccurred,
@@ -42,11 +42,11 @@ void QtTcpSocket::NoteError(QAbstractSocket::SocketError error) {
         default:
             break;
     }
-    error_ = std::string(reason) + " (" + socket_.errorString().toStdString() + ")";
+    SetError(std::string(reason) + " (" + socket_.errorString().toStdString() + ")");
 }
 
 void QtTcpSocket::Connect(const std::string& host, int port) {
-    error_.clear();
+    SetError({});
     socket_.abort();
     socket_.connectToHost(QString::fromStdString(host), static_cast<quint16>(port));
 }

@@ -16,22 +16,15 @@ public:
 
     void Connect(const std::string& host, int port) override;
     State state() const override;
-    std::string ErrorText() const override { return error_; }
     bool Write(const std::string& bytes) override;
     std::string Read() override;
     bool WaitForReadable(double seconds) override;
     void Close() override;
-    void SetOnEvent(std::function<void()> handler) override { onEvent_ = std::move(handler); }
 
 private:
-    void Notify() {
-        if (onEvent_) onEvent_();
-    }
     void NoteError(QAbstractSocket::SocketError error);
 
     QTcpSocket socket_;
-    std::string error_;
-    std::function<void()> onEvent_;
 };
 
 }  // namespace cv2

@@ -15,20 +15,18 @@ namespace {
 // divisor gives (115200/7 = 16457 bit/s) goes into the open port's DCB, where
 // its driver picks the divisor itself (7 on a 16550 UART, as for 16666).
 // LastWriteTookEffect is false when the port refuses that DCB.
-class Win32PlatformStack final : public PlatformStack {
-public:
-    Clock& clock() override { return clock_; }
-    EventPump& events() override { return pump_; }
-    SerialControl& comm1() override { return comm1_; }
-    PortIo& io() override { return io_; }
-    TcpSocket* socket() override { return &socket_; }
+struct Win32Parts {
+    Win32Clock winClock;
+    Win32SerialControl winComm1;
+    Win32TcpSocket winSocket;
+    Win32EventPump winPump{winComm1, &winSocket};
+    UartPortIo uartIo{winComm1.DivisorRateSink()};
+};
 
-private:
-    Win32Clock clock_;
-    Win32SerialControl comm1_;
-    Win32TcpSocket socket_;
-    Win32EventPump pump_{comm1_, &socket_};
-    UartPortIo io_{comm1_.DivisorRateSink()};
+// The parts are built before the stack that hands them out.
+class Win32PlatformStack final : private Win32Parts, public PlatformStack {
+public:
+    Win32PlatformStack() : PlatformStack(winClock, winPump, winComm1, uartIo, &winSocket) {}
 };
 
 }  // namespace

@@ -57,19 +57,19 @@ Win32TcpSocket::Win32TcpSocket() {
 }
 
 Win32TcpSocket::~Win32TcpSocket() {
-    onEvent_ = nullptr;
+    SetOnEvent(nullptr);
     Close();
     if (started_) WSACleanup();
 }
 
 void Win32TcpSocket::Fail(const char* reason, int code) {
-    error_ = std::string(reason) + " (" + SystemWords(code) + ")";
+    SetError(std::string(reason) + " (" + SystemWords(code) + ")");
     state_ = State::Closed;
 }
 
 void Win32TcpSocket::Connect(const std::string& host, int port) {
     Close();
-    error_.clear();
+    SetError({});
     received_.clear();
     state_ = State::Connecting;
     // Told on the next pass of the event loop, as a refusal would be.
@@ -147,13 +147,13 @@ bool Win32TcpSocket::Deliver() {
             }
             if (state_ == State::Connected && (events.lNetworkEvents & (FD_READ | FD_CLOSE))) {
                 if (!Pull() || (events.lNetworkEvents & FD_CLOSE)) {
-                    if (error_.empty()) error_ = kTcpClosed;
+                    NoteClosed();
                     state_ = State::Closed;
                 }
             }
         }
     }
-    if (happened && onEvent_) onEvent_();
+    if (happened) Notify();
     return happened;
 }
 

@@ -23,12 +23,10 @@ public:
 
     void Connect(const std::string& host, int port) override;
     State state() const override { return state_; }
-    std::string ErrorText() const override { return error_; }
     bool Write(const std::string& bytes) override;
     std::string Read() override;
     bool WaitForReadable(double seconds) override;
     void Close() override;
-    void SetOnEvent(std::function<void()> handler) override { onEvent_ = std::move(handler); }
 
     // The event the loop sleeps on (none while nothing is connected).
     HANDLE WakeEvent() const;
@@ -46,9 +44,7 @@ private:
     WSAEVENT event_ = WSA_INVALID_EVENT;
     State state_ = State::Closed;
     bool failedUntold_ = false;  // a failure before any socket: told on the next pass
-    std::string error_;
     std::string received_;
-    std::function<void()> onEvent_;
 };
 
 }  // namespace cv2
