@@ -43,6 +43,8 @@ TEST(PortName, TcpPortTextNamesTheServer) {
         {" TCP://192.168.1.20:4711/ ", "192.168.1.20:4711", ""},
         {"tcp://[fd00::2]:1235", "[fd00::2]:1235", ""},
         {"tcp://[::1]", "[::1]:1234", ""},
+        {"tcp://[::ffff:192.168.1.2]", "[::ffff:192.168.1.2]:1234", ""},
+        {"tcp://anlage-pi ", "anlage-pi:1234", ""},
         {"tcp://", "", "fehlt der Rechner"},
         {"tcp://:1234", "", "fehlt der Rechner"},
         {"tcp://fd00::2", "", "eckige Klammern"},
@@ -54,6 +56,7 @@ TEST(PortName, TcpPortTextNamesTheServer) {
         {"tcp://pi:12ab", "", "keine TCP-Portnummer"},
         {"tcp://p i", "", "kein Rechnername"},
         {"/dev/ttyUSB0", "", ""},
+        {"ucp://anlage-pi", "", ""},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.text);
