@@ -80,7 +80,7 @@ TEST(TcpLines, ServersTextReadAsItsLinesWhateverTheSplit) {
         {"a byte without its second digit", "RECEIVE B4 6D 7 59\r\n", {}, 1, 0},
         {"a RECEIVE longer than its message", "RECEIVE 81 7E 81 7E\r\nRECEIVE 81\r\n", {}, 2, 0},
         {"a data byte with bit 7 set", "RECEIVE B4 ED 7F 59\r\n", {}, 1, 0},
-        {"a first byte that is no opcode", "RECEIVE 02 02\r\n", {}, 1, 0},
+        {"a first byte that is no opcode", "RECEIVE 03 03 03\r\n", {}, 1, 0},
         {"a length byte that is not the count", "RECEIVE E5 05 01 02\r\n", {}, 1, 0},
         {"not hex, no token, a lower-case token",
          "RECEIVE 8G 7E\r\nRECEIVE 8g 7E\r\n81 7E\r\nreceive 81 7E\r\n",
