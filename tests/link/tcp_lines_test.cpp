@@ -78,6 +78,7 @@ TEST(TcpLines, ServersTextReadAsItsLinesWhateverTheSplit) {
          0,
          4},
         {"a byte without its second digit", "RECEIVE B4 6D 7 59\r\n", {}, 1, 0},
+        {"a whole message before bytes that are not hex", "RECEIVE 81 7E ZZ\r\n", {}, 1, 0},
         {"a RECEIVE longer than its message", "RECEIVE 81 7E 81 7E\r\nRECEIVE 81\r\n", {}, 2, 0},
         {"a data byte with bit 7 set", "RECEIVE B4 ED 7F 59\r\n", {}, 1, 0},
         {"a first byte that is no opcode", "RECEIVE 03 03 03\r\n", {}, 1, 0},
