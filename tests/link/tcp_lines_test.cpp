@@ -84,7 +84,7 @@ TEST(TcpLines, ServersTextReadAsItsLinesWhateverTheSplit) {
         {"a first byte that is no opcode", "RECEIVE 03 03 03\r\n", {}, 1, 0},
         {"a length byte that is not the count", "RECEIVE E5 05 01 02\r\n", {}, 1, 0},
         {"not hex, no token, a lower-case token",
-         "RECEIVE 8G 7E\r\nRECEIVE 8g 7E\r\n81 7E\r\nreceive 81 7E\r\n",
+         "RECEIVE 8G 02\r\nRECEIVE 8g 7E\r\n81 7E\r\nreceive 81 7E\r\n",
          {},
          4,
          0},
