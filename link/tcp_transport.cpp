@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "link/loconet.h"
-
 namespace cv2 {
 
 TcpTransport::TcpTransport(TcpSocket& socket, const Clock& clock, EventPump& events)
@@ -36,7 +34,7 @@ bool TcpTransport::SetPortOpen(bool open) {
     broken_.clear();
     version_.clear();
     inbox_.clear();
-    outgoing_.clear();
+    outgoing_ = MessageCutter();
     decoder_ = TcpLineDecoder();
     address_ = ReadTcpAddress(portText_);
     if (!address_) {
@@ -79,26 +77,12 @@ bool TcpTransport::WaitForInput(double seconds) {
 
 bool TcpTransport::Output(const std::string& bytes) {
     if (!open_ || !broken_.empty()) return false;
-    outgoing_ += bytes;
     // Whole messages only: a server takes one LocoNet message a line.
-    for (;;) {
-        while (!outgoing_.empty() && (outgoing_[0] & 0x80) == 0) outgoing_.erase(0, 1);
-        if (outgoing_.empty()) return true;
-        std::size_t length = FrameLength(static_cast<std::uint8_t>(outgoing_[0]));
-        if (length == static_cast<std::size_t>(kLengthFollows)) {
-            if (outgoing_.size() < 2) return true;
-            length = static_cast<std::uint8_t>(outgoing_[1]);
-            if (length < 2) {
-                outgoing_.clear();
-                return false;
-            }
-        }
-        if (outgoing_.size() < length) return true;
-        const std::string message = outgoing_.substr(0, length);
-        outgoing_.erase(0, length);
-        const auto* data = reinterpret_cast<const std::uint8_t*>(message.data());
-        if (!socket_.Write(EncodeSendLine({data, message.size()}))) return false;
-    }
+    bool written = true;
+    outgoing_.Feed(bytes, [&](std::span<const std::uint8_t> message) {
+        written = written && socket_.Write(EncodeSendLine(message));
+    });
+    return written;
 }
 
 bool TcpTransport::TakeReceived() {

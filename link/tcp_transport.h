@@ -47,7 +47,7 @@ public:
     void SetInputLen(int length) override { inputLen_ = length; }
     int InBufferCount() const override { return static_cast<int>(inbox_.size()); }
     void ClearInBuffer() override { inbox_.clear(); }
-    void ClearOutBuffer() override { outgoing_.clear(); }
+    void ClearOutBuffer() override { outgoing_ = MessageCutter(); }
     std::string Input() override;
     bool WaitForInput(double seconds) override;
     // Messages come whole: there is never the rest of one to hold back.
@@ -88,7 +88,7 @@ private:
     std::optional<TcpAddress> address_;
     TcpLineDecoder decoder_;
     std::string inbox_;     // bytes of received messages, not yet taken
-    std::string outgoing_;  // bytes of a message not yet complete
+    MessageCutter outgoing_;  // holds the bytes of a message not yet complete
     std::string error_;
     std::string broken_;
     std::string version_;
